@@ -1,0 +1,87 @@
+#pragma once
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "monitor/privileged/PrivilegedRunner.h"
+
+namespace tarvex {
+
+enum class AlertStyle { warning, informational, critical };
+
+struct AlertSpec {
+    std::string message;
+    std::string informativeText;
+    AlertStyle style = AlertStyle::warning;
+    // In the order added; the first is the default (Return). Empty: one default "OK" button.
+    std::vector<std::string> buttons;
+};
+
+// Modal alerts. runModal blocks until the user answers and returns the index of the button
+// chosen (0 = first added).
+class Alerts {
+public:
+    virtual ~Alerts() = default;
+    virtual int runModal(const AlertSpec& alert) = 0;
+};
+
+// The save dialog of the log export: the chosen path, or nothing when cancelled.
+class SaveDialog {
+public:
+    virtual ~SaveDialog() = default;
+    virtual std::optional<std::string> askForDestination(const std::string& title,
+                                                         const std::string& proposedName) = 0;
+};
+
+// Runs an executable script in a new interactive terminal window.
+class TerminalOpener {
+public:
+    virtual ~TerminalOpener() = default;
+    virtual void openScript(const std::string& scriptPath) = 0;
+};
+
+// Shows a folder in the desktop's file viewer.
+class FileViewer {
+public:
+    virtual ~FileViewer() = default;
+    virtual void showFolder(const std::string& path) = 0;
+};
+
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual std::chrono::system_clock::time_point now() = 0;
+};
+
+// Where the running application lives: the .app bundle on macOS, the install folder elsewhere.
+// Answered anew at every call, in standard form (no "." or "..", no trailing "/").
+class BundleLocator {
+public:
+    virtual ~BundleLocator() = default;
+    virtual std::string bundlePath() = 0;
+};
+
+// The application object: bring it to the front, or end it.
+class AppHost {
+public:
+    virtual ~AppHost() = default;
+    virtual void activate() = 0;
+    virtual void terminate() = 0;
+};
+
+// Everything outside the process that the controller reaches. main() wires the real ones.
+struct MonitorSeams {
+    PrivilegedRunner& runner;
+    Authorizer& authorizer;
+    Alerts& alerts;
+    SaveDialog& saveDialog;
+    TerminalOpener& terminal;
+    FileViewer& fileViewer;
+    Clock& clock;
+    BundleLocator& bundle;
+    AppHost& app;
+};
+
+}  // namespace tarvex

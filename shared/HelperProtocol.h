@@ -1,0 +1,52 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tarvex {
+
+// The one request: a control command for the tool and its arguments, passed on unchanged.
+struct HelperRequest {
+    std::string command;
+    std::vector<std::string> args;
+
+    friend bool operator==(const HelperRequest&, const HelperRequest&) = default;
+};
+
+struct HelperReply {
+    bool success = false;
+    std::string output;
+
+    friend bool operator==(const HelperReply&, const HelperReply&) = default;
+};
+
+// The only command names the helper runs; compared exactly (case-sensitive, nothing trimmed).
+inline constexpr std::array<std::string_view, 10> ALLOWED_COMMANDS = {
+    "start",  "stop",        "restart",      "setup",    "initialize",
+    "config", "status",      "enable-boot",  "disable-boot", "uninstall",
+};
+
+bool isAllowedCommand(std::string_view command);
+
+inline constexpr std::string_view COMMAND_NOT_ALLOWED = "Command not allowed: ";
+inline constexpr std::string_view MALFORMED_REQUEST = "Malformed request";
+inline constexpr std::string_view CANNOT_CONNECT = "Cannot connect to helper service";
+inline constexpr std::string_view CONNECTION_LOST = "Connection to helper service lost";
+
+// The helper's side of the contract; the application's proxy implements it too. `withReply`
+// is called exactly once per request.
+class TarvexHelperProtocol {
+public:
+    using Reply = std::function<void(bool success, std::string output)>;
+
+    virtual ~TarvexHelperProtocol() = default;
+    virtual void execute(const std::string& command, const std::vector<std::string>& args,
+                         Reply withReply) = 0;
+};
+
+}  // namespace tarvex

@@ -1,0 +1,198 @@
+#include "shared/ProcessRunner.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+extern char** environ;
+
+namespace tarvex {
+
+namespace {
+
+class FileActions {
+public:
+    FileActions() { ok_ = posix_spawn_file_actions_init(&actions_) == 0; }
+    ~FileActions() {
+        if (ok_) {
+            posix_spawn_file_actions_destroy(&actions_);
+        }
+    }
+    FileActions(const FileActions&) = delete;
+    FileActions& operator=(const FileActions&) = delete;
+    posix_spawn_file_actions_t* get() { return ok_ ? &actions_ : nullptr; }
+
+private:
+    posix_spawn_file_actions_t actions_{};
+    bool ok_ = false;
+};
+
+class SpawnAttributes {
+public:
+    SpawnAttributes() { ok_ = posix_spawnattr_init(&attr_) == 0; }
+    ~SpawnAttributes() {
+        if (ok_) {
+            posix_spawnattr_destroy(&attr_);
+        }
+    }
+    SpawnAttributes(const SpawnAttributes&) = delete;
+    SpawnAttributes& operator=(const SpawnAttributes&) = delete;
+    posix_spawnattr_t* get() { return ok_ ? &attr_ : nullptr; }
+
+private:
+    posix_spawnattr_t attr_{};
+    bool ok_ = false;
+};
+
+bool makePipe(int fds[2]) {
+#ifdef __APPLE__
+    if (pipe(fds) != 0) {
+        return false;
+    }
+    return setCloseOnExec(fds[0]) && setCloseOnExec(fds[1]);
+#else
+    return pipe2(fds, O_CLOEXEC) == 0;
+#endif
+}
+
+std::string describeLaunchError(const std::string& path, int error) {
+    return "The program \"" + path + "\" could not be started: " + std::strerror(error);
+}
+
+void append(ProcessOutcome& outcome, const char* data, std::size_t size, std::size_t cap) {
+    const std::size_t room = outcome.output.size() < cap ? cap - outcome.output.size() : 0;
+    const std::size_t keep = size < room ? size : room;
+    outcome.output.append(data, keep);
+    if (keep < size) {
+        outcome.truncated = true;
+    }
+}
+
+// Reads until end of file, or until the child has exited and nothing more is waiting.
+void drain(int fd, pid_t pid, ProcessOutcome& outcome, std::size_t cap, int& waitStatus,
+           bool& reaped) {
+    char buffer[65536];
+    for (;;) {
+        pollfd pfd{fd, POLLIN, 0};
+        const int ready = poll(&pfd, 1, reaped ? 0 : 100);
+        if (ready < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return;
+        }
+        if (ready == 0) {
+            if (reaped) {
+                return;  // the child is gone and a leftover writer is quiet: stop here
+            }
+            const pid_t done = waitpid(pid, &waitStatus, WNOHANG);
+            if (done == pid) {
+                reaped = true;
+            }
+            continue;
+        }
+        const ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n > 0) {
+            append(outcome, buffer, static_cast<std::size_t>(n), cap);
+        } else if (n == 0) {
+            return;
+        } else if (errno != EINTR && errno != EAGAIN) {
+            return;
+        }
+    }
+}
+
+}  // namespace
+
+bool setCloseOnExec(int fd) {
+    const int flags = fcntl(fd, F_GETFD);
+    return flags >= 0 && fcntl(fd, F_SETFD, flags | FD_CLOEXEC) == 0;
+}
+
+ProcessOutcome runProcess(const std::vector<std::string>& argv, std::size_t maxOutput) {
+    ProcessOutcome outcome;
+    if (argv.empty()) {
+        outcome.launchError = "No program given";
+        return outcome;
+    }
+    int fds[2];
+    if (!makePipe(fds)) {
+        outcome.launchError = describeLaunchError(argv[0], errno);
+        return outcome;
+    }
+
+    FileActions actions;
+    SpawnAttributes attributes;
+    if (!actions.get() || !attributes.get()) {
+        close(fds[0]);
+        close(fds[1]);
+        outcome.launchError = describeLaunchError(argv[0], ENOMEM);
+        return outcome;
+    }
+    posix_spawn_file_actions_adddup2(actions.get(), fds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(actions.get(), fds[1], STDERR_FILENO);
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
+    // Everything of ours is close-on-exec already; this also catches descriptors that a
+    // library opened without it.
+    posix_spawn_file_actions_addclosefrom_np(actions.get(), 3);
+#endif
+    short flags = POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK;
+#ifdef __APPLE__
+    flags |= POSIX_SPAWN_CLOEXEC_DEFAULT;
+    posix_spawn_file_actions_addinherit_np(actions.get(), STDIN_FILENO);
+#endif
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    sigaddset(&defaults, SIGPIPE);
+    sigaddset(&defaults, SIGCHLD);
+    sigset_t emptyMask;
+    sigemptyset(&emptyMask);
+    posix_spawnattr_setsigdefault(attributes.get(), &defaults);
+    posix_spawnattr_setsigmask(attributes.get(), &emptyMask);
+    posix_spawnattr_setflags(attributes.get(), flags);
+
+    std::vector<char*> args;
+    args.reserve(argv.size() + 1);
+    for (const auto& arg : argv) {
+        args.push_back(const_cast<char*>(arg.c_str()));
+    }
+    args.push_back(nullptr);
+
+    pid_t pid = -1;
+    const int spawnError =
+        posix_spawn(&pid, argv[0].c_str(), actions.get(), attributes.get(), args.data(), environ);
+    close(fds[1]);
+    if (spawnError != 0) {
+        close(fds[0]);
+        outcome.launchError = describeLaunchError(argv[0], spawnError);
+        return outcome;
+    }
+    outcome.launched = true;
+
+    int waitStatus = 0;
+    bool reaped = false;
+    drain(fds[0], pid, outcome, maxOutput, waitStatus, reaped);
+    close(fds[0]);
+    while (!reaped) {
+        const pid_t done = waitpid(pid, &waitStatus, 0);
+        if (done == pid || (done < 0 && errno != EINTR)) {
+            reaped = done == pid;
+            break;
+        }
+    }
+    if (reaped && WIFSIGNALED(waitStatus)) {
+        outcome.signalled = true;
+        outcome.status = WTERMSIG(waitStatus);
+    } else if (reaped && WIFEXITED(waitStatus)) {
+        outcome.status = WEXITSTATUS(waitStatus);
+    }
+    return outcome;
+}
+
+}  // namespace tarvex

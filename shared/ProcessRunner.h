@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstddef>
+#include <limits>
+#include <string>
+#include <vector>
+
+namespace tarvex {
+
+struct ProcessOutcome {
+    bool launched = false;
+    std::string launchError;  // the launch error's description when not launched
+    std::string output;       // stdout and stderr as written, raw bytes, at most the cap
+    bool truncated = false;   // more than the cap was written; the rest was drained and dropped
+    bool signalled = false;
+    int status = -1;          // exit status, or the signal number when signalled
+};
+
+// Starts argv[0] by path (no shell, no search path) with argv[1..] as its arguments. Standard
+// output and standard error share one pipe that is drained while the child runs; the child gets
+// descriptors 0, 1 and 2 only and default signal handling. Waits until the child has exited.
+// Output that a grandchild keeps writing after the child exited is not waited for.
+ProcessOutcome runProcess(const std::vector<std::string>& argv,
+                          std::size_t maxOutput = std::numeric_limits<std::size_t>::max());
+
+// Sets FD_CLOEXEC; false on failure.
+bool setCloseOnExec(int fd);
+
+}  // namespace tarvex
