@@ -10,7 +10,7 @@
 #include <optional>
 #include <string>
 
-#include "monitor/controller/Seams.h"
+#include "monitor/ui/Seams.h"
 #include "monitor/status/TarvexStatus.h"
 
 class QAction;
