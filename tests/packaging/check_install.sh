@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# Installs into a throw-away root and checks what a user's machine would get.
+set -euo pipefail
+build=$1
+src=$2
+root=$(mktemp -d)
+trap 'rm -rf "$root"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+cmake --install "$build" --prefix "$root" >/dev/null
+
+expect_file() {  # path mode
+    local path=$root/$1
+    [ -f "$path" ] || { fail "missing $1"; return; }
+    local mode
+    mode=$(stat -c %a "$path")
+    [ "$mode" = "$2" ] || fail "$1 has mode $mode, expected $2"
+}
+expect_file opt/tarvex-monitor/bin/tarvex-monitor 755
+expect_file usr/libexec/tarvex-helper 755
+expect_file lib/systemd/system/tarvex-helper.socket 644
+expect_file lib/systemd/system/tarvex-helper.service 644
+expect_file usr/share/polkit-1/actions/com.tarvex.monitor.policy 644
+expect_file usr/share/applications/tarvex-monitor.desktop 644
+expect_file etc/xdg/autostart/tarvex-monitor.desktop 644
+expect_file usr/share/icons/hicolor/scalable/apps/tarvex-monitor.svg 644
+
+# The /usr/bin entry is a relative link into the application folder, so it works in any root.
+link=$root/usr/bin/tarvex-monitor
+if [ -L "$link" ]; then
+    [ "$(readlink "$link")" = "../../opt/tarvex-monitor/bin/tarvex-monitor" ] ||
+        fail "usr/bin/tarvex-monitor points to $(readlink "$link")"
+    [ -x "$link" ] || fail "usr/bin/tarvex-monitor does not resolve to the program"
+else
+    fail "usr/bin/tarvex-monitor is not a symbolic link"
+fi
+
+# Nothing of ours may land in the service's own installation.
+[ ! -e "$root/opt/tarvex" ] || fail "the package writes into /opt/tarvex"
+
+# The socket unit serves the helper's endpoint to the tarvex group only.
+unit=$root/lib/systemd/system/tarvex-helper.socket
+grep -qx 'ListenStream=/var/run/com.tarvex.helper.socket' "$unit" || fail "socket path"
+grep -qx 'SocketMode=0660' "$unit" || fail "socket mode"
+grep -qx 'SocketGroup=tarvex' "$unit" || fail "socket group"
+grep -qx 'ExecStart=/usr/libexec/tarvex-helper' "$root/lib/systemd/system/tarvex-helper.service" ||
+    fail "service ExecStart"
+if command -v systemd-analyze >/dev/null 2>&1; then
+    # verify resolves ExecStart on the real system; point it at the installed copy instead.
+    tmpunits=$(mktemp -d)
+    sed "s#/usr/libexec/tarvex-helper#$root/usr/libexec/tarvex-helper#" \
+        "$root/lib/systemd/system/tarvex-helper.service" >"$tmpunits/tarvex-helper.service"
+    cp "$unit" "$tmpunits/"
+    if ! out=$(systemd-analyze verify "$tmpunits/tarvex-helper.socket" \
+            "$tmpunits/tarvex-helper.service" 2>&1); then
+        fail "systemd-analyze verify: $out"
+    fi
+    rm -rf "$tmpunits"
+else
+    echo "note: systemd-analyze not available; unit syntax checked by hand only"
+fi
+
+# The polkit action is well-formed XML that names our action with admin authentication.
+policy=$root/usr/share/polkit-1/actions/com.tarvex.monitor.policy
+if command -v xmllint >/dev/null 2>&1; then
+    xmllint --noout "$policy" || fail "policy is not well-formed XML"
+fi
+grep -q 'action id="com.tarvex.monitor.manage"' "$policy" || fail "policy action id"
+grep -q '<allow_active>auth_admin</allow_active>' "$policy" || fail "policy allow_active"
+
+for desktop in usr/share/applications/tarvex-monitor.desktop etc/xdg/autostart/tarvex-monitor.desktop; do
+    grep -qx 'Exec=/usr/bin/tarvex-monitor' "$root/$desktop" || fail "$desktop Exec"
+    grep -qx 'Type=Application' "$root/$desktop" || fail "$desktop Type"
+done
+
+if [ "$failures" -ne 0 ]; then
+    echo "$failures check(s) failed"
+    exit 1
+fi
+echo "install tree: all checks passed"
