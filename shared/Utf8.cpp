@@ -4,7 +4,9 @@ namespace tarvex {
 
 namespace {
 
-bool isContinuation(unsigned char byte) { return (byte & 0xC0u) == 0x80u; }
+bool isContinuation(unsigned char byte) {
+    return (byte & 0xC0u) == 0x80u;
+}
 
 }  // namespace
 
@@ -78,6 +80,34 @@ std::size_t utf8PrefixLength(std::string_view bytes, std::size_t limit) {
         ++steps;
     }
     return cut;
+}
+
+bool isSpaceSeparator(char32_t c) {
+    return c == 0x20 || c == 0xA0 || c == 0x1680 || (c >= 0x2000 && c <= 0x200A) || c == 0x202F ||
+           c == 0x205F || c == 0x3000;
+}
+
+bool isUnicodeWhiteSpace(char32_t c) {
+    return (c >= 0x09 && c <= 0x0D) || c == 0x85 || c == 0x2028 || c == 0x2029 ||
+           isSpaceSeparator(c);
+}
+
+std::string_view trimCodePoints(std::string_view text, bool (*isTrimmed)(char32_t)) {
+    std::size_t first = text.size();
+    std::size_t last = 0;  // one past the last kept character
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const std::size_t start = pos;
+        const std::optional<char32_t> c = decodeUtf8(text, pos);
+        if (!c) {
+            ++pos;
+        }
+        if (!c || !isTrimmed(*c)) {
+            first = first < start ? first : start;
+            last = pos;
+        }
+    }
+    return first < last ? text.substr(first, last - first) : std::string_view{};
 }
 
 }  // namespace tarvex

@@ -1,0 +1,95 @@
+#include "monitor/host/Installation.h"
+
+#include <optional>
+#include <utility>
+
+#include "monitor/host/HostFiles.h"
+#include "shared/Utf8.h"
+
+namespace tarvex {
+
+namespace {
+
+constexpr std::string_view BASE_DIR_KEY = "base-dir";
+
+// Tab and the space separators; line breaks (a CR before the LF included) are not trimmed.
+bool isKeyValueBlank(char32_t c) {
+    return c == 0x09 || isSpaceSeparator(c);
+}
+
+std::string_view trimBlanks(std::string_view text) {
+    return trimCodePoints(text, isKeyValueBlank);
+}
+
+// "key=value": '=' at the very start is passed over, the key runs to the next '=', and the value
+// is everything after it. Nothing when there is no such '=' or nothing follows it.
+std::optional<std::pair<std::string_view, std::string_view>> splitAtEquals(std::string_view line) {
+    const std::size_t keyStart = line.find_first_not_of('=');
+    if (keyStart == std::string_view::npos) {
+        return std::nullopt;
+    }
+    const std::size_t equals = line.find('=', keyStart);
+    if (equals == std::string_view::npos || equals + 1 == line.size()) {
+        return std::nullopt;
+    }
+    return std::pair{line.substr(keyStart, equals - keyStart), line.substr(equals + 1)};
+}
+
+std::optional<std::string_view> findValue(std::string_view text, std::string_view key) {
+    std::size_t lineStart = 0;
+    while (lineStart <= text.size()) {
+        std::size_t lineEnd = text.find('\n', lineStart);
+        if (lineEnd == std::string_view::npos) {
+            lineEnd = text.size();
+        }
+        const std::string_view line = trimBlanks(text.substr(lineStart, lineEnd - lineStart));
+        lineStart = lineEnd + 1;
+        if (line.empty() || line.front() == '#' || line.front() == ';') {
+            continue;
+        }
+        const auto pieces = splitAtEquals(line);
+        if (pieces && trimBlanks(pieces->first) == key) {
+            return trimBlanks(pieces->second);
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+void relocateInstallation(std::string_view prefix) {
+    relocateFixedPaths(prefix);
+}
+
+std::string readKeyValue(const std::string& path, std::string_view key, std::string_view fallback) {
+    const std::optional<std::string> content = readWholeFile(path);
+    if (!content || !isValidUtf8(*content)) {
+        return std::string(fallback);
+    }
+    const std::optional<std::string_view> value = findValue(*content, key);
+    return std::string(value ? *value : fallback);
+}
+
+std::string readConfigValue(std::string_view key, std::string_view fallback) {
+    return readKeyValue(TARVEX_CONFIG, key, fallback);
+}
+
+std::string readActivePathValue(std::string_view key, std::string_view fallback) {
+    return readKeyValue(ACTIVE_PATHS_FILE, key, fallback);
+}
+
+std::string readRuntimeBaseDir() {
+    std::string active = readActivePathValue(BASE_DIR_KEY, "");
+    if (!active.empty()) {
+        return active;
+    }
+    return readConfigValue(BASE_DIR_KEY, DEFAULT_BASE_DIR);
+}
+
+std::string logDetailsText() {
+    const std::string logDir = readRuntimeBaseDir() + "/log";
+    return "Check logs for details:\n\n" + logDir + "/tarvex.log\n" + logDir +
+           "/launchd.out.log\n" + logDir + "/launchd.err.log";
+}
+
+}  // namespace tarvex

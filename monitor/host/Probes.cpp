@@ -1,0 +1,81 @@
+#include "monitor/host/Probes.h"
+
+#include <signal.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "monitor/host/HostFiles.h"
+#include "monitor/host/Installation.h"
+#include "shared/Utf8.h"
+
+namespace tarvex {
+
+namespace {
+
+// An optional sign and one or more ASCII digits, nothing else, within the signed 32-bit range.
+std::optional<std::int32_t> parseInt32(std::string_view text) {
+    if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+        // from_chars would otherwise accept "+-5" as -5.
+        if (text.empty() || text.front() == '-') {
+            return std::nullopt;
+        }
+    }
+    std::int32_t value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (error != std::errc{} || stop != end) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+bool processIsAlive(std::int32_t pid) {
+    // Signal 0 delivers nothing; EPERM means the process exists but belongs to someone else.
+    return kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+}
+
+}  // namespace
+
+bool pathIsInTrash(std::string_view path) {
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        std::size_t end = path.find('/', start);
+        if (end == std::string_view::npos) {
+            end = path.size();
+        }
+        const std::string_view component = path.substr(start, end - start);
+        if (component == ".Trash" || component == ".Trashes") {
+            return true;
+        }
+        start = end + 1;
+    }
+    return false;
+}
+
+bool tarvexctlOperationInProgress() {
+    const std::optional<std::string> content = readWholeFile(TARVEXCTL_LOCK_PID);
+    if (!content || !isValidUtf8(*content)) {
+        return false;
+    }
+    const std::optional<std::int32_t> pid =
+        parseInt32(trimCodePoints(*content, isUnicodeWhiteSpace));
+    return pid && *pid >= 1 && processIsAlive(*pid);
+}
+
+bool tarvexCoreInstallMissing() {
+    if (pathExists(TARVEXCTL)) {
+        return false;
+    }
+    return !pathExists(TARVEX_ROOT);
+}
+
+bool uninstallMarkerExists() {
+    return pathExists(readRuntimeBaseDir() + "/run/" + std::string(UNINSTALL_MARKER_NAME));
+}
+
+}  // namespace tarvex
