@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr std::string_view FALLBACK = "\x01fallback\x01";  // cannot come out of a valid file line
+constexpr std::string_view FALLBACK = "no value\n";  // a value never holds a line feed
 
 const std::string& scratchPath() {
     // Never destroyed, so that the exit handler can still read it.
