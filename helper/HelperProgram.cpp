@@ -1,0 +1,135 @@
+#include "helper/HelperProgram.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+#include "helper/Helper.h"
+#include "helper/HelperServer.h"
+#include "helper/ListeningSocket.h"
+#include "shared/FixedPaths.h"
+
+namespace tarvex {
+
+namespace {
+
+// How long a stop waits for requests still running before the process leaves anyway.
+constexpr std::chrono::milliseconds STOP_GRACE{10000};
+
+HelperServer* stoppingServer = nullptr;
+
+extern "C" void onStopSignal(int) {
+    if (stoppingServer != nullptr) {
+        stoppingServer->requestStop();
+    }
+}
+
+bool installStopHandlers() {
+    struct sigaction action {};
+    action.sa_handler = &onStopSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    return sigaction(SIGTERM, &action, nullptr) == 0 && sigaction(SIGINT, &action, nullptr) == 0;
+}
+
+// A descriptor 0-2 that was closed at start would be taken by our socket and then handed to
+// the tool as its standard input or output.
+void ensureStandardDescriptors() {
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (fcntl(fd, F_GETFD) < 0 && errno == EBADF) {
+            const int opened = open("/dev/null", O_RDWR);
+            if (opened > 2) {
+                close(opened);
+            }
+        }
+    }
+}
+
+}  // namespace
+
+std::string helperUsage() {
+    return "usage: tarvex-helper [--prefix DIR] [--socket PATH]\n"
+           "  --prefix DIR   put DIR in front of every fixed path (tests, demo)\n"
+           "  --socket PATH  listen on PATH instead of the standard socket\n"
+           "  --help         show this text\n";
+}
+
+HelperOptions parseHelperOptions(const std::vector<std::string>& arguments) {
+    HelperOptions options;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument == "--help" || argument == "-h") {
+            options.action = HelperOptions::Action::help;
+            return options;
+        }
+        std::optional<std::string>* target = argument == "--prefix"   ? &options.prefix
+                                             : argument == "--socket" ? &options.socket
+                                                                      : nullptr;
+        if (target == nullptr) {
+            options.action = HelperOptions::Action::usageError;
+            options.error = "unknown option: " + argument;
+            return options;
+        }
+        if (i + 1 >= arguments.size() || arguments[i + 1].empty()) {
+            options.action = HelperOptions::Action::usageError;
+            options.error = argument + " needs a value";
+            return options;
+        }
+        *target = arguments[++i];
+    }
+    return options;
+}
+
+int runHelperProgram(int argc, char** argv) {
+    const HelperOptions options =
+        parseHelperOptions(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
+    if (options.action == HelperOptions::Action::help) {
+        std::fputs(helperUsage().c_str(), stdout);
+        return 0;
+    }
+    if (options.action == HelperOptions::Action::usageError) {
+        std::fprintf(stderr, "tarvex-helper: %s\n%s", options.error.c_str(), helperUsage().c_str());
+        return 2;
+    }
+    ensureStandardDescriptors();
+    if (options.prefix) {
+        relocateFixedPaths(*options.prefix);
+    }
+    if (options.socket) {
+        overrideHelperSocketPath(*options.socket);
+    }
+    // A client that hangs up early must not take the helper down with it.
+    signal(SIGPIPE, SIG_IGN);
+
+    ListeningSocket listening = acquireListeningSocket(HELPER_SOCKET_PATH);
+    if (listening.fd < 0) {
+        std::fprintf(stderr, "tarvex-helper: %s\n", listening.error.c_str());
+        return 1;
+    }
+    Helper helper;
+    HelperServer server(helper, listening.fd);
+    stoppingServer = &server;
+    if (!server.ready() || !installStopHandlers()) {
+        std::fprintf(stderr, "tarvex-helper: %s\n",
+                     server.ready() ? "cannot install signal handlers" : server.error());
+        releaseListeningSocket(listening);
+        return 1;
+    }
+    server.run();
+    // New clients are refused from here on; those already connected still get their answer.
+    releaseListeningSocket(listening);
+    if (!server.waitForIdle(STOP_GRACE)) {
+        // A tool is still running: leave without tearing down what its thread still uses.
+        std::fflush(nullptr);
+        _exit(0);
+    }
+    signal(SIGTERM, SIG_DFL);
+    signal(SIGINT, SIG_DFL);
+    stoppingServer = nullptr;
+    return 0;
+}
+
+}  // namespace tarvex

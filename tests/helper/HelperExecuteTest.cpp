@@ -1,0 +1,118 @@
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "helper/Helper.h"
+#include "shared/FixedPaths.h"
+#include "shared/WireFormat.h"
+#include "tests/helper/FakeTool.h"
+
+namespace tarvex {
+namespace {
+
+struct Recorded {
+    int calls = 0;
+    HelperReply reply;
+};
+
+class HelperExecuteTest : public ::testing::Test {
+protected:
+    void SetUp() override { relocateFixedPaths(tool.prefix()); }
+    void TearDown() override { relocateFixedPaths(""); }
+
+    Recorded run(const std::string& command, const std::vector<std::string>& args = {}) {
+        Recorded recorded;
+        helper.execute(command, args, [&recorded](bool success, std::string output) {
+            ++recorded.calls;
+            recorded.reply = {success, std::move(output)};
+        });
+        return recorded;
+    }
+
+    testing::FakeTool tool;
+    Helper helper;
+};
+
+TEST_F(HelperExecuteTest, RefusedCommandsRunNothingAndReplyOnce) {
+    tool.writeRecording();
+    for (const std::string command :
+         {"Status", "boot-status", "ENABLE-BOOT", " stop", "stop\n", "logs", "doctor", ""}) {
+        const Recorded recorded = run(command, {"--force"});
+        EXPECT_EQ(recorded.calls, 1) << command;
+        EXPECT_EQ(recorded.reply, (HelperReply{false, "Command not allowed: " + command}));
+    }
+    EXPECT_EQ(run("").reply.output.size(), 21u);
+    EXPECT_EQ(tool.read("runs"), "");
+}
+
+TEST_F(HelperExecuteTest, RunsTheToolAtItsFixedPathWithCommandThenArgs) {
+    tool.write("printf '%s|' \"$0\" \"$@\"");
+    EXPECT_EQ(run("restart", {"--force"}).reply,
+              (HelperReply{true, tool.toolPath() + "|restart|--force|"}));
+    EXPECT_EQ(run("initialize").reply, (HelperReply{true, tool.toolPath() + "|initialize|"}));
+    EXPECT_EQ(run("status", {"", "a b", "$HOME", "é"}).reply,
+              (HelperReply{true, tool.toolPath() + "|status||a b|$HOME|é|"}));
+}
+
+TEST_F(HelperExecuteTest, SuccessFollowsTheExitStatusAndOutputIsKeptAsWritten) {
+    tool.write("printf '  ok\\n\\n'; exit \"${2:-0}\"");
+    EXPECT_EQ(run("status").reply, (HelperReply{true, "  ok\n\n"}));
+    EXPECT_EQ(run("status", {"1"}).reply, (HelperReply{false, "  ok\n\n"}));
+    EXPECT_EQ(run("status", {"255"}).reply, (HelperReply{false, "  ok\n\n"}));
+}
+
+TEST_F(HelperExecuteTest, AToolKilledBySignalFailsWithWhatItWrote) {
+    tool.write("printf partial; kill -${2} $$");
+    EXPECT_EQ(run("stop", {"KILL"}).reply, (HelperReply{false, "partial"}));
+    EXPECT_EQ(run("stop", {"TERM"}).reply, (HelperReply{false, "partial"}));
+}
+
+TEST_F(HelperExecuteTest, StandardOutputAndErrorArriveInWriteOrder) {
+    tool.write("printf 'one\\n'; printf 'two\\n' >&2; printf 'three\\n'");
+    EXPECT_EQ(run("status").reply, (HelperReply{true, "one\ntwo\nthree\n"}));
+}
+
+TEST_F(HelperExecuteTest, OutputThatIsNotUtf8BecomesEmptyButKeepsTheStatus) {
+    tool.write("printf 'abc\\377'; exit \"${2:-0}\"");
+    EXPECT_EQ(run("status").reply, (HelperReply{true, ""}));
+    EXPECT_EQ(run("status", {"3"}).reply, (HelperReply{false, ""}));
+    tool.write("printf 'ab\\303'");  // a character cut short by the tool itself
+    EXPECT_EQ(run("status").reply, (HelperReply{true, ""}));
+}
+
+TEST_F(HelperExecuteTest, LaunchFailuresReplyWithTheLaunchError) {
+    const Recorded missing = run("status");
+    EXPECT_EQ(missing.calls, 1);
+    EXPECT_FALSE(missing.reply.success);
+    EXPECT_NE(missing.reply.output.find(tool.toolPath()), std::string::npos);
+    EXPECT_NE(missing.reply.output.find(std::strerror(ENOENT)), std::string::npos);
+
+    tool.write("echo never", 0644);
+    const Recorded notExecutable = run("status");
+    EXPECT_FALSE(notExecutable.reply.success);
+    EXPECT_NE(notExecutable.reply.output.find(std::strerror(EACCES)), std::string::npos);
+}
+
+TEST_F(HelperExecuteTest, LongOutputIsCutAtAWholeCharacterAndTheRestDrained) {
+    // 16 MiB - 1 ASCII bytes, then a two-byte character across the cap, then 1 MB more that
+    // the tool must be able to write without stalling.
+    tool.write(
+        "head -c 16777215 /dev/zero | tr '\\000' a; printf '\\303\\251'; "
+        "head -c 1000000 /dev/zero; exit 4");
+    const HelperReply reply = run("status").reply;
+    EXPECT_FALSE(reply.success);
+    ASSERT_EQ(reply.output.size(), MAX_REPLY_OUTPUT - 1);
+    EXPECT_EQ(reply.output.find_first_not_of('a'), std::string::npos);
+}
+
+TEST_F(HelperExecuteTest, OutputOfExactlyTheCapIsKeptWhole) {
+    tool.write("head -c 16777214 /dev/zero | tr '\\000' a; printf '\\303\\251'");
+    const HelperReply reply = run("status").reply;
+    EXPECT_TRUE(reply.success);
+    ASSERT_EQ(reply.output.size(), MAX_REPLY_OUTPUT);
+    EXPECT_EQ(reply.output.substr(reply.output.size() - 3), "a\xC3\xA9");
+}
+
+}  // namespace
+}  // namespace tarvex
