@@ -1,0 +1,40 @@
+// macOS only: the system's own administrator dialog.
+#ifdef __APPLE__
+
+#include <Security/Authorization.h>
+
+#include "monitor/privileged/AdminAuthorization.h"
+
+namespace tarvex {
+
+bool SecurityFrameworkAuthorizer::authorizeAdmin(const std::string& prompt) {
+    AuthorizationRef reference = nullptr;
+    if (AuthorizationCreate(nullptr, nullptr, kAuthorizationFlagDefaults, &reference) !=
+            errAuthorizationSuccess ||
+        reference == nullptr) {
+        return false;
+    }
+
+    AuthorizationItem right = {"system.privilege.admin", 0, nullptr, 0};
+    AuthorizationRights rights = {1, &right};
+
+    // The value length is the prompt's UTF-8 byte count, without a terminating zero.
+    AuthorizationItem promptItem = {kAuthorizationEnvironmentPrompt, prompt.size(),
+                                    const_cast<char*>(prompt.data()), 0};
+    AuthorizationEnvironment environment = {1, &promptItem};
+
+    const AuthorizationFlags flags =
+        kAuthorizationFlagInteractionAllowed | kAuthorizationFlagExtendRights;  // 3
+    const OSStatus status =
+        AuthorizationCopyRights(reference, &rights, &environment, flags, nullptr);
+    AuthorizationFree(reference, kAuthorizationFlagDefaults);
+    return status == errAuthorizationSuccess;
+}
+
+std::unique_ptr<Authorizer> makePlatformAuthorizer() {
+    return std::make_unique<SecurityFrameworkAuthorizer>();
+}
+
+}  // namespace tarvex
+
+#endif  // __APPLE__
