@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QColor>
+#include <QObject>
+#include <QWidget>
+
+#include <memory>
+
+#include "monitor/status/TarvexStatus.h"
+
+class QLabel;
+class QPushButton;
+
+namespace tarvex {
+
+// The round state indicator of the status card.
+class StatusDot : public QWidget {
+public:
+    explicit StatusDot(QWidget* parent = nullptr);
+    QColor colour() const { return colour_; }
+    void setColour(const QColor& colour);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QColor colour_;
+};
+
+// The application's one ordinary window: the service's state at a glance and the commands as
+// buttons. It knows nothing of the controller; the controller connects to its signals.
+class MainWindowController : public QObject {
+    Q_OBJECT
+
+public:
+    explicit MainWindowController(QObject* parent = nullptr);
+    ~MainWindowController() override;
+
+    // Builds the window on first use, then shows it in front and active.
+    void showWindow();
+    // Hides the window if it exists; it is never destroyed before the controller.
+    void closeWindow();
+    // Shows a status; ignored until the window exists, applied while hidden.
+    void update(const TarvexStatus& status, bool locked = false);
+
+    // Controls, empty until the first showWindow().
+    QWidget* window = nullptr;
+    StatusDot* statusDot = nullptr;
+    QLabel* statusTitleLabel = nullptr;
+    QLabel* statusDetailLabel = nullptr;
+    QPushButton* startButton = nullptr;
+    QPushButton* stopButton = nullptr;
+    QPushButton* restartButton = nullptr;
+    QPushButton* settingsButton = nullptr;
+    QPushButton* initializeButton = nullptr;
+
+signals:
+    void startRequested();
+    void stopRequested();
+    void restartRequested();
+    void viewLogsRequested();
+    void saveLogsRequested();
+    void settingsRequested();
+    void runDoctorRequested();
+    void initializeRequested();
+    void uninstallRequested();
+    // A context menu was asked for on the window, at this global position.
+    void contextMenuRequested(const QPoint& globalPosition);
+
+private:
+    void buildWindow();
+
+    std::unique_ptr<QWidget> ownedWindow_;
+};
+
+}  // namespace tarvex

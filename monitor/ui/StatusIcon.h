@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QColor>
+#include <QIcon>
+#include <QPixmap>
+#include <QString>
+
+#include "monitor/status/TarvexStatus.h"
+
+namespace tarvex {
+
+// Side of the tray image in logical pixels.
+inline constexpr int STATUS_ICON_SIZE = 18;
+
+// Where the artwork is looked up: the compiled-in resources unless a test points elsewhere.
+inline constexpr const char* DEFAULT_STATUS_ICON_PREFIX = ":/icons";
+
+// Artwork name per state: starting and stopping share "loading".
+QString statusIconResourceName(ServiceState state);
+
+// Colour of the state, used by the drawn fallback and the main window's dot.
+QColor stateColour(ServiceState state);
+
+// The tray image for a state at one device-pixel ratio: the artwork "<prefix>/<name>.svg"
+// when it exists and is valid SVG, else a coloured dot with a white "T". Made anew per call.
+QPixmap renderStatusIcon(ServiceState state, qreal devicePixelRatio,
+                         const QString& resourcePrefix = DEFAULT_STATUS_ICON_PREFIX);
+
+// The tray icon for a state, with pixmaps for ordinary and high-density screens.
+QIcon makeStatusIcon(ServiceState state,
+                     const QString& resourcePrefix = DEFAULT_STATUS_ICON_PREFIX);
+
+}  // namespace tarvex
