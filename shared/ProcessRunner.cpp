@@ -74,11 +74,31 @@ void append(ProcessOutcome& outcome, const char* data, std::size_t size, std::si
     }
 }
 
-// Reads until end of file, or until the child has exited and nothing more is waiting.
+// How much can sit unread in the pipe: all that the child wrote before it exited fits in this.
+std::size_t pipeCapacity(int fd) {
+#ifdef F_GETPIPE_SZ
+    const int size = fcntl(fd, F_GETPIPE_SZ);
+    if (size > 0) {
+        return static_cast<std::size_t>(size);
+    }
+#else
+    (void)fd;
+#endif
+    return 1024 * 1024;
+}
+
+// Reads until end of file, or until the child has exited and what it left in the pipe has been
+// read. The exit is checked on every pass, so a grandchild that keeps writing into the inherited
+// pipe cannot hold the caller: after the exit at most one pipe's worth more is read.
 void drain(int fd, pid_t pid, ProcessOutcome& outcome, std::size_t cap, int& waitStatus,
            bool& reaped) {
     char buffer[65536];
+    std::size_t leftAfterExit = 0;
     for (;;) {
+        if (!reaped && waitpid(pid, &waitStatus, WNOHANG) == pid) {
+            reaped = true;
+            leftAfterExit = pipeCapacity(fd);
+        }
         pollfd pfd{fd, POLLIN, 0};
         const int ready = poll(&pfd, 1, reaped ? 0 : 100);
         if (ready < 0) {
@@ -91,15 +111,19 @@ void drain(int fd, pid_t pid, ProcessOutcome& outcome, std::size_t cap, int& wai
             if (reaped) {
                 return;  // the child is gone and a leftover writer is quiet: stop here
             }
-            const pid_t done = waitpid(pid, &waitStatus, WNOHANG);
-            if (done == pid) {
-                reaped = true;
-            }
             continue;
         }
-        const ssize_t n = read(fd, buffer, sizeof buffer);
+        const std::size_t want =
+            reaped && leftAfterExit < sizeof buffer ? leftAfterExit : sizeof buffer;
+        const ssize_t n = read(fd, buffer, want);
         if (n > 0) {
             append(outcome, buffer, static_cast<std::size_t>(n), cap);
+            if (reaped) {
+                leftAfterExit -= static_cast<std::size_t>(n);
+                if (leftAfterExit == 0) {
+                    return;
+                }
+            }
         } else if (n == 0) {
             return;
         } else if (errno != EINTR && errno != EAGAIN) {

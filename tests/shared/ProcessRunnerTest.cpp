@@ -151,5 +151,16 @@ TEST(ProcessRunnerTest, DoesNotWaitForAGrandchildHoldingThePipe) {
     kill(grandchild, SIGKILL);
 }
 
+TEST(ProcessRunnerTest, DoesNotWaitForAGrandchildThatKeepsWriting) {
+    // The grandchild never stops writing into the inherited pipe; the runner must still come
+    // back once the child has exited (a hang runs into the test's timeout). Closing our end
+    // then ends the grandchild with SIGPIPE.
+    const ProcessOutcome outcome = shell("yes spam & echo started");
+    ASSERT_TRUE(outcome.launched);
+    EXPECT_FALSE(outcome.signalled);
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_NE(outcome.output.find("started\n"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace tarvex
