@@ -24,7 +24,8 @@ expect_eq "the failing stop exits 1" "$?" 1
 expect "no lock left after a failure" test ! -e "$LOCK"
 
 # Killed in the middle: the lock goes with it, at once, not when the delay would have ended.
-echo "slow restart 31.5" >>"$SIM/faults"
+delay=30.$RANDOM # unique, so that no other run's delay process is mistaken for ours
+echo "slow restart $delay" >>"$SIM/faults"
 "$CTL" restart >/dev/null 2>&1 &
 job=$!
 expect "the slow restart holds the lock" wait_until 5 lock_is "$job"
@@ -32,7 +33,7 @@ kill -TERM "$job"
 wait "$job"
 expect "a killed operation exits non-zero" test $? -ne 0
 expect "no lock left after a kill" test ! -e "$LOCK"
-expect "no delay process left behind" test -z "$(pgrep -f '^sleep 31[.]5$')"
+expect "no delay process left behind" test -z "$(pgrep -f "^sleep ${delay/./[.]}\$")"
 
 # A lock left behind by a dead process is taken over; one held by a live process is respected.
 sh -c 'exit 0' &
