@@ -1,0 +1,109 @@
+#include "monitor/controller/LogExport.h"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <filesystem>
+#include <system_error>
+
+namespace tarvex {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+LogExportResult failure(const std::string& what, const fs::path& path,
+                        const std::error_code& error) {
+    return {false, what + " \"" + path.string() + "\": " + error.message() + "."};
+}
+
+// A name beside `target` that nothing occupies yet: ".<name>.<tag>-<pid>-<n>".
+fs::path unusedSiblingName(const fs::path& target, const char* tag) {
+    static std::atomic<unsigned> counter{0};
+    for (;;) {
+        fs::path candidate =
+            target.parent_path() /
+            ("." + target.filename().string() + "." + tag + "-" +
+             std::to_string(static_cast<long>(getpid())) + "-" + std::to_string(counter++));
+        std::error_code ec;
+        if (!fs::exists(fs::symlink_status(candidate, ec))) {
+            return candidate;
+        }
+    }
+}
+
+bool isWithin(const fs::path& inner, const fs::path& outer) {
+    auto i = inner.begin();
+    for (auto o = outer.begin(); o != outer.end(); ++o, ++i) {
+        if (i == inner.end() || *i != *o) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void removeQuietly(const fs::path& path) {
+    std::error_code ignored;
+    fs::remove_all(path, ignored);
+}
+
+}  // namespace
+
+LogExportResult exportLogFolder(const std::string& source, const std::string& destination) {
+    std::error_code ec;
+    const fs::path from = fs::canonical(source, ec);
+    if (ec) {
+        return failure("Could not read the log folder", source, ec);
+    }
+    fs::path to = fs::absolute(destination, ec);
+    if (ec) {
+        return failure("Could not save to", destination, ec);
+    }
+    to = to.lexically_normal();
+    if (!to.has_filename()) {
+        to = to.parent_path();
+    }
+    // Saving into the log folder itself would copy the copy without end, and saving over it
+    // would replace the logs with themselves half-way through.
+    const fs::path toResolved = fs::weakly_canonical(to, ec);
+    if (!ec && isWithin(toResolved, from)) {
+        return {false, "The logs cannot be saved inside the log folder itself."};
+    }
+
+    const fs::path partial = unusedSiblingName(to, "partial");
+    fs::copy(from, partial, fs::copy_options::recursive | fs::copy_options::copy_symlinks, ec);
+    if (ec) {
+        removeQuietly(partial);
+        return failure("Could not copy the logs to", to.parent_path(), ec);
+    }
+
+    const bool destinationExists = fs::exists(fs::symlink_status(to, ec));
+    if (!destinationExists) {
+        fs::rename(partial, to, ec);
+        if (ec) {
+            removeQuietly(partial);
+            return failure("Could not save to", to, ec);
+        }
+        return {true, {}};
+    }
+
+    // A folder cannot be renamed over a non-empty folder or a file, so the old one steps aside
+    // first and comes back if the new one cannot take its place.
+    const fs::path aside = unusedSiblingName(to, "old");
+    fs::rename(to, aside, ec);
+    if (ec) {
+        removeQuietly(partial);
+        return failure("Could not replace", to, ec);
+    }
+    fs::rename(partial, to, ec);
+    if (ec) {
+        std::error_code restoreError;
+        fs::rename(aside, to, restoreError);
+        removeQuietly(partial);
+        return failure("Could not replace", to, ec);
+    }
+    removeQuietly(aside);
+    return {true, {}};
+}
+
+}  // namespace tarvex

@@ -1,0 +1,240 @@
+#include <QCheckBox>
+#include <QDialog>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QThreadPool>
+
+#include <memory>
+
+#include "monitor/host/Installation.h"
+#include "monitor/ui/SettingsWindowController.h"
+#include "tests/actions/ActionsTestSupport.h"
+#include "tests/support/FakeSeams.h"
+
+namespace tarvex::testing {
+namespace {
+
+// Keeps background tasks until the test runs them, so loads finish exactly when the test says.
+struct ManualExecutor {
+    std::vector<std::function<void()>> tasks;
+    void runAll() {
+        auto pending = std::move(tasks);
+        tasks.clear();
+        for (auto& task : pending) {
+            task();
+        }
+        deliverQueuedCalls();
+    }
+};
+
+class SettingsWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testApplication();
+        relocateInstallation(temp.path());
+    }
+    void TearDown() override {
+        controller.reset();
+        relocateInstallation("");
+    }
+
+    std::unique_ptr<SettingsWindowController> makeController() {
+        return std::make_unique<SettingsWindowController>(
+            world.runner, world.alerts, world.app, [this] { return bootStatus; },
+            [this](std::function<void()> task) { executor.tasks.push_back(std::move(task)); });
+    }
+
+    // Opens the window and lets the load answer `answer`.
+    void openWith(const std::string& answer) {
+        bootStatus = answer;
+        controller->showWindow();
+        executor.runAll();
+    }
+
+    QCheckBox* box() { return controller->bootStartupSwitch(); }
+    QString label() { return controller->statusLabel()->text(); }
+
+    TempFolder temp;
+    FakeWorld world;
+    ManualExecutor executor;
+    std::string bootStatus;
+    std::unique_ptr<SettingsWindowController> controller = makeController();
+};
+
+TEST_F(SettingsWindowTest, TheWindowHasItsSizeTitleAndControls) {
+    controller->showWindow();
+    QDialog* window = controller->window();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->size(), QSize(460, 150));
+    EXPECT_EQ(window->windowTitle(), "tarvex Settings");
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_GE(world.app.activations, 1);
+
+    QStringList labels;
+    for (QLabel* l : window->findChildren<QLabel*>()) {
+        labels << l->text();
+    }
+    EXPECT_TRUE(labels.contains("Start at Boot"));
+    EXPECT_TRUE(box()->text().startsWith("Start automatically when "));
+    EXPECT_EQ(box()->geometry(), QRect(16, 60, 428, 22));
+    EXPECT_EQ(label(), "");
+    const auto buttons = window->findChildren<QPushButton*>();
+    ASSERT_EQ(buttons.size(), 1);
+    EXPECT_EQ(buttons[0]->text(), "Close");
+    EXPECT_TRUE(buttons[0]->isDefault());
+    EXPECT_EQ(buttons[0]->geometry(), QRect(348, 102, 96, 32));
+}
+
+TEST_F(SettingsWindowTest, WhileLoadingTheCheckboxIsOffAndDisabled) {
+    bootStatus = "enabled";
+    controller->showWindow();
+    EXPECT_FALSE(box()->isChecked());
+    EXPECT_FALSE(box()->isEnabled());
+    ASSERT_EQ(executor.tasks.size(), 1u);
+}
+
+TEST_F(SettingsWindowTest, KnownAnswersSetAndEnableTheCheckbox) {
+    openWith("enabled\n");
+    EXPECT_TRUE(box()->isChecked());
+    EXPECT_TRUE(box()->isEnabled());
+
+    controller->showWindow();  // visible: same window, read again
+    EXPECT_FALSE(box()->isEnabled());
+    bootStatus = "  disabled \n";
+    executor.runAll();
+    EXPECT_FALSE(box()->isChecked());
+    EXPECT_TRUE(box()->isEnabled());
+    EXPECT_EQ(label(), "");  // loading never writes the feedback line
+}
+
+TEST_F(SettingsWindowTest, AnythingElseLeavesItUnreadableOffAndDisabled) {
+    for (const std::string answer :
+         {"Enabled", "enabled: yes", "", "The program could not be started"}) {
+        openWith(answer);
+        EXPECT_FALSE(box()->isChecked()) << answer;
+        EXPECT_FALSE(box()->isEnabled()) << answer;
+        EXPECT_EQ(label(), "") << answer;
+        controller->closeSettings();
+    }
+    EXPECT_TRUE(world.alerts.shown.empty());
+}
+
+TEST_F(SettingsWindowTest, TurningOnSendsEnableBootAndReportsSuccess) {
+    openWith("disabled");
+    QTest::mouseClick(box(), Qt::LeftButton);
+    EXPECT_TRUE(box()->isChecked());
+    EXPECT_FALSE(box()->isEnabled());
+    EXPECT_TRUE(controller->isApplying());
+    EXPECT_EQ(label(), "Enabling boot startup...");
+    ASSERT_EQ(world.runner.pendingCommands(), std::vector<std::string>{"enable-boot"});
+    EXPECT_TRUE(world.runner.requests.front().args.empty());
+    EXPECT_TRUE(world.authorizer.prompts.empty());
+
+    world.runner.answerNext(true, "ignored output");
+    EXPECT_TRUE(box()->isChecked());
+    EXPECT_TRUE(box()->isEnabled());
+    EXPECT_FALSE(controller->isApplying());
+    EXPECT_EQ(label(), "Boot startup enabled.");
+    EXPECT_TRUE(world.alerts.shown.empty());
+}
+
+TEST_F(SettingsWindowTest, AFailedChangeIsUndoneWithTheAlert) {
+    openWith("enabled");
+    QTest::mouseClick(box(), Qt::LeftButton);
+    EXPECT_EQ(label(), "Disabling boot startup...");
+    ASSERT_EQ(world.runner.pendingCommands(), std::vector<std::string>{"disable-boot"});
+    const int activationsBefore = world.app.activations;
+
+    world.runner.answerNext(false, "Connection to helper service lost");
+    EXPECT_TRUE(box()->isChecked());
+    EXPECT_TRUE(box()->isEnabled());
+    EXPECT_EQ(label(), "Failed to change boot startup.");
+    EXPECT_GT(world.app.activations, activationsBefore);
+    ASSERT_EQ(world.alerts.shown.size(), 1u);
+    const AlertSpec& alert = world.alerts.shown[0];
+    EXPECT_EQ(alert.message, "Failed to change boot startup");
+    EXPECT_EQ(alert.informativeText, logDetailsText());
+    EXPECT_EQ(alert.style, AlertStyle::warning);
+    EXPECT_TRUE(alert.buttons.empty());
+}
+
+TEST_F(SettingsWindowTest, AClickWhileApplyingIsIgnoredAndLoadsAreDropped) {
+    openWith("disabled");
+    QTest::mouseClick(box(), Qt::LeftButton);
+    controller->bootStartupToggled(false);  // the action arriving despite the disabled box
+    EXPECT_EQ(world.runner.requests.size(), 1u);
+    EXPECT_EQ(label(), "Enabling boot startup...");
+
+    bootStatus = "disabled";
+    controller->showWindow();  // re-read while applying: the answer is dropped
+    executor.runAll();
+    EXPECT_TRUE(box()->isChecked());
+    EXPECT_FALSE(box()->isEnabled());
+
+    world.runner.answerNext(true);
+    EXPECT_EQ(label(), "Boot startup enabled.");
+    EXPECT_TRUE(box()->isEnabled());
+}
+
+TEST_F(SettingsWindowTest, ReopeningAfterCloseGivesAFreshWindowThatGetsTheLateReply) {
+    openWith("disabled");
+    QPointer<QDialog> first = controller->window();
+    QTest::mouseClick(box(), Qt::LeftButton);
+    controller->closeSettings();
+    EXPECT_FALSE(first->isVisible());
+
+    bootStatus = "disabled";
+    controller->showWindow();
+    EXPECT_TRUE(first.isNull());  // the closed window is gone with its controls
+    EXPECT_EQ(label(), "");
+    executor.runAll();  // dropped: the change is still in flight
+    EXPECT_FALSE(box()->isChecked());
+    EXPECT_FALSE(box()->isEnabled());
+
+    world.runner.answerNext(true);
+    EXPECT_TRUE(box()->isChecked());
+    EXPECT_EQ(label(), "Boot startup enabled.");
+}
+
+TEST_F(SettingsWindowTest, ReturnClosesTheWindow) {
+    openWith("enabled");
+    QDialog* window = controller->window();
+    QTest::keyClick(window, Qt::Key_Return);
+    EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(SettingsWindowTest, AnswersForADestroyedControllerAreDropped) {
+    bootStatus = "enabled";
+    controller->showWindow();
+    controller->bootStartupToggled(true);
+    controller.reset();
+    executor.runAll();               // the load's answer arrives after the controller is gone
+    world.runner.answerNext(false);  // so does the change's reply
+    EXPECT_TRUE(world.alerts.shown.empty());
+}
+
+TEST_F(SettingsWindowTest, TheDefaultReaderRunsTheToolOffTheMainThread) {
+    // A stand-in control tool under the relocated installation.
+    writeFile(TARVEXCTL, "#!/bin/sh\n[ \"$1\" = boot-status ] && echo enabled\n");
+    chmod(TARVEXCTL.c_str(), 0755);
+    SettingsWindowController real(world.runner, world.alerts, world.app);
+    real.showWindow();
+    QThreadPool::globalInstance()->waitForDone();
+    deliverQueuedCalls();
+    EXPECT_TRUE(real.bootStartupSwitch()->isChecked());
+    EXPECT_TRUE(real.bootStartupSwitch()->isEnabled());
+}
+
+TEST_F(SettingsWindowTest, AMissingToolLeavesTheCheckboxOffAndDisabled) {
+    SettingsWindowController real(world.runner, world.alerts, world.app);
+    real.showWindow();
+    QThreadPool::globalInstance()->waitForDone();
+    deliverQueuedCalls();
+    EXPECT_FALSE(real.bootStartupSwitch()->isChecked());
+    EXPECT_FALSE(real.bootStartupSwitch()->isEnabled());
+    EXPECT_TRUE(world.alerts.shown.empty());
+}
+
+}  // namespace
+}  // namespace tarvex::testing
