@@ -76,4 +76,17 @@ expect_eq "active 3 s after the restart" "$(state_at $((r + 7000)))" active
 new_pid=$(status_at $((r + 7000)) | parse_report | cut -d' ' -f3)
 expect "restart brings a new process id" test "$new_pid" != "$old_pid"
 
+# A pace file stretches the timeline: with pace 4 the process comes up at 4 s, the port at 12 s.
+echo 4 >"$SIM/pace"
+q=$((t + 300000))
+TARVEXCTL_SIM_NOW_MS=$((q - 100000)) "$CTL" stop >/dev/null
+TARVEXCTL_SIM_NOW_MS=$q "$CTL" start >/dev/null
+expect "paced: no process at 3.9 s" eval '! running_at $((q + 3999))'
+expect "paced: process at 4 s" running_at $((q + 4000))
+expect_eq "paced: still starting at 11.9 s" "$(state_at $((q + 11999)))" starting
+expect_eq "paced: active at 12 s" "$(state_at $((q + 12000)))" active
+echo junk >"$SIM/pace"
+expect_eq "a pace that is no number counts as 1" "$(state_at $((q + 3000)))" active
+rm -f "$SIM/pace"
+
 finish
