@@ -1,7 +1,7 @@
 #include "monitor/privileged/MainThreadDelivery.h"
 
 #include <QCoreApplication>
-#include <QMetaObject>
+#include <QEvent>
 #include <QObject>
 #include <QThread>
 
@@ -12,16 +12,55 @@ namespace tarvex {
 
 namespace {
 
-// Queued calls go to this object rather than to the application object itself, so that its
-// end can be fenced: it is deleted (under the lock that every poster holds while posting) at
-// the very start of the application object's destruction, before the event dispatcher goes.
-class DeliveryTarget final : public QObject {};
-
 // Never destroyed: helper threads may still answer while the process is exiting.
 std::mutex& targetMutex() {
     static auto* mutex = new std::mutex;
     return *mutex;
 }
+
+QEvent::Type deliveryEventType() {
+    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return type;
+}
+
+// Carries the work; the event queue owns it once posted, so the posting thread never touches
+// it (or the work it holds) again, and it is destroyed on the main thread.
+class DeliveryEvent final : public QEvent {
+public:
+    explicit DeliveryEvent(std::function<void()> work)
+        : QEvent(deliveryEventType()), work_(std::move(work)) {}
+
+    std::function<void()> takeWork() { return std::move(work_); }
+
+private:
+    std::function<void()> work_;
+};
+
+// Events go to this object rather than to the application object itself, so that its end can
+// be fenced: it is deleted (under the lock that every poster holds while posting) at the very
+// start of the application object's destruction, before the event dispatcher goes.
+class DeliveryTarget final : public QObject {
+protected:
+    bool event(QEvent* event) override {
+        std::function<void()> work;
+        bool ours = false;
+        {
+            // The lock the poster held while posting: orders the poster's writes before these
+            // reads in a way that race detectors see too (the event queue's own lock lives in
+            // Qt, which they do not watch).
+            std::lock_guard lock(targetMutex());
+            ours = event->type() == deliveryEventType();
+            if (ours) {
+                work = static_cast<DeliveryEvent*>(event)->takeWork();
+            }
+        }
+        if (!ours) {
+            return QObject::event(event);
+        }
+        work();
+        return true;
+    }
+};
 
 DeliveryTarget*& currentTarget() {
     static DeliveryTarget* target = nullptr;
@@ -35,7 +74,7 @@ void retireTarget() {
         std::lock_guard lock(targetMutex());
         retired = std::exchange(currentTarget(), nullptr);
     }
-    // Also drops the queued calls that were never run.
+    // Also deletes the events that were never delivered, with their work unrun.
     delete retired;
 }
 
@@ -48,6 +87,7 @@ DeliveryTarget* targetLocked() {
         if (app == nullptr || QThread::currentThread() != app->thread()) {
             return nullptr;
         }
+        deliveryEventType();
         currentTarget() = new DeliveryTarget;
         qAddPostRoutine(retireTarget);
     }
@@ -59,11 +99,11 @@ DeliveryTarget* targetLocked() {
 bool deliverOnMainThread(std::function<void()> work) {
     std::lock_guard lock(targetMutex());
     DeliveryTarget* target = targetLocked();
-    if (target == nullptr) {
+    if (target == nullptr || !work) {
         return false;
     }
-    return QMetaObject::invokeMethod(
-        target, [work = std::move(work)] { work(); }, Qt::QueuedConnection);
+    QCoreApplication::postEvent(target, new DeliveryEvent(std::move(work)));
+    return true;
 }
 
 void prepareMainThreadDelivery() {
