@@ -11,12 +11,15 @@ function(tarvex_add_test)
   endif()
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
-  set(env "TARVEX_TEST_BINARY_DIR=${PROJECT_BINARY_DIR}")
+  # A list-valued property does not survive test discovery (its ";" splits the property list,
+  # which loses the platform and the labels), so each property gets a single value.
+  set(qt_env)
   if(T_QT)
-    list(APPEND env "QT_QPA_PLATFORM=offscreen")
+    set(qt_env ENVIRONMENT_MODIFICATION "QT_QPA_PLATFORM=set:offscreen")
   endif()
   gtest_discover_tests(${T_NAME}
     DISCOVERY_TIMEOUT 60
     DISCOVERY_MODE PRE_TEST
-    PROPERTIES TIMEOUT ${T_TIMEOUT} ENVIRONMENT "${env}" LABELS "${T_LABELS}")
+    PROPERTIES TIMEOUT ${T_TIMEOUT} ENVIRONMENT "TARVEX_TEST_BINARY_DIR=${PROJECT_BINARY_DIR}"
+               ${qt_env} LABELS "${T_LABELS}")
 endfunction()
