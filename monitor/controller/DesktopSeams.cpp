@@ -1,0 +1,204 @@
+#include "monitor/controller/DesktopSeams.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QUrl>
+#include <QWidget>
+
+#include <filesystem>
+#include <system_error>
+
+#ifdef __APPLE__
+#include <libproc.h>
+#include <unistd.h>
+#endif
+
+namespace tarvex {
+
+namespace {
+
+QMessageBox::Icon iconFor(AlertStyle style) {
+    switch (style) {
+        case AlertStyle::informational:
+            return QMessageBox::Information;
+        case AlertStyle::critical:
+            return QMessageBox::Critical;
+        case AlertStyle::warning:
+            break;
+    }
+    return QMessageBox::Warning;
+}
+
+std::string currentExecutablePath() {
+#ifdef __APPLE__
+    char buffer[PROC_PIDPATHINFO_MAXSIZE] = {};
+    if (proc_pidpath(getpid(), buffer, sizeof buffer) > 0) {
+        return buffer;
+    }
+    return QCoreApplication::applicationFilePath().toStdString();
+#else
+    // Read anew each time: the link follows the file when it is moved.
+    std::error_code error;
+    std::string path = std::filesystem::read_symlink("/proc/self/exe", error).string();
+    if (error) {
+        return QCoreApplication::applicationFilePath().toStdString();
+    }
+    const std::string deletedSuffix = " (deleted)";
+    if (path.size() > deletedSuffix.size() &&
+        path.compare(path.size() - deletedSuffix.size(), deletedSuffix.size(), deletedSuffix) ==
+            0) {
+        path.resize(path.size() - deletedSuffix.size());
+    }
+    return path;
+#endif
+}
+
+std::string withoutTrailingSlash(std::string path) {
+    while (path.size() > 1 && path.back() == '/') {
+        path.pop_back();
+    }
+    return path;
+}
+
+}  // namespace
+
+int MessageBoxAlerts::runModal(const AlertSpec& alert) {
+    QMessageBox box;
+    box.setWindowTitle(QCoreApplication::applicationName());
+    box.setIcon(iconFor(alert.style));
+    box.setText(QString::fromStdString(alert.message));
+    box.setInformativeText(QString::fromStdString(alert.informativeText));
+    const std::vector<std::string> titles =
+        alert.buttons.empty() ? std::vector<std::string>{"OK"} : alert.buttons;
+    std::vector<QPushButton*> buttons;
+    for (const std::string& title : titles) {
+        // One role for all keeps the buttons in the order given on every platform.
+        buttons.push_back(box.addButton(QString::fromStdString(title), QMessageBox::ActionRole));
+    }
+    box.setDefaultButton(buttons.front());
+    for (std::size_t i = 0; i < titles.size(); ++i) {
+        if (titles[i] == "Cancel" || titles.size() == 1) {
+            box.setEscapeButton(buttons[i]);
+            break;
+        }
+    }
+    box.exec();
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        if (box.clickedButton() == buttons[i]) {
+            return static_cast<int>(i);
+        }
+    }
+    return 0;
+}
+
+std::optional<std::string> FileDialogSaveDialog::askForDestination(
+    const std::string& title, const std::string& proposedName) {
+    QFileDialog dialog;
+    dialog.setWindowTitle(QString::fromStdString(title));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDirectory(QDir::homePath());
+    dialog.selectFile(QString::fromStdString(proposedName));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return dialog.selectedFiles().front().toStdString();
+}
+
+std::vector<std::string> terminalCommandFor(
+    const std::string& scriptPath, const std::string& terminalVariable,
+    const std::function<std::string(const std::string&)>& findExecutable) {
+    std::vector<std::string> candidates;
+    if (!terminalVariable.empty()) {
+        candidates.push_back(terminalVariable);
+    }
+    for (const char* name :
+         {"x-terminal-emulator", "gnome-terminal", "konsole", "xfce4-terminal", "xterm"}) {
+        candidates.emplace_back(name);
+    }
+    for (const std::string& candidate : candidates) {
+        const std::string program = findExecutable(candidate);
+        if (program.empty()) {
+            continue;
+        }
+        // gnome-terminal takes the command after "--"; the others after "-e".
+        const bool dashDash = std::filesystem::path(candidate).filename() == "gnome-terminal";
+        return {program, dashDash ? "--" : "-e", scriptPath};
+    }
+    return {};
+}
+
+void DesktopTerminalOpener::openScript(const std::string& scriptPath) {
+#ifdef __APPLE__
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(scriptPath)));
+#else
+    const std::vector<std::string> command = terminalCommandFor(
+        scriptPath, qEnvironmentVariable("TERMINAL").toStdString(), [](const std::string& name) {
+            return QStandardPaths::findExecutable(QString::fromStdString(name)).toStdString();
+        });
+    if (command.empty()) {
+        qWarning("No terminal emulator found to run %s", scriptPath.c_str());
+        return;
+    }
+    QStringList arguments;
+    for (std::size_t i = 1; i < command.size(); ++i) {
+        arguments << QString::fromStdString(command[i]);
+    }
+    QProcess::startDetached(QString::fromStdString(command.front()), arguments);
+#endif
+}
+
+void DesktopFileViewer::showFolder(const std::string& path) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+}
+
+std::chrono::system_clock::time_point SystemClock::now() {
+    return std::chrono::system_clock::now();
+}
+
+std::string installFolderOfExecutable(const std::string& executablePath) {
+    const std::filesystem::path normal = std::filesystem::path(executablePath).lexically_normal();
+    return withoutTrailingSlash(normal.parent_path().parent_path().string());
+}
+
+std::string ExecutableBundleLocator::bundlePath() {
+    const std::string executable = currentExecutablePath();
+#ifdef __APPLE__
+    // <bundle>.app/Contents/MacOS/<program>
+    std::filesystem::path bundle = std::filesystem::path(executable).lexically_normal();
+    for (int i = 0; i < 3 && bundle.has_parent_path(); ++i) {
+        bundle = bundle.parent_path();
+    }
+    if (bundle.extension() == ".app") {
+        return withoutTrailingSlash(bundle.string());
+    }
+#endif
+    return installFolderOfExecutable(executable);
+}
+
+void QtAppHost::activate() {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        const Qt::WindowType type = window->windowType();
+        if (window->isVisible() && (type == Qt::Window || type == Qt::Dialog)) {
+            window->raise();
+            window->activateWindow();
+        }
+    }
+}
+
+void QtAppHost::terminate() {
+    if (beforeQuit) {
+        beforeQuit();
+    }
+    QCoreApplication::quit();
+}
+
+}  // namespace tarvex

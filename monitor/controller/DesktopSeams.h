@@ -1,0 +1,67 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "monitor/ui/Seams.h"
+
+namespace tarvex {
+
+// The real seams: the desktop's dialogs, terminal, file viewer, clock and application object.
+
+class MessageBoxAlerts : public Alerts {
+public:
+    int runModal(const AlertSpec& alert) override;
+};
+
+class FileDialogSaveDialog : public SaveDialog {
+public:
+    std::optional<std::string> askForDestination(const std::string& title,
+                                                 const std::string& proposedName) override;
+};
+
+// macOS: opens the script, which Terminal runs. Elsewhere: runs it in the first terminal
+// emulator found, detached from this process.
+class DesktopTerminalOpener : public TerminalOpener {
+public:
+    void openScript(const std::string& scriptPath) override;
+};
+
+class DesktopFileViewer : public FileViewer {
+public:
+    void showFolder(const std::string& path) override;
+};
+
+class SystemClock : public Clock {
+public:
+    std::chrono::system_clock::time_point now() override;
+};
+
+class ExecutableBundleLocator : public BundleLocator {
+public:
+    std::string bundlePath() override;
+};
+
+// Activation and termination of the Qt application. `beforeQuit` runs before the event loop
+// is told to end (the controller stops its timers there).
+class QtAppHost : public AppHost {
+public:
+    void activate() override;
+    void terminate() override;
+    std::function<void()> beforeQuit;
+};
+
+// The terminal program and its arguments that run `scriptPath`, for the first candidate that
+// `exists` accepts: $TERMINAL (when set), x-terminal-emulator, gnome-terminal, konsole,
+// xfce4-terminal, xterm. Empty when none is found.
+std::vector<std::string> terminalCommandFor(
+    const std::string& scriptPath, const std::string& terminalVariable,
+    const std::function<std::string(const std::string&)>& findExecutable);
+
+// The install folder of an executable laid out as <folder>/bin/<program>: the parent of the
+// folder holding it, lexically normalised, without a trailing "/".
+std::string installFolderOfExecutable(const std::string& executablePath);
+
+}  // namespace tarvex

@@ -1,0 +1,205 @@
+#include "monitor/controller/MonitorMain.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QKeySequence>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTimer>
+
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+
+#include "monitor/controller/DesktopSeams.h"
+#include "monitor/controller/TarvexMenuBarApp.h"
+#include "monitor/host/Installation.h"
+#include "monitor/privileged/AdminAuthorization.h"
+#include "monitor/privileged/HelperClient.h"
+#include "monitor/ui/DemoAuthorizer.h"
+
+namespace tarvex {
+
+namespace {
+
+constexpr const char* VERSION_TEXT = "tarvex Monitor 1.0.0";
+
+// FNV-1a: stable across runs and builds, unlike std::hash.
+std::uint32_t stableHash(const std::string& text) {
+    std::uint32_t hash = 2166136261u;
+    for (unsigned char c : text) {
+        hash = (hash ^ c) * 16777619u;
+    }
+    return hash;
+}
+
+// A second start connects, says nothing and leaves; the first one brings its window forward.
+bool askRunningInstanceToReopen(const QString& channel) {
+    QLocalSocket socket;
+    socket.connectToServer(channel);
+    if (!socket.waitForConnected(1000)) {
+        return false;
+    }
+    socket.write("reopen\n");
+    socket.waitForBytesWritten(1000);
+    socket.disconnectFromServer();
+    return true;
+}
+
+void listenForReopen(QLocalServer& server, const QString& channel, TarvexMenuBarApp& controller) {
+    server.setSocketOptions(QLocalServer::UserAccessOption);
+    if (!server.listen(channel)) {
+        // Left behind by a run that crashed: nobody answered on it a moment ago.
+        QLocalServer::removeServer(channel);
+        if (!server.listen(channel)) {
+            qWarning("Cannot listen for reopen requests: %s", qPrintable(server.errorString()));
+            return;
+        }
+    }
+    QObject::connect(&server, &QLocalServer::newConnection, &controller, [&server, &controller] {
+        while (QLocalSocket* socket = server.nextPendingConnection()) {
+            QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+            controller.applicationShouldHandleReopen();
+        }
+    });
+}
+
+// Cut, Copy, Paste and Select All go to whatever control has the focus.
+QMenuBar* buildEditMenuBar() {
+    auto* menuBar = new QMenuBar(nullptr);
+    QMenu* edit = menuBar->addMenu(QStringLiteral("Edit"));
+    auto addItem = [edit](const QString& title, QKeySequence::StandardKey key, const char* slot) {
+        QAction* action = edit->addAction(title);
+        action->setShortcut(QKeySequence(key));
+        QObject::connect(action, &QAction::triggered, action, [slot] {
+            if (QWidget* focus = QApplication::focusWidget()) {
+                QMetaObject::invokeMethod(focus, slot);
+            }
+        });
+    };
+    addItem(QStringLiteral("Cut"), QKeySequence::Cut, "cut");
+    addItem(QStringLiteral("Copy"), QKeySequence::Copy, "copy");
+    addItem(QStringLiteral("Paste"), QKeySequence::Paste, "paste");
+    addItem(QStringLiteral("Select All"), QKeySequence::SelectAll, "selectAll");
+    return menuBar;
+}
+
+}  // namespace
+
+MonitorOptions parseMonitorOptions(const std::vector<std::string>& arguments) {
+    MonitorOptions options;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument == "--prefix" || argument == "--socket") {
+            if (i + 1 >= arguments.size() || arguments[i + 1].empty()) {
+                options.error = argument + " needs a value";
+                return options;
+            }
+            (argument == "--prefix" ? options.prefix : options.socket) = arguments[++i];
+        } else if (argument == "--demo") {
+            options.demo = true;
+        } else if (argument == "--version") {
+            options.showVersion = true;
+        } else if (argument == "--help" || argument == "-h") {
+            options.showHelp = true;
+        } else {
+            options.error = "unknown option: " + argument;
+            return options;
+        }
+    }
+    return options;
+}
+
+std::string monitorUsage() {
+    return "usage: tarvex-monitor [--prefix DIR] [--socket PATH] [--demo] [--version] [--help]\n"
+           "  --prefix DIR   use the installation under DIR instead of the standard paths\n"
+           "  --socket PATH  reach the helper at PATH\n"
+           "  --demo         confirm administrator actions in an in-app dialog\n"
+           "  --version      print the version and exit\n"
+           "  --help         print this help and exit\n";
+}
+
+std::string reopenChannelName(unsigned userId, const std::string& prefix,
+                              const std::string& runtimeDirectory) {
+    std::string name = "tarvex-monitor-" + std::to_string(userId);
+    if (!prefix.empty()) {
+        char suffix[16];
+        std::snprintf(suffix, sizeof suffix, "-%08x", stableHash(prefix));
+        name += suffix;
+    }
+    // The per-user runtime folder keeps the channel out of the shared temporary folder.
+    if (!runtimeDirectory.empty()) {
+        return runtimeDirectory + "/" + name + ".sock";
+    }
+    return name;
+}
+
+int runMonitor(int argc, char** argv) {
+    std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+    const MonitorOptions options = parseMonitorOptions(arguments);
+    if (!options.error.empty()) {
+        std::fprintf(stderr, "tarvex-monitor: %s\n%s", options.error.c_str(),
+                     monitorUsage().c_str());
+        return 2;
+    }
+    if (options.showHelp) {
+        std::fputs(monitorUsage().c_str(), stdout);
+        return 0;
+    }
+    if (options.showVersion) {
+        std::printf("%s\n", VERSION_TEXT);
+        return 0;
+    }
+    if (options.prefix) {
+        relocateInstallation(*options.prefix);
+    }
+    if (options.socket) {
+        overrideHelperSocketPath(*options.socket);
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("tarvex Monitor"));
+    QApplication::setOrganizationName(QStringLiteral("tarvex"));
+    QApplication::setApplicationVersion(QStringLiteral("1.0.0"));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    const QString runtimeDirectory = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    const QString channel = QString::fromStdString(reopenChannelName(
+        static_cast<unsigned>(getuid()), options.prefix.value_or(""),
+        QFileInfo(runtimeDirectory).isDir() ? runtimeDirectory.toStdString() : std::string()));
+    if (askRunningInstanceToReopen(channel)) {
+        return 0;
+    }
+
+    HelperRunner runner;
+    std::unique_ptr<Authorizer> authorizer =
+        options.demo ? std::make_unique<DemoAuthorizer>() : makePlatformAuthorizer();
+    MessageBoxAlerts alerts;
+    FileDialogSaveDialog saveDialog;
+    DesktopTerminalOpener terminal;
+    DesktopFileViewer fileViewer;
+    SystemClock clock;
+    ExecutableBundleLocator bundle;
+    QtAppHost appHost;
+
+    TarvexMenuBarApp controller(MonitorSeams{runner, *authorizer, alerts, saveDialog, terminal,
+                                             fileViewer, clock, bundle, appHost});
+    appHost.beforeQuit = [&controller] { controller.applicationShouldTerminate(); };
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &controller,
+                     [&controller] { controller.applicationShouldTerminate(); });
+
+    std::unique_ptr<QMenuBar> editMenuBar(buildEditMenuBar());
+    QLocalServer reopenServer;
+    listenForReopen(reopenServer, channel, controller);
+
+    QTimer::singleShot(0, &controller,
+                       [&controller] { controller.applicationDidFinishLaunching(); });
+    app.exec();
+    return 0;
+}
+
+}  // namespace tarvex

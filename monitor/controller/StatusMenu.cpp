@@ -1,0 +1,115 @@
+#include <QAction>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QKeySequence>
+#include <QMenu>
+
+#include "monitor/controller/TarvexMenuBarApp.h"
+#include "monitor/ui/MainWindowController.h"
+#include "monitor/ui/SettingsWindowController.h"
+
+namespace tarvex {
+
+namespace {
+
+// The key the user calls Control: on macOS Qt reports it as Meta (Control there is Command).
+#ifdef Q_OS_MACOS
+constexpr Qt::KeyboardModifier CONTROL_KEY = Qt::MetaModifier;
+#else
+constexpr Qt::KeyboardModifier CONTROL_KEY = Qt::ControlModifier;
+#endif
+
+}  // namespace
+
+void TarvexMenuBarApp::buildMenu() {
+    menu = new QMenu();
+    menu->setObjectName(QStringLiteral("statusMenu"));
+
+    auto addInfoLine = [this](const QString& title) {
+        QAction* item = menu->addAction(title);
+        item->setEnabled(false);
+        return item;
+    };
+    auto addCommand = [this](const QString& title, void (TarvexMenuBarApp::*action)(),
+                             const QKeySequence& shortcut = {}) {
+        QAction* item = menu->addAction(title);
+        item->setShortcut(shortcut);
+        connect(item, &QAction::triggered, this, action);
+        return item;
+    };
+
+    statusMenuItem = addInfoLine(QStringLiteral("tarvex: Unknown"));
+    portMenuItem = addInfoLine(QStringLiteral("Port: --"));
+    menu->addSeparator();
+    startItem = addCommand(QStringLiteral("Start Service"), &TarvexMenuBarApp::startService);
+    stopItem = addCommand(QStringLiteral("Stop Service"), &TarvexMenuBarApp::stopService);
+    restartItem = addCommand(QStringLiteral("Restart Service"), &TarvexMenuBarApp::restartService);
+    menu->addSeparator();
+    addCommand(QStringLiteral("View Logs..."), &TarvexMenuBarApp::viewLogs);
+    addCommand(QStringLiteral("Save Logs to\u2026"), &TarvexMenuBarApp::saveLogs);
+    menu->addSeparator();
+    // "Ctrl" is the Command key on macOS.
+    settingsItem = addCommand(QStringLiteral("Settings..."), &TarvexMenuBarApp::openSettings,
+                              QKeySequence(QStringLiteral("Ctrl+,")));
+    addCommand(QStringLiteral("Run Doctor"), &TarvexMenuBarApp::runDoctor);
+    menu->addSeparator();
+    setupItem = addCommand(QStringLiteral("Initialize Database"), &TarvexMenuBarApp::setupService);
+    addCommand(QStringLiteral("Uninstall..."), &TarvexMenuBarApp::uninstallService);
+    menu->addSeparator();
+    addCommand(QStringLiteral("Quit Monitor"), &TarvexMenuBarApp::quitMonitor,
+               QKeySequence(QStringLiteral("Ctrl+Q")));
+}
+
+void TarvexMenuBarApp::statusBarClicked(QSystemTrayIcon::ActivationReason reason,
+                                        Qt::KeyboardModifiers modifiers) {
+    const bool wantsMenu = reason == QSystemTrayIcon::Context ||
+                           (reason == QSystemTrayIcon::Trigger && modifiers.testFlag(CONTROL_KEY));
+    if (wantsMenu) {
+        popUpStatusMenu(QCursor::pos());
+    } else {
+        mainWindowController->showWindow();
+    }
+}
+
+// The menu is attached only while it is up, so that the next plain click reaches
+// statusBarClicked again; exec returns once the menu has closed.
+void TarvexMenuBarApp::popUpStatusMenu(const QPoint& globalPosition) {
+    if (menu != nullptr) {
+        menu->exec(globalPosition);
+    }
+}
+
+bool TarvexMenuBarApp::applicationShouldHandleReopen() {
+    mainWindowController->showWindow();
+    return true;
+}
+
+void TarvexMenuBarApp::applicationShouldTerminate() {
+    if (statusTimer != nullptr) {
+        statusTimer->stop();
+    }
+    if (appRemovalTimer != nullptr) {
+        appRemovalTimer->stop();
+    }
+    statusAnswerDeadline_->stop();
+}
+
+void TarvexMenuBarApp::openSettings() {
+    if (serviceOperationInProgress) {
+        return;
+    }
+    if (settingsController) {
+        settingsController->showWindow();
+    }
+}
+
+void TarvexMenuBarApp::quitMonitor() {
+    applicationShouldTerminate();
+    seams_.app.terminate();
+}
+
+void TarvexMenuBarApp::openMainWindow() {
+    mainWindowController->showWindow();
+}
+
+}  // namespace tarvex

@@ -1,0 +1,5 @@
+#include "monitor/controller/MonitorMain.h"
+
+int main(int argc, char** argv) {
+    return tarvex::runMonitor(argc, argv);
+}

@@ -1,0 +1,116 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "monitor/controller/TarvexMenuBarApp.h"
+#include "monitor/host/Installation.h"
+#include "monitor/ui/MainWindowController.h"
+#include "tests/support/FakeSeams.h"
+
+namespace tarvex::testing {
+
+// Status reports of the control tool, one per state.
+inline constexpr const char* ACTIVE_REPORT =
+    "Launchd: loaded\nProcess: running (pid 42)\nPort: 3311\nPort: open\n";
+inline constexpr const char* STARTING_REPORT = "Launchd: loaded\nProcess: stopped\nPort: closed\n";
+inline constexpr const char* STARTING_WITH_PROCESS_REPORT =
+    "Launchd: loaded\nProcess: running (pid 7)\nPort: closed\n";
+inline constexpr const char* STOPPING_REPORT = "Launchd: unloaded\nProcess: running (pid 42)\n";
+inline constexpr const char* STOPPED_REPORT =
+    "Launchd: unloaded\nProcess: stopped\nPort: 3311\nPort: closed\n";
+
+// A fake runner that also lets the test look around at the moment a request is sent.
+class ObservingRunner : public FakeRunner {
+public:
+    void run(const std::string& command, const std::vector<std::string>& args,
+             PrivilegedCompletion completion) override {
+        if (onRun) {
+            onRun(command);
+        }
+        FakeRunner::run(command, args, std::move(completion));
+    }
+    std::function<void(const std::string&)> onRun;
+};
+
+inline void ensureTestApplication() {
+    if (QApplication::instance() == nullptr) {
+        static int argc = 1;
+        static char name[] = "tarvex-controller-tests";
+        static char* argv[] = {name, nullptr};
+        new QApplication(argc, argv);
+    }
+}
+
+// Fires a timer the way its expiry would: a single-shot timer stops first.
+inline void fire(QTimer* timer) {
+    ASSERT_NE(timer, nullptr);
+    ASSERT_TRUE(timer->isActive()) << "the timer is not armed";
+    if (timer->isSingleShot()) {
+        timer->stop();
+    }
+    QMetaObject::invokeMethod(timer, "timeout");
+}
+
+class ControllerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ensureTestApplication();
+        ASSERT_TRUE(prefix.isValid());
+        relocateInstallation(prefix.path().toStdString());
+    }
+    void TearDown() override {
+        app.reset();
+        relocateInstallation("");
+    }
+
+    MonitorSeams seams() {
+        return MonitorSeams{runner,     authorizer, alerts, saveDialog, terminal,
+                            fileViewer, clock,      bundle, appHost};
+    }
+
+    // Constructs and launches the controller; the first status request is then pending.
+    TarvexMenuBarApp& launch() {
+        app = std::make_unique<TarvexMenuBarApp>(seams());
+        app->applicationDidFinishLaunching();
+        return *app;
+    }
+
+    // Answers the pending status request.
+    void answerStatus(bool success, const std::string& output) {
+        ASSERT_FALSE(runner.requests.empty());
+        ASSERT_EQ(runner.requests.front().command, "status");
+        runner.answerNext(success, output);
+    }
+
+    // Lets the poll timer fire and answers the request it sends.
+    void pollAndAnswer(const std::string& output) {
+        fire(app->statusTimer);
+        answerStatus(true, output);
+    }
+
+    std::string menuText(QAction* item) const { return item->text().toStdString(); }
+
+    QTemporaryDir prefix;
+    ObservingRunner runner;
+    FakeAuthorizer authorizer;
+    FakeAlerts alerts;
+    FakeSaveDialog saveDialog;
+    FakeTerminal terminal;
+    FakeFileViewer fileViewer;
+    FakeClock clock;
+    FakeBundle bundle;
+    FakeAppHost appHost;
+    std::unique_ptr<TarvexMenuBarApp> app;
+};
+
+}  // namespace tarvex::testing

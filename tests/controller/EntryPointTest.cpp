@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+#include <map>
+
+#include "monitor/controller/DesktopSeams.h"
+#include "monitor/controller/MonitorMain.h"
+#include "tests/controller/ControllerHarness.h"
+
+namespace tarvex {
+namespace {
+
+TEST(MonitorOptionsTest, AcceptsEveryOptionTogether) {
+    const MonitorOptions options =
+        parseMonitorOptions({"--prefix", "/tmp/p", "--socket", "/tmp/s.sock", "--demo"});
+    EXPECT_TRUE(options.error.empty());
+    EXPECT_EQ(options.prefix, "/tmp/p");
+    EXPECT_EQ(options.socket, "/tmp/s.sock");
+    EXPECT_TRUE(options.demo);
+    EXPECT_FALSE(options.showHelp);
+    EXPECT_FALSE(options.showVersion);
+
+    const MonitorOptions none = parseMonitorOptions({});
+    EXPECT_TRUE(none.error.empty());
+    EXPECT_FALSE(none.prefix.has_value());
+    EXPECT_FALSE(none.demo);
+    EXPECT_TRUE(parseMonitorOptions({"--version"}).showVersion);
+    EXPECT_TRUE(parseMonitorOptions({"--help"}).showHelp);
+}
+
+TEST(MonitorOptionsTest, RejectsUnknownOptionsAndMissingValues) {
+    for (const std::vector<std::string>& arguments :
+         std::vector<std::vector<std::string>>{{"--bogus"},
+                                               {"-platform", "offscreen"},
+                                               {"positional"},
+                                               {"--prefix"},
+                                               {"--socket", ""},
+                                               {"--demo", "--prefix"}}) {
+        EXPECT_FALSE(parseMonitorOptions(arguments).error.empty()) << arguments.front();
+    }
+    EXPECT_NE(monitorUsage().find("--prefix DIR"), std::string::npos);
+}
+
+TEST(ReopenChannelTest, PerUserPerPrefixAndInTheRuntimeFolder) {
+    EXPECT_EQ(reopenChannelName(1000, "", ""), "tarvex-monitor-1000");
+    EXPECT_EQ(reopenChannelName(1000, "", "/run/user/1000"),
+              "/run/user/1000/tarvex-monitor-1000.sock");
+    EXPECT_NE(reopenChannelName(1000, "", ""), reopenChannelName(1001, "", ""));
+    EXPECT_NE(reopenChannelName(1000, "/tmp/a", ""), reopenChannelName(1000, "/tmp/b", ""));
+    EXPECT_EQ(reopenChannelName(1000, "/tmp/a", ""), reopenChannelName(1000, "/tmp/a", ""));
+}
+
+TEST(TerminalCommandTest, FirstInstalledTerminalWithItsOwnCommandSyntax) {
+    std::map<std::string, std::string> installed = {{"xterm", "/usr/bin/xterm"},
+                                                    {"gnome-terminal", "/usr/bin/gnome-terminal"}};
+    auto find = [&installed](const std::string& name) {
+        auto it = installed.find(name);
+        return it == installed.end() ? std::string() : it->second;
+    };
+    EXPECT_EQ(terminalCommandFor("/run/s.command", "", find),
+              (std::vector<std::string>{"/usr/bin/gnome-terminal", "--", "/run/s.command"}));
+    installed["kitty"] = "/opt/kitty";
+    EXPECT_EQ(terminalCommandFor("/run/s.command", "kitty", find),
+              (std::vector<std::string>{"/opt/kitty", "-e", "/run/s.command"}));
+    EXPECT_EQ(terminalCommandFor("/run/s.command", "missing", find).front(),
+              "/usr/bin/gnome-terminal");
+    installed.erase("gnome-terminal");
+    EXPECT_EQ(terminalCommandFor("/s", "", find),
+              (std::vector<std::string>{"/usr/bin/xterm", "-e", "/s"}));
+    installed.clear();
+    EXPECT_TRUE(terminalCommandFor("/s", "", find).empty());
+}
+
+TEST(BundleLocatorTest, InstallFolderIsTheParentOfTheProgramsFolder) {
+    EXPECT_EQ(installFolderOfExecutable("/opt/tarvex-monitor/bin/tarvex-monitor"),
+              "/opt/tarvex-monitor");
+    EXPECT_EQ(installFolderOfExecutable("/opt/x/./bin/../bin/tarvex-monitor"), "/opt/x");
+    EXPECT_EQ(installFolderOfExecutable("/home/u/.local/share/Trash/files/m/bin/tarvex-monitor"),
+              "/home/u/.local/share/Trash/files/m");
+}
+
+// Answers the message box from inside its own loop with the button at `index`.
+void clickMessageBoxButton(int index, std::vector<QString>* titles, QString* defaultTitle) {
+    QTimer::singleShot(0, [index, titles, defaultTitle] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        for (QAbstractButton* button : box->buttons()) {
+            titles->push_back(button->text());
+        }
+        *defaultTitle = box->defaultButton() ? box->defaultButton()->text() : QString();
+        box->buttons().at(index)->click();
+    });
+}
+
+TEST(MessageBoxAlertsTest, ButtonsInOrderFirstIsDefaultAnswerIsTheIndex) {
+    testing::ensureTestApplication();
+    MessageBoxAlerts alerts;
+    AlertSpec spec{"tarvex Failed to Start",
+                   "details",
+                   AlertStyle::critical,
+                   {"Stop Service", "View Logs and Stop"}};
+    std::vector<QString> titles;
+    QString defaultTitle;
+    clickMessageBoxButton(1, &titles, &defaultTitle);
+    EXPECT_EQ(alerts.runModal(spec), 1);
+    EXPECT_EQ(titles, (std::vector<QString>{"Stop Service", "View Logs and Stop"}));
+    EXPECT_EQ(defaultTitle, QStringLiteral("Stop Service"));
+
+    titles.clear();
+    clickMessageBoxButton(0, &titles, &defaultTitle);
+    EXPECT_EQ(alerts.runModal(AlertSpec{"Uninstall", "Done.", AlertStyle::informational, {}}), 0);
+    EXPECT_EQ(titles, (std::vector<QString>{"OK"}));
+}
+
+}  // namespace
+}  // namespace tarvex

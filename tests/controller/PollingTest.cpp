@@ -1,0 +1,157 @@
+#include <QImage>
+
+#include "monitor/ui/StatusIcon.h"
+#include "tests/controller/ControllerHarness.h"
+
+namespace tarvex::testing {
+namespace {
+
+QImage iconImage(const QIcon& icon) {
+    return icon.pixmap(QSize(18, 18), 1.0).toImage().convertToFormat(QImage::Format_ARGB32);
+}
+
+using LaunchTest = ControllerTest;
+
+TEST_F(LaunchTest, StoppedIconBeforeTheFirstAnswerAndRequestAfterMenuAndWindow) {
+    bool menuExisted = false;
+    bool windowShown = false;
+    bool iconWasStopped = false;
+    runner.onRun = [&](const std::string& command) {
+        if (command != "status") {
+            return;
+        }
+        menuExisted = app->menu != nullptr && app->statusMenuItem != nullptr;
+        windowShown = app->mainWindowController->window != nullptr &&
+                      app->mainWindowController->window->isVisible();
+        iconWasStopped =
+            app->statusItem != nullptr &&
+            iconImage(app->statusItem->icon()) == iconImage(makeStatusIcon(ServiceState::stopped));
+    };
+    launch();
+    ASSERT_EQ(runner.pendingCommands(), std::vector<std::string>{"status"});
+    EXPECT_TRUE(menuExisted);
+    EXPECT_TRUE(windowShown);
+    EXPECT_TRUE(iconWasStopped);
+    EXPECT_TRUE(app->statusRefreshInFlight);
+    EXPECT_EQ(app->statusTimer, nullptr) << "no poll is armed before the first answer";
+    EXPECT_EQ(menuText(app->statusMenuItem), "tarvex: Unknown");
+
+    answerStatus(true, ACTIVE_REPORT);
+    EXPECT_EQ(iconImage(app->statusItem->icon()), iconImage(makeStatusIcon(ServiceState::active)));
+    EXPECT_EQ(menuText(app->statusMenuItem), "tarvex: Active (PID 42)");
+    EXPECT_EQ(menuText(app->portMenuItem), "Port: 3311");
+    EXPECT_FALSE(app->statusRefreshInFlight);
+}
+
+TEST_F(LaunchTest, InstalledCopyIsRecognisedByItsBundlePath) {
+    bundle.path = MONITOR_APP_PATH;
+    EXPECT_TRUE(TarvexMenuBarApp(seams()).launchedFromInstalledApp);
+    bundle.path = MONITOR_APP_PATH + "/../elsewhere";
+    EXPECT_FALSE(TarvexMenuBarApp(seams()).launchedFromInstalledApp);
+}
+
+using PollTest = ControllerTest;
+
+TEST_F(PollTest, IntervalFollowsTheStateOfTheAnswerJustApplied) {
+    launch();
+    answerStatus(true, STOPPED_REPORT);
+    const std::pair<const char*, int> answers[] = {{STARTING_REPORT, 1000},
+                                                   {ACTIVE_REPORT, 10000},
+                                                   {STOPPING_REPORT, 1000},
+                                                   {STOPPED_REPORT, 10000},
+                                                   {STARTING_WITH_PROCESS_REPORT, 1000}};
+    for (const auto& [report, interval] : answers) {
+        pollAndAnswer(report);
+        ASSERT_NE(app->statusTimer, nullptr);
+        EXPECT_TRUE(app->statusTimer->isSingleShot());
+        EXPECT_TRUE(app->statusTimer->isActive());
+        EXPECT_EQ(app->statusTimer->interval(), interval) << report;
+    }
+    // An operation in progress does not change the interval.
+    app->serviceOperationInProgress = true;
+    pollAndAnswer(ACTIVE_REPORT);
+    EXPECT_EQ(app->statusTimer->interval(), 10000);
+}
+
+TEST_F(PollTest, SecondRefreshWhileOneIsInFlightSendsNothing) {
+    launch();
+    app->refreshStatus();
+    app->refreshStatus();
+    EXPECT_EQ(runner.requests.size(), 1u);
+    answerStatus(true, ACTIVE_REPORT);
+    app->refreshStatus();
+    EXPECT_EQ(runner.requests.size(), 1u) << "a new request once the answer is in";
+}
+
+TEST_F(PollTest, TimerFiringWhileInFlightIsLost) {
+    launch();
+    answerStatus(true, ACTIVE_REPORT);
+    app->refreshStatus();  // e.g. an operation finishing
+    fire(app->statusTimer);
+    EXPECT_EQ(runner.requests.size(), 1u);
+    answerStatus(true, ACTIVE_REPORT);
+    EXPECT_TRUE(app->statusTimer->isActive()) << "the answer arms the next poll";
+}
+
+TEST_F(PollTest, FailedAnswerShowsStoppedAndPollsAgainAfterTenSeconds) {
+    launch();
+    answerStatus(true, ACTIVE_REPORT);
+    fire(app->statusTimer);
+    answerStatus(false, "Launchd: loaded\nProcess: running (pid 42)\nPort: open\n");
+    EXPECT_EQ(app->currentStatus, TarvexStatus{}) << "the output of a failure is not read";
+    EXPECT_EQ(menuText(app->statusMenuItem), "tarvex: Stopped");
+    EXPECT_EQ(menuText(app->portMenuItem), "Port: --");
+    EXPECT_TRUE(app->startItem->isEnabled());
+    EXPECT_FALSE(app->stopItem->isEnabled());
+    EXPECT_EQ(app->statusTimer->interval(), 10000);
+    EXPECT_TRUE(alerts.shown.empty());
+    EXPECT_EQ(iconImage(app->statusItem->icon()), iconImage(makeStatusIcon(ServiceState::stopped)));
+}
+
+TEST_F(PollTest, UnansweredRequestCountsAsFailedAfterSixtySeconds) {
+    launch();
+    answerStatus(true, ACTIVE_REPORT);
+    fire(app->statusTimer);
+    ASSERT_EQ(runner.requests.size(), 1u);
+
+    auto* deadline = app->findChild<QTimer*>(QStringLiteral("statusAnswerDeadline"));
+    ASSERT_NE(deadline, nullptr);
+    EXPECT_EQ(deadline->interval(), 60000);
+    fire(deadline);
+    EXPECT_FALSE(app->statusRefreshInFlight);
+    EXPECT_EQ(menuText(app->statusMenuItem), "tarvex: Stopped");
+    EXPECT_EQ(app->statusTimer->interval(), 10000);
+
+    // The lost answer turns up late: it must not overwrite anything.
+    runner.answerNext(true, STARTING_REPORT);
+    EXPECT_EQ(menuText(app->statusMenuItem), "tarvex: Stopped");
+    EXPECT_EQ(app->statusTimer->interval(), 10000);
+    EXPECT_FALSE(app->statusRefreshInFlight);
+
+    // Polling goes on as usual.
+    pollAndAnswer(ACTIVE_REPORT);
+    EXPECT_EQ(menuText(app->statusMenuItem), "tarvex: Active (PID 42)");
+    EXPECT_FALSE(deadline->isActive()) << "an answer in time disarms the guard";
+}
+
+TEST_F(PollTest, LateAnswerDoesNotCountForTheNewerRequest) {
+    launch();
+    fire(app->findChild<QTimer*>(QStringLiteral("statusAnswerDeadline")));
+    fire(app->statusTimer);  // a second request goes out
+    ASSERT_EQ(runner.requests.size(), 2u);
+    runner.answerNext(true, ACTIVE_REPORT);  // the first, given up on
+    EXPECT_TRUE(app->statusRefreshInFlight) << "the newer request is still awaited";
+    EXPECT_EQ(menuText(app->statusMenuItem), "tarvex: Stopped");
+    runner.answerNext(true, STOPPING_REPORT);
+    EXPECT_EQ(menuText(app->statusMenuItem),
+              QString::fromUtf8("tarvex: Stopping\u2026").toStdString());
+}
+
+TEST_F(PollTest, DestroyedControllerIgnoresItsAnswer) {
+    launch();
+    app.reset();
+    EXPECT_TRUE(runner.answerNext(true, ACTIVE_REPORT));
+}
+
+}  // namespace
+}  // namespace tarvex::testing

@@ -1,0 +1,213 @@
+#include <QKeySequence>
+#include <QPushButton>
+
+#include "monitor/ui/SettingsWindowController.h"
+#include "tests/controller/ControllerHarness.h"
+
+namespace tarvex::testing {
+namespace {
+
+using StatusMenuTest = ControllerTest;
+
+struct Expected {
+    const char* title;
+    const char* shortcut;
+    bool enabled;
+};
+
+TEST_F(StatusMenuTest, EntriesTitlesOrderAndShortcutsAsBuilt) {
+    launch();
+    const Expected expected[] = {
+        {"tarvex: Unknown", "", false},
+        {"Port: --", "", false},
+        {nullptr, "", true},
+        {"Start Service", "", true},
+        {"Stop Service", "", true},
+        {"Restart Service", "", true},
+        {nullptr, "", true},
+        {"View Logs...", "", true},
+        {"Save Logs to\u2026", "", true},
+        {nullptr, "", true},
+        {"Settings...", "Ctrl+,", true},
+        {"Run Doctor", "", true},
+        {nullptr, "", true},
+        {"Initialize Database", "", true},
+        {"Uninstall...", "", true},
+        {nullptr, "", true},
+        {"Quit Monitor", "Ctrl+Q", true},
+    };
+    const QList<QAction*> actions = app->menu->actions();
+    ASSERT_EQ(actions.size(), static_cast<qsizetype>(std::size(expected)));
+    for (qsizetype i = 0; i < actions.size(); ++i) {
+        const Expected& want = expected[i];
+        QAction* action = actions[i];
+        if (want.title == nullptr) {
+            EXPECT_TRUE(action->isSeparator()) << i;
+            continue;
+        }
+        EXPECT_EQ(action->text(), QString::fromUtf8(want.title)) << i;
+        EXPECT_EQ(action->shortcut(), QKeySequence(QString::fromUtf8(want.shortcut))) << i;
+        EXPECT_EQ(action->isEnabled(), want.enabled) << want.title;
+    }
+    // The held items are the ones in the menu.
+    EXPECT_EQ(app->statusMenuItem, actions[0]);
+    EXPECT_EQ(app->portMenuItem, actions[1]);
+    EXPECT_EQ(app->startItem, actions[3]);
+    EXPECT_EQ(app->stopItem, actions[4]);
+    EXPECT_EQ(app->restartItem, actions[5]);
+    EXPECT_EQ(app->settingsItem, actions[10]);
+    EXPECT_EQ(app->setupItem, actions[13]);
+    // Three full stops and the single ellipsis character are different texts.
+    EXPECT_EQ(actions[7]->text().size(), 12);
+    EXPECT_EQ(actions[8]->text().size(), 13);
+}
+
+TEST_F(StatusMenuTest, EnablingFollowsTheStateInMenuAndWindow) {
+    launch();
+    struct Case {
+        const char* report;
+        bool start, stop, restart;
+    };
+    const Case cases[] = {{ACTIVE_REPORT, false, true, true},
+                          {STARTING_REPORT, false, false, false},
+                          {STOPPING_REPORT, false, false, false},
+                          {STOPPED_REPORT, true, false, false}};
+    answerStatus(true, STOPPED_REPORT);
+    MainWindowController& window = *app->mainWindowController;
+    for (const Case& c : cases) {
+        pollAndAnswer(c.report);
+        EXPECT_EQ(app->startItem->isEnabled(), c.start) << c.report;
+        EXPECT_EQ(app->stopItem->isEnabled(), c.stop) << c.report;
+        EXPECT_EQ(app->restartItem->isEnabled(), c.restart) << c.report;
+        EXPECT_TRUE(app->settingsItem->isEnabled());
+        EXPECT_TRUE(app->setupItem->isEnabled());
+        EXPECT_EQ(window.startButton->isEnabled(), c.start) << c.report;
+        EXPECT_EQ(window.stopButton->isEnabled(), c.stop) << c.report;
+        EXPECT_EQ(window.restartButton->isEnabled(), c.restart) << c.report;
+        EXPECT_TRUE(window.settingsButton->isEnabled());
+        EXPECT_EQ(window.statusTitleLabel->text(), app->statusMenuItem->text());
+    }
+}
+
+TEST_F(StatusMenuTest, OperationInProgressLocksTheFiveWhateverTheState) {
+    launch();
+    answerStatus(true, STOPPED_REPORT);
+    app->serviceOperationInProgress = true;
+    for (const char* report : {ACTIVE_REPORT, STARTING_REPORT, STOPPED_REPORT}) {
+        pollAndAnswer(report);
+        for (QAction* item :
+             {app->startItem, app->stopItem, app->restartItem, app->settingsItem, app->setupItem}) {
+            EXPECT_FALSE(item->isEnabled()) << item->text().toStdString() << " " << report;
+        }
+        MainWindowController& window = *app->mainWindowController;
+        for (QPushButton* button : {window.startButton, window.stopButton, window.restartButton,
+                                    window.settingsButton, window.initializeButton}) {
+            EXPECT_FALSE(button->isEnabled()) << button->text().toStdString();
+        }
+    }
+    // The never-disabled commands are left alone.
+    for (QAction* action : app->menu->actions()) {
+        const QString title = action->text();
+        if (title == "View Logs..." || title == "Run Doctor" || title == "Uninstall..." ||
+            title == "Quit Monitor") {
+            EXPECT_TRUE(action->isEnabled()) << title.toStdString();
+        }
+    }
+}
+
+TEST_F(StatusMenuTest, ApplyButtonStateLocksButKeepsTheLines) {
+    launch();
+    answerStatus(true, STOPPED_REPORT);
+    app->applyButtonState();
+    for (QAction* item :
+         {app->startItem, app->stopItem, app->restartItem, app->settingsItem, app->setupItem}) {
+        EXPECT_FALSE(item->isEnabled());
+    }
+    EXPECT_FALSE(app->mainWindowController->startButton->isEnabled());
+    EXPECT_EQ(menuText(app->statusMenuItem), "tarvex: Stopped");
+    EXPECT_EQ(menuText(app->portMenuItem), "Port: 3311");
+}
+
+class ClickTest : public ControllerTest {
+protected:
+    void SetUp() override {
+        ControllerTest::SetUp();
+        launch();
+        QObject::connect(app->menu, &QMenu::aboutToShow, app->menu, [this] {
+            ++menuShown;
+            // Dismiss it from inside its own loop, as the user would.
+            QMetaObject::invokeMethod(app->menu, &QMenu::close, Qt::QueuedConnection);
+        });
+        app->mainWindowController->closeWindow();
+    }
+    bool windowVisible() const { return app->mainWindowController->window->isVisible(); }
+    int menuShown = 0;
+};
+
+TEST_F(ClickTest, PlainLeftClickOpensTheMainWindowNotTheMenu) {
+    app->statusBarClicked(QSystemTrayIcon::Trigger, Qt::NoModifier);
+    EXPECT_TRUE(windowVisible());
+    EXPECT_EQ(menuShown, 0);
+}
+
+TEST_F(ClickTest, RightClickAndControlClickPopUpTheMenu) {
+#ifdef Q_OS_MACOS
+    const Qt::KeyboardModifiers control = Qt::MetaModifier;
+#else
+    const Qt::KeyboardModifiers control = Qt::ControlModifier;
+#endif
+    app->statusBarClicked(QSystemTrayIcon::Context, Qt::NoModifier);
+    EXPECT_EQ(menuShown, 1);
+    app->statusBarClicked(QSystemTrayIcon::Trigger, control);
+    EXPECT_EQ(menuShown, 2);
+    EXPECT_FALSE(windowVisible());
+    EXPECT_EQ(app->statusItem->contextMenu(), nullptr) << "never left attached";
+
+    // After the menu has closed, a plain click reaches the window again.
+    app->statusBarClicked(QSystemTrayIcon::Trigger, Qt::NoModifier);
+    EXPECT_TRUE(windowVisible());
+    EXPECT_EQ(menuShown, 2);
+}
+
+TEST_F(ClickTest, ReopenAlwaysShowsTheWindowAndAnswersTrue) {
+    EXPECT_TRUE(app->applicationShouldHandleReopen());
+    EXPECT_TRUE(windowVisible());
+    EXPECT_TRUE(app->applicationShouldHandleReopen());
+    EXPECT_TRUE(windowVisible());
+}
+
+TEST_F(StatusMenuTest, QuitStopsBothTimersAndEndsAtOnceEvenDuringAnOperation) {
+    launch();
+    answerStatus(true, ACTIVE_REPORT);
+    app->serviceOperationInProgress = true;
+    app->appRemovalTimer = new QTimer(app.get());
+    app->appRemovalTimer->start(2000);
+    fire(app->statusTimer);  // a request is still out
+    app->quitMonitor();
+    EXPECT_FALSE(app->statusTimer->isActive());
+    EXPECT_FALSE(app->appRemovalTimer->isActive());
+    EXPECT_EQ(appHost.terminations, 1);
+}
+
+TEST_F(StatusMenuTest, QuitItemEndsTheApplication) {
+    launch();
+    app->menu->actions().last()->trigger();
+    EXPECT_EQ(appHost.terminations, 1);
+}
+
+TEST_F(StatusMenuTest, SettingsDoNothingWhileAnOperationRuns) {
+    launch();
+    app->serviceOperationInProgress = true;
+    app->settingsItem->trigger();
+    app->mainWindowController->settingsButton->click();
+    app->openSettings();
+    ASSERT_NE(app->settingsController, nullptr);
+    EXPECT_EQ(app->settingsController->window(), nullptr);
+
+    app->serviceOperationInProgress = false;
+    app->openSettings();
+    EXPECT_NE(app->settingsController->window(), nullptr);
+}
+
+}  // namespace
+}  // namespace tarvex::testing

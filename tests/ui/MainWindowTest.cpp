@@ -1,0 +1,221 @@
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QPushButton>
+
+#include <vector>
+
+#include "monitor/ui/MainWindowController.h"
+#include "monitor/ui/StatusIcon.h"
+#include "tests/ui/TestApplication.h"
+
+namespace tarvex {
+namespace {
+
+TarvexStatus statusIn(ServiceState state, std::string pid = "42", std::string port = "3311") {
+    TarvexStatus status;
+    status.pid = std::move(pid);
+    status.port = std::move(port);
+    switch (state) {
+        case ServiceState::active:
+            status = TarvexStatus{status.port, true, status.pid, true, true};
+            break;
+        case ServiceState::starting:
+            status = TarvexStatus{status.port, false, status.pid, false, true};
+            break;
+        case ServiceState::stopping:
+            status = TarvexStatus{status.port, true, status.pid, false, false};
+            break;
+        case ServiceState::stopped:
+            status = TarvexStatus{status.port, false, status.pid, false, false};
+            break;
+    }
+    return status;
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override { ensureTestApplication(); }
+
+    std::vector<QPushButton*> buttons() const {
+        const QList<QPushButton*> found =
+            controller.window->findChildren<QPushButton*>(Qt::FindDirectChildrenOnly);
+        return {found.begin(), found.end()};
+    }
+    QPushButton* button(const QString& title) const {
+        for (QPushButton* b : buttons()) {
+            if (b->text() == title) {
+                return b;
+            }
+        }
+        return nullptr;
+    }
+    std::vector<QPushButton*> heldButtons() const {
+        return {controller.startButton, controller.stopButton, controller.restartButton,
+                controller.settingsButton, controller.initializeButton};
+    }
+
+    MainWindowController controller;
+};
+
+TEST_F(MainWindowTest, NothingIsBuiltBeforeTheFirstShowAndUpdatesAreDropped) {
+    controller.update(statusIn(ServiceState::active));
+    EXPECT_EQ(controller.window, nullptr);
+    controller.closeWindow();
+    EXPECT_EQ(controller.window, nullptr);
+}
+
+TEST_F(MainWindowTest, FirstShowBuildsTheFixedWindowWithItsInitialTexts) {
+    controller.showWindow();
+    QWidget* window = controller.window;
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("tarvex Monitor"));
+    EXPECT_EQ(window->minimumSize(), QSize(480, 500));
+    EXPECT_EQ(window->maximumSize(), QSize(480, 500));
+
+    EXPECT_EQ(controller.statusTitleLabel->text(), QStringLiteral("Unknown"));
+    EXPECT_EQ(controller.statusDetailLabel->text(),
+              QString::fromUtf8("PID \u2014  \u00B7  Port \u2014"));
+    EXPECT_EQ(controller.statusDot->colour(), QColor(0x8E, 0x8E, 0x93));
+    for (QPushButton* b : buttons()) {
+        EXPECT_TRUE(b->isEnabled()) << b->text().toStdString();
+    }
+
+    controller.showWindow();
+    EXPECT_EQ(controller.window, window) << "a second show reuses the window";
+}
+
+TEST_F(MainWindowTest, SectionsAndButtonsInOrderWithExactTitles) {
+    controller.showWindow();
+    std::vector<QString> titles;
+    for (QPushButton* b : buttons()) {
+        titles.push_back(b->text());
+    }
+    const std::vector<QString> expected = {"Start",
+                                           "Stop",
+                                           "Restart",
+                                           "View Logs",
+                                           QString::fromUtf8("Save Logs to\u2026"),
+                                           QString::fromUtf8("Settings\u2026"),
+                                           "Run Doctor",
+                                           "Initialize Database",
+                                           QString::fromUtf8("Uninstall\u2026"),
+                                           "Close"};
+    EXPECT_EQ(titles, expected);
+
+    std::vector<QString> headings;
+    for (QLabel* label : controller.window->findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
+        headings.push_back(label->text());
+    }
+    EXPECT_EQ(headings, (std::vector<QString>{"SERVICE", "LOGS", "CONFIGURATION", "MAINTENANCE"}));
+}
+
+TEST_F(MainWindowTest, FramesAreTheBottomLeftLayoutTurnedTopLeft) {
+    controller.showWindow();
+    const QWidget* card = controller.window->findChild<QWidget*>(QStringLiteral("statusCard"));
+    ASSERT_NE(card, nullptr);
+    EXPECT_EQ(card->geometry(), QRect(20, 20, 440, 72));
+    EXPECT_EQ(controller.statusDot->geometry(), QRect(18, 28, 16, 16));
+    EXPECT_EQ(controller.statusTitleLabel->geometry(), QRect(46, 12, 380, 22));
+    EXPECT_EQ(controller.statusDetailLabel->geometry(), QRect(46, 38, 380, 18));
+    // Service row at y 342 (bottom-left), three buttons sharing 440 points with 8-point gaps.
+    EXPECT_EQ(controller.startButton->geometry().top(), 500 - 342 - 30);
+    EXPECT_EQ(controller.startButton->geometry().left(), 20);
+    EXPECT_EQ(controller.restartButton->geometry().right() + 1, 460);
+    // Maintenance row at y 150; Close at (370, 20).
+    EXPECT_EQ(controller.initializeButton->geometry(), QRect(20, 500 - 150 - 30, 216, 30));
+    EXPECT_EQ(button("Close")->geometry(), QRect(370, 450, 90, 30));
+}
+
+TEST_F(MainWindowTest, UpdateShowsEachStateAndEnablesByIt) {
+    controller.showWindow();
+    struct Case {
+        ServiceState state;
+        QString title;
+        bool start, stop, restart;
+    };
+    const Case cases[] = {
+        {ServiceState::active, "tarvex: Active (PID 42)", false, true, true},
+        {ServiceState::starting, QString::fromUtf8("tarvex: Starting\u2026"), false, false, false},
+        {ServiceState::stopping, QString::fromUtf8("tarvex: Stopping\u2026"), false, false, false},
+        {ServiceState::stopped, "tarvex: Stopped", true, false, false},
+    };
+    for (const Case& c : cases) {
+        controller.update(statusIn(c.state));
+        EXPECT_EQ(controller.statusDot->colour(), stateColour(c.state));
+        EXPECT_EQ(controller.statusTitleLabel->text(), c.title);
+        EXPECT_EQ(controller.statusDetailLabel->text(),
+                  QString::fromUtf8("PID 42  \u00B7  Port 3311"));
+        EXPECT_EQ(controller.startButton->isEnabled(), c.start) << c.title.toStdString();
+        EXPECT_EQ(controller.stopButton->isEnabled(), c.stop) << c.title.toStdString();
+        EXPECT_EQ(controller.restartButton->isEnabled(), c.restart) << c.title.toStdString();
+        EXPECT_TRUE(controller.settingsButton->isEnabled());
+        EXPECT_TRUE(controller.initializeButton->isEnabled());
+    }
+    EXPECT_EQ(stateColour(ServiceState::active), QColor(0x34, 0xC7, 0x59));
+    EXPECT_EQ(stateColour(ServiceState::stopped), QColor(0xFF, 0x3B, 0x30));
+}
+
+TEST_F(MainWindowTest, LockedDisablesTheFiveButStillRefreshesTheTexts) {
+    controller.showWindow();
+    controller.update(statusIn(ServiceState::stopped, "", ""), true);
+    for (QPushButton* b : heldButtons()) {
+        EXPECT_FALSE(b->isEnabled()) << b->text().toStdString();
+    }
+    for (const char* free : {"View Logs", "Run Doctor", "Close"}) {
+        EXPECT_TRUE(button(free)->isEnabled()) << free;
+    }
+    EXPECT_TRUE(button(QString::fromUtf8("Save Logs to\u2026"))->isEnabled());
+    EXPECT_TRUE(button(QString::fromUtf8("Uninstall\u2026"))->isEnabled());
+    EXPECT_EQ(controller.statusTitleLabel->text(), QStringLiteral("tarvex: Stopped"));
+    EXPECT_EQ(controller.statusDetailLabel->text(),
+              QString::fromUtf8("PID \u2014  \u00B7  Port \u2014"));
+    EXPECT_EQ(controller.statusDot->colour(), stateColour(ServiceState::stopped));
+
+    controller.update(statusIn(ServiceState::active, ""), false);
+    EXPECT_EQ(controller.statusTitleLabel->text(), QStringLiteral("tarvex: Active"));
+    EXPECT_TRUE(controller.stopButton->isEnabled());
+}
+
+TEST_F(MainWindowTest, ClosingHidesAndAHiddenWindowStillTakesUpdates) {
+    controller.showWindow();
+    QWidget* window = controller.window;
+    window->close();
+    EXPECT_FALSE(window->isVisible());
+
+    controller.update(statusIn(ServiceState::active));
+    controller.showWindow();
+    EXPECT_EQ(controller.window, window);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(controller.statusTitleLabel->text(), QStringLiteral("tarvex: Active (PID 42)"));
+
+    button("Close")->click();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(controller.window, window);
+}
+
+TEST_F(MainWindowTest, EachButtonAsksForItsOwnAction) {
+    controller.showWindow();
+    std::vector<std::string> asked;
+    auto record = [&asked](const char* name) { return [&asked, name] { asked.push_back(name); }; };
+    QObject::connect(&controller, &MainWindowController::startRequested, record("start"));
+    QObject::connect(&controller, &MainWindowController::stopRequested, record("stop"));
+    QObject::connect(&controller, &MainWindowController::restartRequested, record("restart"));
+    QObject::connect(&controller, &MainWindowController::viewLogsRequested, record("viewLogs"));
+    QObject::connect(&controller, &MainWindowController::saveLogsRequested, record("saveLogs"));
+    QObject::connect(&controller, &MainWindowController::settingsRequested, record("settings"));
+    QObject::connect(&controller, &MainWindowController::runDoctorRequested, record("doctor"));
+    QObject::connect(&controller, &MainWindowController::initializeRequested, record("setup"));
+    QObject::connect(&controller, &MainWindowController::uninstallRequested, record("uninstall"));
+    for (QPushButton* b : buttons()) {
+        if (b->text() != QStringLiteral("Close")) {
+            b->click();
+        }
+    }
+    EXPECT_EQ(asked, (std::vector<std::string>{"start", "stop", "restart", "viewLogs", "saveLogs",
+                                               "settings", "doctor", "setup", "uninstall"}));
+}
+
+}  // namespace
+}  // namespace tarvex
