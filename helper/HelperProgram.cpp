@@ -118,7 +118,11 @@ int runHelperProgram(int argc, char** argv) {
         releaseListeningSocket(listening);
         return 1;
     }
-    server.run();
+    if (!server.run()) {
+        std::fprintf(stderr, "tarvex-helper: %s\n", server.error());
+        releaseListeningSocket(listening);
+        return 1;
+    }
     // New clients are refused from here on; those already connected still get their answer.
     releaseListeningSocket(listening);
     if (!server.waitForIdle(STOP_GRACE)) {

@@ -16,7 +16,11 @@ namespace tarvex {
 
 namespace {
 
-bool makeWakePipe(int fds[2]) {
+// Workers kept waiting for the next client. Two keep a steady stream of single requests from
+// ever waiting for a thread to be created; more only cost memory.
+constexpr std::size_t IDLE_WORKERS_KEPT = 2;
+
+bool makeStopPipe(int fds[2]) {
     if (pipe(fds) != 0) {
         return false;
     }
@@ -24,23 +28,11 @@ bool makeWakePipe(int fds[2]) {
         if (!setCloseOnExec(fds[i]) || fcntl(fds[i], F_SETFL, O_NONBLOCK) != 0) {
             close(fds[0]);
             close(fds[1]);
+            fds[0] = fds[1] = -1;
             return false;
         }
     }
     return true;
-}
-
-void drainPipe(int fd) {
-    char buffer[64];
-    while (read(fd, buffer, sizeof buffer) > 0) {
-    }
-}
-
-void poke(int fd) {
-    const int saved = errno;
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t n = write(fd, &byte, 1);  // a full pipe is awake already
-    errno = saved;
 }
 
 int acceptConnection(int listeningFd) {
@@ -62,80 +54,173 @@ int acceptConnection(int listeningFd) {
 
 }  // namespace
 
+// Shared by the server and its workers; a worker keeps it alive until it has left.
 struct HelperServerState {
-    int stopPipe[2] = {-1, -1};
-    int slotPipe[2] = {-1, -1};  // a byte whenever a connection finishes
-    const char* error = nullptr;
-    mutable std::mutex mutex;
-    std::condition_variable idle;
-    std::size_t active = 0;
+    Helper& helper;
+    int listeningFd;
+    ServerLimits limits;
+    int stopPipe[2] = {-1, -1};  // readable from the first stop request on, never drained
 
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::size_t workers = 0;  // threads alive
+    std::size_t idle = 0;     // of those, waiting for a client
+    std::size_t active = 0;   // of those, serving one
+    bool stopping = false;
+
+    HelperServerState(Helper& h, int fd, ServerLimits l) : helper(h), listeningFd(fd), limits(l) {}
     ~HelperServerState() {
-        for (int fd : {stopPipe[0], stopPipe[1], slotPipe[0], slotPipe[1]}) {
+        for (int fd : stopPipe) {
             if (fd >= 0) {
                 close(fd);
             }
         }
     }
-
-    void finishConnection() {
-        {
-            std::lock_guard lock(mutex);
-            --active;
-        }
-        idle.notify_all();
-        poke(slotPipe[1]);
-    }
 };
 
 namespace {
 
-struct ConnectionJob {
-    int fd;
-    Helper* helper;
-    ConnectionLimits limits;
-    std::shared_ptr<HelperServerState> state;  // outlives the server if need be
-};
+bool startWorker(const std::shared_ptr<HelperServerState>& state);
 
-void* connectionThread(void* argument) {
-    ConnectionJob* job = static_cast<ConnectionJob*>(argument);
+// Waits for a client; -1 when the worker should leave (stop, or the listener is unusable).
+int awaitClient(HelperServerState& state) {
+    for (;;) {
+        pollfd fds[2] = {{state.stopPipe[0], POLLIN, 0}, {state.listeningFd, POLLIN, 0}};
+        if (poll(fds, 2, -1) < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return -1;
+        }
+        if (fds[0].revents != 0 || (fds[1].revents & (POLLERR | POLLNVAL)) != 0) {
+            return -1;
+        }
+        const int fd = acceptConnection(state.listeningFd);
+        if (fd >= 0) {
+            return fd;
+        }
+        if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+            // Out of descriptors: back off briefly rather than spin on a ready listener.
+            poll(fds, 1, 100);
+        } else if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR &&
+                   errno != ECONNABORTED) {
+            return -1;
+        }
+        // Otherwise another idle worker took the client first.
+    }
+}
+
+// Accounts for a worker that took a client; answers whether a new idle worker is wanted so
+// that the next client is accepted while this one is served.
+bool takeClient(HelperServerState& state) {
+    std::lock_guard lock(state.mutex);
+    --state.idle;
+    ++state.active;
+    if (state.idle == 0 && state.workers < state.limits.maxConnections && !state.stopping) {
+        ++state.workers;
+        ++state.idle;
+        return true;
+    }
+    return false;
+}
+
+// Accounts for a finished client; answers whether this worker should wait for another.
+bool finishClient(HelperServerState& state) {
+    bool stay = false;
+    {
+        std::lock_guard lock(state.mutex);
+        --state.active;
+        stay = !state.stopping && state.idle < IDLE_WORKERS_KEPT;
+        if (stay) {
+            ++state.idle;
+        } else {
+            --state.workers;
+        }
+    }
+    state.changed.notify_all();
+    return stay;
+}
+
+void serveOne(HelperServerState& state, int fd) {
     try {
-        serveConnection(job->fd, *job->helper, job->limits);
+        if (state.helper.listener(readPeerCredentials(fd))) {
+            serveConnection(fd, state.helper, state.limits.connection);
+            return;
+        }
     } catch (...) {
         // Out of memory while serving: the client sees the connection close without a reply.
-        close(job->fd);
     }
-    job->state->finishConnection();
-    delete job;
-    return nullptr;
+    close(fd);
+}
+
+void* workerThread(void* argument) {
+    auto* owned = static_cast<std::shared_ptr<HelperServerState>*>(argument);
+    const std::shared_ptr<HelperServerState> state = std::move(*owned);
+    delete owned;
+    for (;;) {
+        const int fd = awaitClient(*state);
+        if (fd < 0) {
+            {
+                std::lock_guard lock(state->mutex);
+                --state->idle;
+                --state->workers;
+            }
+            state->changed.notify_all();
+            return nullptr;
+        }
+        if (takeClient(*state) && !startWorker(state)) {
+            std::lock_guard lock(state->mutex);
+            --state->idle;
+            --state->workers;
+        }
+        serveOne(*state, fd);
+        if (!finishClient(*state)) {
+            return nullptr;
+        }
+    }
+}
+
+// Starts a worker already counted as alive and idle.
+bool startWorker(const std::shared_ptr<HelperServerState>& state) {
+    pthread_attr_t attributes;
+    if (pthread_attr_init(&attributes) != 0) {
+        return false;
+    }
+    pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED);
+    pthread_attr_setstacksize(&attributes, state->limits.threadStackSize);
+    auto* argument = new std::shared_ptr<HelperServerState>(state);
+    pthread_t thread;
+    const bool started = pthread_create(&thread, &attributes, &workerThread, argument) == 0;
+    pthread_attr_destroy(&attributes);
+    if (!started) {
+        delete argument;
+    }
+    return started;
 }
 
 }  // namespace
 
 HelperServer::HelperServer(Helper& helper, int listeningFd, ServerLimits limits)
-    : helper_(helper),
-      listeningFd_(listeningFd),
-      limits_(limits),
-      state_(std::make_shared<HelperServerState>()) {
-    if (!makeWakePipe(state_->stopPipe) || !makeWakePipe(state_->slotPipe)) {
-        state_->error = "Cannot create the helper's wake-up pipes";
+    : state_(std::make_shared<HelperServerState>(helper, listeningFd, limits)) {
+    if (!makeStopPipe(state_->stopPipe)) {
+        error_ = "Cannot create the helper's stop pipe";
         return;
     }
-    // A connection reset between poll and accept must not block the loop.
-    const int flags = fcntl(listeningFd_, F_GETFL);
-    if (flags < 0 || fcntl(listeningFd_, F_SETFL, flags | O_NONBLOCK) != 0) {
-        state_->error = "The listening socket is not usable";
+    // Idle workers race for each client; the losers must not block in accept.
+    const int flags = fcntl(listeningFd, F_GETFL);
+    if (flags < 0 || fcntl(listeningFd, F_SETFL, flags | O_NONBLOCK) != 0) {
+        error_ = "The listening socket is not usable";
     }
 }
 
 HelperServer::~HelperServer() = default;
 
 bool HelperServer::ready() const {
-    return state_->error == nullptr;
+    return error_ == nullptr;
 }
 
 const char* HelperServer::error() const {
-    return state_->error;
+    return error_;
 }
 
 std::size_t HelperServer::activeConnections() const {
@@ -144,83 +229,42 @@ std::size_t HelperServer::activeConnections() const {
 }
 
 void HelperServer::requestStop() {
-    poke(state_->stopPipe[1]);
+    const int saved = errno;
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = write(state_->stopPipe[1], &byte, 1);  // full: stopped
+    errno = saved;
 }
 
 bool HelperServer::waitForIdle(std::chrono::milliseconds grace) {
     std::unique_lock lock(state_->mutex);
-    return state_->idle.wait_for(lock, grace, [this] { return state_->active == 0; });
+    return state_->changed.wait_for(lock, grace, [this] { return state_->workers == 0; });
 }
 
-void HelperServer::run() {
+bool HelperServer::run() {
     if (!ready()) {
-        return;
+        return false;
     }
-    for (;;) {
-        const bool full = activeConnections() >= limits_.maxConnections;
-        // While all slots are taken, wait for one to free up instead of accepting.
-        pollfd fds[2] = {{state_->stopPipe[0], POLLIN, 0},
-                         {full ? state_->slotPipe[0] : listeningFd_, POLLIN, 0}};
-        const int ready = poll(fds, 2, -1);
-        if (ready < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return;
-        }
-        if (fds[0].revents != 0) {
-            drainPipe(state_->stopPipe[0]);
-            return;
-        }
-        if (full) {
-            drainPipe(state_->slotPipe[0]);
-        } else if (fds[1].revents != 0) {
-            drainPipe(state_->slotPipe[0]);
-            acceptOne();
-        }
-    }
-}
-
-void HelperServer::acceptOne() {
-    const int fd = acceptConnection(listeningFd_);
-    if (fd < 0) {
-        if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
-            // Out of descriptors: back off briefly rather than spin on a ready listener.
-            pollfd stop{state_->stopPipe[0], POLLIN, 0};
-            poll(&stop, 1, 100);
-        }
-        return;
-    }
-    if (!helper_.listener(readPeerCredentials(fd))) {
-        close(fd);
-        return;
-    }
-    if (!startConnectionThread(fd)) {
-        close(fd);
-    }
-}
-
-bool HelperServer::startConnectionThread(int fd) {
     {
         std::lock_guard lock(state_->mutex);
-        ++state_->active;
+        ++state_->workers;
+        ++state_->idle;
     }
-    auto* job = new ConnectionJob{fd, &helper_, limits_.connection, state_};
-    pthread_attr_t attributes;
-    bool started = false;
-    if (pthread_attr_init(&attributes) == 0) {
-        pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED);
-        pthread_attr_setstacksize(&attributes, limits_.threadStackSize);
-        pthread_t thread;
-        started = pthread_create(&thread, &attributes, &connectionThread, job) == 0;
-        pthread_attr_destroy(&attributes);
-    }
-    if (!started) {
-        delete job;
+    if (!startWorker(state_)) {
         std::lock_guard lock(state_->mutex);
-        --state_->active;
+        --state_->workers;
+        --state_->idle;
+        error_ = "Cannot start a worker thread";
+        return false;
     }
-    return started;
+    pollfd stop{state_->stopPipe[0], POLLIN, 0};
+    while (poll(&stop, 1, -1) < 0 && errno == EINTR) {
+    }
+    // Idle workers see the same stop and leave; once they have, nobody touches the listening
+    // socket any more and the caller may close it. Busy workers finish their client first.
+    std::unique_lock lock(state_->mutex);
+    state_->stopping = true;
+    state_->changed.wait(lock, [this] { return state_->idle == 0; });
+    return true;
 }
 
 }  // namespace tarvex
