@@ -10,8 +10,8 @@
 #include <optional>
 #include <string>
 
-#include "monitor/ui/Seams.h"
 #include "monitor/status/TarvexStatus.h"
+#include "monitor/ui/Seams.h"
 
 class QAction;
 class QMenu;
@@ -96,6 +96,15 @@ public slots:
 
 private:
     MonitorSeams seams_;
+
+    // --- Poll loop and menu internals (TarvexMenuBarApp.cpp, StatusMenu.cpp) ---
+    // A status request unanswered this long counts as a failed answer.
+    static constexpr int STATUS_ANSWER_TIMEOUT_MS = 60'000;
+    void receiveStatusAnswer(quint64 generation, bool success, const std::string& output);
+    void statusAnswerTimedOut();
+    void popUpStatusMenu(const QPoint& globalPosition);
+    QTimer* statusAnswerDeadline_ = nullptr;  // objectName "statusAnswerDeadline"
+    quint64 statusRequestGeneration_ = 0;     // answers to older requests are ignored
 };
 
 }  // namespace tarvex
