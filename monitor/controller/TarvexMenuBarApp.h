@@ -105,6 +105,11 @@ private:
     void popUpStatusMenu(const QPoint& globalPosition);
     QTimer* statusAnswerDeadline_ = nullptr;  // objectName "statusAnswerDeadline"
     quint64 statusRequestGeneration_ = 0;     // answers to older requests are ignored
+
+    // --- Log actions and app-removal watch internals (LogActions.cpp, AppRemovalWatch.cpp) ---
+    class TerminalScriptLauncher& terminalScriptLauncher();  // made on first use, a child
+    class TerminalScriptLauncher* terminalScriptLauncher_ = nullptr;
+    bool installedBundleMissingAtLastLook_ = false;  // a removal counts at the second look
 };
 
 }  // namespace tarvex

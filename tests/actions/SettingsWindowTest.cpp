@@ -86,14 +86,6 @@ TEST_F(SettingsWindowTest, TheWindowHasItsSizeTitleAndControls) {
     EXPECT_EQ(buttons[0]->geometry(), QRect(348, 102, 96, 32));
 }
 
-TEST_F(SettingsWindowTest, WhileLoadingTheCheckboxIsOffAndDisabled) {
-    bootStatus = "enabled";
-    controller->showWindow();
-    EXPECT_FALSE(box()->isChecked());
-    EXPECT_FALSE(box()->isEnabled());
-    ASSERT_EQ(executor.tasks.size(), 1u);
-}
-
 TEST_F(SettingsWindowTest, KnownAnswersSetAndEnableTheCheckbox) {
     openWith("enabled\n");
     EXPECT_TRUE(box()->isChecked());

@@ -38,10 +38,6 @@ TEST(ShellQuote, SurvivesARealShellRoundTrip) {
     EXPECT_EQ(echoed, nasty);
 }
 
-TEST(TerminalScriptText, IsTheShebangThenTheCommandEachEndedByALineFeed) {
-    EXPECT_EQ(terminalScriptText("'/x' logs"), "#!/bin/bash\n'/x' logs\n");
-}
-
 class PrivateDirectoryTest : public ::testing::Test {
 protected:
     TempFolder temp;
@@ -61,28 +57,22 @@ TEST_F(PrivateDirectoryTest, UsesAPrivateRuntimeDirectory) {
     EXPECT_EQ(privateDirectory(env), env.runtimeDir);
 }
 
-TEST_F(PrivateDirectoryTest, RejectsARuntimeDirectoryOthersCanReachAndFallsBackToTheCache) {
-    env.runtimeDir = makeFolder("runtime", 0777);
+TEST_F(PrivateDirectoryTest, RejectsAnOpenForeignOrLinkedRuntimeDirectoryForAPrivateCacheFolder) {
     env.home = makeFolder("home", 0755);
-    const auto dir = privateDirectory(env);
-    ASSERT_TRUE(dir);
-    EXPECT_EQ(*dir, env.home + "/.cache/tarvex-monitor");
-    EXPECT_EQ(modeOf(*dir), 0700u);
-    EXPECT_TRUE(isPrivateDirectory(*dir));
-}
+    const std::string cacheFolder = env.home + "/.cache/tarvex-monitor";
+    env.runtimeDir = makeFolder("open", 0777);
+    EXPECT_EQ(privateDirectory(env), cacheFolder);
+    EXPECT_EQ(modeOf(cacheFolder), 0700u);
 
-TEST_F(PrivateDirectoryTest, RejectsARuntimeDirectoryOfAnotherUserOrALink) {
-    env.home = makeFolder("home", 0755);
-    const std::string real = makeFolder("real", 0700);
     env.runtimeDir = temp / "link";
-    fs::create_directory_symlink(real, env.runtimeDir);
-    EXPECT_EQ(privateDirectory(env), env.home + "/.cache/tarvex-monitor");
+    fs::create_directory_symlink(makeFolder("real", 0700), env.runtimeDir);
+    EXPECT_EQ(privateDirectory(env), cacheFolder);
 
     if (geteuid() == 0) {  // only root can hand a folder to another user
         env.runtimeDir = makeFolder("foreign", 0700);
         ASSERT_EQ(chown(env.runtimeDir.c_str(), 65534, 65534), 0);
         EXPECT_FALSE(isPrivateDirectory(env.runtimeDir));
-        EXPECT_EQ(privateDirectory(env), env.home + "/.cache/tarvex-monitor");
+        EXPECT_EQ(privateDirectory(env), cacheFolder);
     }
 }
 
@@ -156,23 +146,6 @@ protected:
     FakeTerminal terminal;
     TerminalScriptLauncher launcher{terminal, nullptr, [this] { return temp.path(); }};
 };
-
-TEST_F(TerminalScriptLauncherTest, OpensTheScriptAndRemovesItWhenItsTimerFires) {
-    launcher.open("echo hi");
-    ASSERT_EQ(terminal.opened.size(), 1u);
-    const std::string script = terminal.opened[0];
-    EXPECT_EQ(readFile(script), "#!/bin/bash\necho hi\n");
-
-    const QList<QTimer*> removals = launcher.pendingRemovals();
-    ASSERT_EQ(removals.size(), 1);
-    EXPECT_TRUE(removals[0]->isSingleShot());
-    EXPECT_TRUE(removals[0]->isActive());
-    EXPECT_EQ(removals[0]->interval(), 3000);
-
-    fire(removals[0]);
-    EXPECT_FALSE(fs::exists(script));
-    EXPECT_TRUE(launcher.pendingRemovals().isEmpty());
-}
 
 TEST_F(TerminalScriptLauncherTest, TheFirstRemovalKeepsTheScriptOfASecondAction) {
     launcher.open("echo first");

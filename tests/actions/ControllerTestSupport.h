@@ -1,0 +1,65 @@
+#pragma once
+
+// A controller wired to fakes, with the whole installation moved under a throw-away folder.
+
+#include <QAction>
+#include <QIcon>
+#include <QSystemTrayIcon>
+
+#include <memory>
+
+#include "monitor/controller/TarvexMenuBarApp.h"
+#include "monitor/host/Installation.h"
+#include "tests/actions/ActionsTestSupport.h"
+#include "tests/support/FakeSeams.h"
+
+namespace tarvex::testing {
+
+// A status report of a running service, as the control tool prints it.
+inline const char* const kActiveReport =
+    "Port: 4406\nPort status: open\nProcess: running (pid 321)\nlaunchd: loaded\n";
+
+class ControllerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testApplication();
+        relocateInstallation(temp.path());
+    }
+    void TearDown() override {
+        app.reset();
+        relocateInstallation("");
+    }
+
+    // Builds the controller; the bundle path decides whether it counts as the installed copy.
+    void construct() { app = std::make_unique<TarvexMenuBarApp>(world.seams()); }
+
+    // Constructs, finishes launching and answers the first status request with `report`.
+    void launch(const char* report = kActiveReport) {
+        construct();
+        app->applicationDidFinishLaunching();
+        answerStatus(true, report);
+    }
+
+    // Answers the oldest request, which must be a status request.
+    void answerStatus(bool success, const std::string& report = kActiveReport) {
+        ASSERT_FALSE(world.runner.requests.empty());
+        ASSERT_EQ(world.runner.requests.front().command, "status");
+        world.runner.answerNext(success, report);
+    }
+
+    QString statusLine() const { return app->statusMenuItem->text(); }
+    qint64 iconKey() const { return app->statusItem->icon().cacheKey(); }
+
+    // Enabled flags of start, stop, restart, settings and initialize, in that order.
+    std::vector<bool> itemsEnabled() const {
+        return {app->startItem->isEnabled(), app->stopItem->isEnabled(),
+                app->restartItem->isEnabled(), app->settingsItem->isEnabled(),
+                app->setupItem->isEnabled()};
+    }
+
+    TempFolder temp;
+    FakeWorld world;
+    std::unique_ptr<TarvexMenuBarApp> app;
+};
+
+}  // namespace tarvex::testing

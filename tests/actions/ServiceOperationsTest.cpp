@@ -1,0 +1,239 @@
+#include "tests/actions/ControllerTestSupport.h"
+
+namespace tarvex::testing {
+namespace {
+
+using Items = std::vector<bool>;
+const Items kActiveItems{false, true, true, true, true};
+const Items kLocked{false, false, false, false, false};
+
+class ServiceOperationsTest : public ControllerTest {
+protected:
+    void SetUp() override {
+        ControllerTest::SetUp();
+        launch();
+        ASSERT_EQ(app->currentStatus.state(), ServiceState::active);
+        ASSERT_EQ(itemsEnabled(), kActiveItems);
+    }
+};
+
+struct LockedCase {
+    void (TarvexMenuBarApp::*action)();
+    const char* prompt;
+    const char* statusLine;
+    const char* command;
+    const char* failureTitle;
+};
+
+const LockedCase kLockedCases[] = {
+    {&TarvexMenuBarApp::startService,
+     "tarvex Monitor needs your password to start the database service.", "tarvex: Starting…",
+     "start", "Start Failed"},
+    {&TarvexMenuBarApp::stopService,
+     "tarvex Monitor needs your password to stop the database service.", "tarvex: Stopping…",
+     "stop", "Stop Failed"},
+    {&TarvexMenuBarApp::restartService,
+     "tarvex Monitor needs your password to restart the database service.", "tarvex: Restarting…",
+     "restart", "Restart Failed"},
+};
+
+TEST_F(ServiceOperationsTest, StartStopAndRestartLockEverythingUntilTheReply) {
+    for (const LockedCase& op : kLockedCases) {
+        SCOPED_TRACE(op.command);
+        world.authorizer.prompts.clear();
+        const qint64 iconBefore = iconKey();
+        ASSERT_TRUE(app->statusTimer->isActive());
+
+        (app.get()->*op.action)();
+        EXPECT_EQ(world.authorizer.prompts, std::vector<std::string>{op.prompt});
+        EXPECT_TRUE(app->serviceOperationInProgress);
+        EXPECT_FALSE(app->statusTimer->isActive());
+        EXPECT_NE(iconKey(), iconBefore);
+        EXPECT_EQ(statusLine(), QString::fromUtf8(op.statusLine));
+        EXPECT_EQ(itemsEnabled(), kLocked);
+        ASSERT_EQ(world.runner.pendingCommands(), std::vector<std::string>{op.command});
+        EXPECT_TRUE(world.runner.requests.front().args.empty());
+
+        world.runner.answerNext(true, "fine");
+        EXPECT_FALSE(app->serviceOperationInProgress);
+        EXPECT_TRUE(world.alerts.shown.empty());
+        answerStatus(true);  // the operation ends with a fresh status request
+        EXPECT_EQ(itemsEnabled(), kActiveItems);
+        EXPECT_TRUE(app->statusTimer->isActive());
+    }
+}
+
+TEST_F(ServiceOperationsTest, AFailedReplyShowsTheOperationsFailureTitleThenRefreshes) {
+    for (const LockedCase& op : kLockedCases) {
+        SCOPED_TRACE(op.command);
+        world.alerts.shown.clear();
+        (app.get()->*op.action)();
+        world.runner.answerNext(false, "tool output that stays out of the alert");
+        EXPECT_FALSE(app->serviceOperationInProgress);
+        ASSERT_EQ(world.alerts.shown.size(), 1u);
+        const AlertSpec& alert = world.alerts.shown[0];
+        EXPECT_EQ(alert.message, op.failureTitle);
+        EXPECT_EQ(alert.informativeText, logDetailsText());
+        EXPECT_EQ(alert.style, AlertStyle::critical);
+        EXPECT_TRUE(alert.buttons.empty());
+        answerStatus(true);
+    }
+}
+
+TEST_F(ServiceOperationsTest, ASecondOperationWhileOneRunsIsDroppedWithoutAPrompt) {
+    app->startService();
+    ASSERT_EQ(world.authorizer.prompts.size(), 1u);
+    app->stopService();
+    app->restartService();
+    app->startService();
+    app->setupService();
+    EXPECT_EQ(world.authorizer.prompts.size(), 1u);
+    EXPECT_TRUE(world.alerts.shown.empty());
+    EXPECT_EQ(world.runner.pendingCommands(), std::vector<std::string>{"start"});
+    EXPECT_EQ(statusLine(), QString::fromUtf8("tarvex: Starting…"));
+}
+
+TEST_F(ServiceOperationsTest, UninstallProceedsWhileAStartRuns) {
+    app->startService();
+    world.alerts.answers = {1};
+    app->uninstallService();
+    ASSERT_EQ(world.alerts.shown.size(), 1u);
+    EXPECT_EQ(world.alerts.shown[0].message, "Uninstall tarvex?");
+    EXPECT_EQ(world.authorizer.prompts.back(),
+              "tarvex Monitor needs your password to uninstall tarvex and remove all data.");
+    EXPECT_EQ(world.runner.pendingCommands(), (std::vector<std::string>{"start", "uninstall"}));
+}
+
+TEST_F(ServiceOperationsTest, ADeclinedPasswordChangesNothing) {
+    world.authorizer.grant = false;
+    const qint64 iconBefore = iconKey();
+    const QString lineBefore = statusLine();
+    for (const LockedCase& op : kLockedCases) {
+        (app.get()->*op.action)();
+    }
+    world.alerts.answers = {1, 1};
+    app->setupService();
+    app->uninstallService();
+    EXPECT_EQ(world.authorizer.prompts.size(), 5u);
+    EXPECT_FALSE(app->serviceOperationInProgress);
+    EXPECT_EQ(iconKey(), iconBefore);
+    EXPECT_EQ(statusLine(), lineBefore);
+    EXPECT_EQ(itemsEnabled(), kActiveItems);
+    EXPECT_TRUE(app->statusTimer->isActive());
+    EXPECT_TRUE(world.runner.requests.empty());
+}
+
+TEST_F(ServiceOperationsTest, ADeclinedConfirmationAsksNoPasswordAndSendsNothing) {
+    world.alerts.answers = {0, 0};  // "Cancel", also what Return picks
+    const qint64 iconBefore = iconKey();
+    app->setupService();
+    app->uninstallService();
+    EXPECT_EQ(world.alerts.shown.size(), 2u);
+    EXPECT_TRUE(world.authorizer.prompts.empty());
+    EXPECT_TRUE(world.runner.requests.empty());
+    EXPECT_FALSE(app->serviceOperationInProgress);
+    EXPECT_EQ(iconKey(), iconBefore);
+    EXPECT_TRUE(app->statusTimer->isActive());
+}
+
+TEST_F(ServiceOperationsTest, TheConfirmationIsCriticalWithCancelFirstAndBringsTheAppForward) {
+    world.alerts.onShow = [this](const AlertSpec&) { EXPECT_GE(world.app.activations, 1); };
+    EXPECT_FALSE(app->confirmAction("Really?", "Details"));
+    world.alerts.answers = {1};
+    EXPECT_TRUE(app->confirmAction("Really?", "Details"));
+    const AlertSpec& alert = world.alerts.shown[0];
+    EXPECT_EQ(alert.message, "Really?");
+    EXPECT_EQ(alert.informativeText, "Details");
+    EXPECT_EQ(alert.style, AlertStyle::critical);
+    EXPECT_EQ(alert.buttons, (std::vector<std::string>{"Cancel", "Confirm"}));
+}
+
+TEST_F(ServiceOperationsTest, InitializeKeepsPollingAndEndsWithItsResultAlert) {
+    world.alerts.answers = {1};
+    const QString lineBefore = statusLine();
+    const qint64 iconBefore = iconKey();
+    app->setupService();
+
+    const AlertSpec& confirm = world.alerts.shown.at(0);
+    EXPECT_EQ(confirm.message, "Initialize Database?");
+    EXPECT_EQ(confirm.informativeText,
+              "This will erase all database data and bootstrap a fresh instance.\nConfiguration "
+              "and plugins will be preserved.\n\nThis cannot be undone.");
+    EXPECT_EQ(world.authorizer.prompts,
+              std::vector<std::string>{"tarvex Monitor needs your password to initialize the "
+                                       "database. All current data will be erased."});
+    EXPECT_TRUE(app->serviceOperationInProgress);
+    EXPECT_NE(iconKey(), iconBefore);
+    EXPECT_EQ(statusLine(), lineBefore);  // the status line is left to the status answers
+    EXPECT_TRUE(app->statusTimer->isActive());
+    EXPECT_EQ(world.runner.pendingCommands(), (std::vector<std::string>{"status", "initialize"}));
+
+    answerStatus(true);  // applied locked while the initialization runs
+    EXPECT_EQ(itemsEnabled(), kLocked);
+    EXPECT_TRUE(app->statusTimer->isActive());
+
+    world.runner.answerNext(true, "initialized");
+    EXPECT_FALSE(app->serviceOperationInProgress);
+    ASSERT_EQ(world.alerts.shown.size(), 2u);
+    EXPECT_EQ(world.alerts.shown[1].message, "Initialize Database");
+    EXPECT_EQ(world.alerts.shown[1].informativeText, "Done.");
+    EXPECT_EQ(world.alerts.shown[1].style, AlertStyle::informational);
+    answerStatus(true);
+    EXPECT_EQ(itemsEnabled(), kActiveItems);
+}
+
+TEST_F(ServiceOperationsTest, AFailedInitializeShowsTheLogPointerUnderTheSameTitle) {
+    world.alerts.answers = {1};
+    app->setupService();
+    answerStatus(true);
+    world.runner.answerNext(false, "boom");
+    ASSERT_EQ(world.alerts.shown.size(), 2u);
+    EXPECT_EQ(world.alerts.shown[1].message, "Initialize Database");
+    EXPECT_EQ(world.alerts.shown[1].informativeText, logDetailsText());
+    EXPECT_EQ(world.alerts.shown[1].style, AlertStyle::critical);
+    EXPECT_EQ(world.runner.pendingCommands(), std::vector<std::string>{"status"});
+}
+
+TEST_F(ServiceOperationsTest, ASuccessfulUninstallReportsAndQuits) {
+    world.alerts.answers = {1};
+    const QString lineBefore = statusLine();
+    app->uninstallService();
+    EXPECT_EQ(world.alerts.shown[0].informativeText,
+              "This will stop the service and remove all installed files, config, and data.\n"
+              "This cannot be undone.");
+    EXPECT_FALSE(app->serviceOperationInProgress);  // uninstall neither sets nor tests it
+    EXPECT_EQ(statusLine(), lineBefore);
+    EXPECT_EQ(itemsEnabled(), kActiveItems);
+
+    world.runner.answerNext(true);
+    ASSERT_EQ(world.alerts.shown.size(), 2u);
+    EXPECT_EQ(world.alerts.shown[1].message, "Uninstall");
+    EXPECT_EQ(world.alerts.shown[1].informativeText, "Done.");
+    EXPECT_EQ(world.app.terminations, 1);
+    EXPECT_TRUE(world.runner.requests.empty());
+}
+
+TEST_F(ServiceOperationsTest, AFailedUninstallReportsAndRefreshesButKeepsRunning) {
+    world.alerts.answers = {1};
+    app->uninstallService();
+    world.runner.answerNext(false);
+    ASSERT_EQ(world.alerts.shown.size(), 2u);
+    EXPECT_EQ(world.alerts.shown[1].message, "Uninstall");
+    EXPECT_EQ(world.alerts.shown[1].style, AlertStyle::critical);
+    EXPECT_EQ(world.app.terminations, 0);
+    EXPECT_EQ(world.runner.pendingCommands(), std::vector<std::string>{"status"});
+}
+
+TEST_F(ServiceOperationsTest, RepliesAfterTheControllerIsGoneAreHandledSafely) {
+    app->startService();
+    world.alerts.answers = {1};
+    app->uninstallService();
+    app.reset();
+    world.runner.answerNext(false);  // the start: nothing left to update
+    world.runner.answerNext(true);   // the uninstall: still quits
+    EXPECT_EQ(world.app.terminations, 1);
+    EXPECT_EQ(world.alerts.shown.size(), 1u);  // only the confirmation
+}
+
+}  // namespace
+}  // namespace tarvex::testing
