@@ -12,6 +12,10 @@
 #include "helper/ListeningSocket.h"
 #include "shared/FixedPaths.h"
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 namespace tarvex {
 
 namespace {
@@ -103,6 +107,11 @@ int runHelperProgram(int argc, char** argv) {
     }
     // A client that hangs up early must not take the helper down with it.
     signal(SIGPIPE, SIG_IGN);
+#if defined(__GLIBC__)
+    // One malloc arena for every connection thread: requests are tiny, and an arena per thread
+    // would keep megabytes resident after each burst of concurrent clients.
+    mallopt(M_ARENA_MAX, 1);
+#endif
 
     ListeningSocket listening = acquireListeningSocket(HELPER_SOCKET_PATH);
     if (listening.fd < 0) {
