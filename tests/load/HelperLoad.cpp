@@ -44,7 +44,7 @@ struct Options {
     std::string helper;
     int seconds = 15;
     int rounds = 2;
-    long rssSlackKiB = 1024;
+    long rssSlackKiB = 512;
 };
 
 bool parseOptions(int argc, char** argv, Options& options) {
