@@ -1,0 +1,6 @@
+// The font library keeps a cache for the life of the process that the leak checker reports
+// when widget tests exit; it is not ours and not a leak that grows.
+extern "C" const char* __lsan_default_suppressions();
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig.so\n";
+}
