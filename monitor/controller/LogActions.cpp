@@ -22,11 +22,11 @@ TerminalScriptLauncher& TarvexMenuBarApp::terminalScriptLauncher() {
 }
 
 void TarvexMenuBarApp::viewLogs() {
-    terminalScriptLauncher().open(shellQuote(TARVEXCTL) + " logs" + kWaitForKey);
+    terminalScriptLauncher().openTerminal(shellQuote(TARVEXCTL) + " logs" + kWaitForKey);
 }
 
 void TarvexMenuBarApp::runDoctor() {
-    terminalScriptLauncher().open(shellQuote(TARVEXCTL) + " doctor" + kWaitForKey);
+    terminalScriptLauncher().openTerminal(shellQuote(TARVEXCTL) + " doctor" + kWaitForKey);
 }
 
 void TarvexMenuBarApp::saveLogs() {

@@ -81,7 +81,7 @@ TerminalScriptLauncher::TerminalScriptLauncher(TerminalOpener& opener, QObject* 
     }
 }
 
-void TerminalScriptLauncher::open(std::string_view commandLine) {
+void TerminalScriptLauncher::openTerminal(std::string_view commandLine) {
     // Without a private folder there is no safe place for an executable file: do nothing
     // rather than fall back to a folder other users can write to.
     const std::optional<std::string> directory = locateDirectory_();

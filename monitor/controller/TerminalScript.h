@@ -47,7 +47,7 @@ public:
 
     // Writes the script, opens it in a terminal and schedules its removal. Failures are
     // silent: the terminal shows what the command printed, nothing else reports back.
-    void open(std::string_view commandLine);
+    void openTerminal(std::string_view commandLine);
 
     // The single-shot timers of removals still to come (read and fired by tests).
     QList<QTimer*> pendingRemovals() const;

@@ -148,8 +148,8 @@ protected:
 };
 
 TEST_F(TerminalScriptLauncherTest, TheFirstRemovalKeepsTheScriptOfASecondAction) {
-    launcher.open("echo first");
-    launcher.open("echo second");
+    launcher.openTerminal("echo first");
+    launcher.openTerminal("echo second");
     ASSERT_EQ(terminal.opened.size(), 2u);
     const QList<QTimer*> removals = launcher.pendingRemovals();
     ASSERT_EQ(removals.size(), 2);
@@ -169,7 +169,7 @@ TEST_F(TerminalScriptLauncherTest, TheFirstRemovalKeepsTheScriptOfASecondAction)
 
 TEST_F(TerminalScriptLauncherTest, WithoutAPrivateFolderNothingIsWrittenOrOpened) {
     TerminalScriptLauncher homeless(terminal, nullptr, [] { return std::nullopt; });
-    homeless.open("echo hi");
+    homeless.openTerminal("echo hi");
     EXPECT_TRUE(terminal.opened.empty());
     EXPECT_TRUE(homeless.pendingRemovals().isEmpty());
 }
