@@ -179,43 +179,58 @@ void runAbruptClient(const LoadClientConfig& config, LoadCounters& counters,
 
 void runStalledClients(const LoadClientConfig& config, LoadCounters& counters,
                        const std::atomic<bool>& stop) {
-    const std::string start = encodeRequest({"status", {}}).substr(0, 10);
-    std::vector<int> fds;
-    const auto openOne = [&] {
-        const int fd = connectOrCount(config, counters);
-        if (fd >= 0 && !writeAll(fd, start.data(), start.size())) {
-            close(fd);
-            return -1;
-        }
-        return fd;
+    // Half of them send the first bytes and go quiet; the other half trickle one more byte a
+    // second, which would take longer than the helper's time-out to finish the frame.
+    const std::string frame = encodeRequest({"status", {"--verbose"}});
+    constexpr std::size_t FIRST_BYTES = 10;
+    struct Stalled {
+        int fd = -1;
+        std::size_t sent = 0;
+        Clock::time_point nextByte;
     };
-    for (int i = 0; i < config.stalledClients; ++i) {
-        fds.push_back(openOne());
+    std::vector<Stalled> clients(static_cast<std::size_t>(config.stalledClients));
+    const auto openOne = [&](Stalled& client) {
+        client = Stalled{connectOrCount(config, counters), FIRST_BYTES,
+                         Clock::now() + std::chrono::seconds(1)};
+        if (client.fd >= 0 && !writeAll(client.fd, frame.data(), FIRST_BYTES)) {
+            close(client.fd);
+            client.fd = -1;
+        }
+    };
+    for (Stalled& client : clients) {
+        openOne(client);
     }
     while (!stop) {
-        for (int& fd : fds) {
-            if (fd < 0) {
-                fd = openOne();
+        for (std::size_t i = 0; i < clients.size(); ++i) {
+            Stalled& client = clients[i];
+            if (client.fd < 0) {
+                openOne(client);
                 continue;
             }
-            pollfd pfd{fd, POLLIN, 0};
+            pollfd pfd{client.fd, POLLIN, 0};
             if (poll(&pfd, 1, 0) == 1) {
                 // The helper gave up on us: it must hang up without running or answering.
                 char byte = 0;
-                if (read(fd, &byte, 1) == 0) {
+                if (read(client.fd, &byte, 1) == 0) {
                     ++counters.stalledDropped;
                 } else {
                     ++counters.wrongAnswers;
                 }
-                close(fd);
-                fd = openOne();
+                close(client.fd);
+                openOne(client);
+            } else if (i % 2 == 1 && Clock::now() >= client.nextByte &&
+                       client.sent < frame.size()) {
+                // A failed write means the helper hung up; the next poll sees it.
+                writeAll(client.fd, frame.data() + client.sent, 1);
+                ++client.sent;
+                client.nextByte += std::chrono::seconds(1);
             }
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    for (int fd : fds) {
-        if (fd >= 0) {
-            close(fd);
+    for (const Stalled& client : clients) {
+        if (client.fd >= 0) {
+            close(client.fd);
         }
     }
 }
