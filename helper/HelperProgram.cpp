@@ -52,6 +52,24 @@ void ensureStandardDescriptors() {
     }
 }
 
+// Whatever the parent left open (beyond 0-2) must not reach the tool either. Only marked, not
+// closed: a socket passed by the service manager is among them.
+void markInheritedDescriptorsCloseOnExec() {
+#if defined(__linux__) && defined(CLOSE_RANGE_CLOEXEC)
+    if (close_range(3, ~0u, CLOSE_RANGE_CLOEXEC) == 0) {
+        return;
+    }
+#endif
+    const long openMax = sysconf(_SC_OPEN_MAX);
+    const int last = openMax > 0 && openMax < 65536 ? static_cast<int>(openMax) : 65536;
+    for (int fd = 3; fd < last; ++fd) {
+        const int flags = fcntl(fd, F_GETFD);
+        if (flags >= 0 && (flags & FD_CLOEXEC) == 0) {
+            fcntl(fd, F_SETFD, flags | FD_CLOEXEC);
+        }
+    }
+}
+
 }  // namespace
 
 std::string helperUsage() {
@@ -99,6 +117,7 @@ int runHelperProgram(int argc, char** argv) {
         return 2;
     }
     ensureStandardDescriptors();
+    markInheritedDescriptorsCloseOnExec();
     if (options.prefix) {
         relocateFixedPaths(*options.prefix);
     }

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -33,14 +34,16 @@ public:
     std::string path(const std::string& name) const { return prefix_ + "/" + name; }
 
     // Writes the tool as a /bin/sh script with `body` after the shebang line. The script can
-    // refer to the prefix as $TEST_DIR.
+    // refer to the prefix as $TEST_DIR. Replaced by a rename, so that a run starting at that
+    // moment sees the old or the new script, never a half-written one or "text file busy".
     void write(const std::string& body, mode_t mode = 0755) const {
-        const std::string file = toolPath();
+        const std::string next = toolPath() + ".next";
         {
-            std::ofstream out(file, std::ios::trunc);
+            std::ofstream out(next, std::ios::trunc);
             out << "#!/bin/sh\nTEST_DIR='" << prefix_ << "'\n" << body << "\n";
         }
-        chmod(file.c_str(), mode);
+        chmod(next.c_str(), mode);
+        std::rename(next.c_str(), toolPath().c_str());
     }
 
     // A tool that records each run (its arguments, one line per run) in the file "runs".

@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -175,6 +176,35 @@ TEST_F(HelperProgramTest, TheToolInheritsOnlyTheStandardDescriptors) {
     EXPECT_EQ(ask(socketPath, "status"), (HelperReply{true, "0\n1\n2\n3\n"}));
     tool.write("printf '%s' \"${LISTEN_PID-unset} ${LISTEN_FDS-unset}\"");
     EXPECT_EQ(ask(socketPath, "status"), (HelperReply{true, "unset unset"}));
+}
+
+TEST_F(HelperProgramTest, EveryDescriptorOfTheHelperIsCloseOnExecWhileAToolRuns) {
+    tool.write(
+        "touch \"$TEST_DIR/started\"; i=0\n"
+        "while [ ! -e \"$TEST_DIR/open\" ] && [ $i -lt 2000 ]; do sleep 0.01; i=$((i+1)); "
+        "done");
+    std::thread client([&] { ask(socketPath, "status"); });
+    ASSERT_TRUE(testing::eventually([&] { return std::filesystem::exists(tool.path("started")); }));
+    // Now the helper holds its listening socket, its stop pipe, the client's connection and the
+    // tool's pipe: none of them may leak into a program it starts.
+    const std::string fdinfo = "/proc/" + std::to_string(helper.pid()) + "/fdinfo";
+    int checked = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(fdinfo)) {
+        const int fd = std::stoi(entry.path().filename().string());
+        std::ifstream info(entry.path());
+        std::string key;
+        std::string flags;
+        while (info >> key >> flags && key != "flags:") {
+        }
+        if (fd <= 2 || key != "flags:") {
+            continue;
+        }
+        ++checked;
+        EXPECT_NE(std::stol(flags, nullptr, 8) & O_CLOEXEC, 0) << "descriptor " << fd;
+    }
+    EXPECT_GE(checked, 4);
+    std::ofstream(tool.path("open")).put('\n');
+    client.join();
 }
 
 TEST_F(HelperProgramTest, TheHelpersDescriptorsDoNotGrowWithRequests) {
