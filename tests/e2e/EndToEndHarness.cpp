@@ -1,0 +1,201 @@
+#include "tests/e2e/EndToEndHarness.h"
+
+#include <signal.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QProcess>
+
+#include <cstdlib>
+#include <fstream>
+
+#include "monitor/host/Installation.h"
+#include "shared/HelperSocket.h"
+
+namespace tarvex::testing {
+
+namespace {
+
+void ensureApplication() {
+    if (QApplication::instance() == nullptr) {
+        static int argc = 1;
+        static char name[] = "e2e_tests";
+        static char* argv[] = {name, nullptr};
+        new QApplication(argc, argv);
+    }
+}
+
+}  // namespace
+
+void fire(QTimer* timer) {
+    ASSERT_NE(timer, nullptr);
+    ASSERT_TRUE(timer->isActive()) << "the timer is not armed";
+    if (timer->isSingleShot()) {
+        timer->stop();
+    }
+    QMetaObject::invokeMethod(timer, "timeout");
+}
+
+// --- RecordingRunner ---
+
+void RecordingRunner::run(const std::string& command, const std::vector<std::string>& args,
+                          PrivilegedCompletion completion) {
+    exchanges_->push_back(Exchange{command, false, false, ""});
+    const std::size_t index = exchanges_->size() - 1;
+    real_.run(command, args,
+              [this, exchanges = exchanges_, index, completion = std::move(completion)](
+                  bool success, std::string output) {
+                  Exchange& exchange = (*exchanges)[index];
+                  exchange.answered = true;
+                  exchange.success = success;
+                  exchange.output = output;
+                  completion(success, std::move(output));
+                  if (onAnswer) {
+                      onAnswer();
+                  }
+              });
+}
+
+int RecordingRunner::outstanding() const {
+    int count = 0;
+    for (const Exchange& exchange : *exchanges_) {
+        count += exchange.answered ? 0 : 1;
+    }
+    return count;
+}
+
+std::vector<std::string> RecordingRunner::commands() const {
+    std::vector<std::string> names;
+    for (const Exchange& exchange : *exchanges_) {
+        names.push_back(exchange.command);
+    }
+    return names;
+}
+
+std::vector<RecordingRunner::Exchange> RecordingRunner::answersTo(
+    const std::string& command) const {
+    std::vector<Exchange> found;
+    for (const Exchange& exchange : *exchanges_) {
+        if (exchange.answered && exchange.command == command) {
+            found.push_back(exchange);
+        }
+    }
+    return found;
+}
+
+// --- EndToEndTest ---
+
+void EndToEndTest::SetUp() {
+    ensureApplication();
+    ASSERT_TRUE(temp_.isValid());
+    prefix_ = temp_.filePath(QStringLiteral("prefix")).toStdString();
+    socketPath_ = temp_.filePath(QStringLiteral("helper.sock")).toStdString();
+
+    QProcess makePrefix;
+    makePrefix.start(QStringLiteral(TARVEX_MAKE_PREFIX),
+                     {QString::fromStdString(prefix_), QStringLiteral("--app")});
+    ASSERT_TRUE(makePrefix.waitForFinished(30000));
+    ASSERT_EQ(makePrefix.exitCode(), 0) << makePrefix.readAllStandardError().toStdString();
+
+    ASSERT_TRUE(startHelper()) << helper_.errors();
+    relocateInstallation(prefix_);
+    overrideHelperSocketPath(socketPath_);
+    runner.onAnswer = [this] {
+        if (waiting_ != nullptr) {
+            waiting_->quit();
+        }
+    };
+}
+
+void EndToEndTest::TearDown() {
+    // The completions in flight refer to the fakes: let them land before the fakes go.
+    EXPECT_TRUE(waitUntilIdle()) << "requests still unanswered: " << runner.outstanding();
+    app.reset();
+    stopHelper();
+    relocateInstallation("");
+    unsetenv("TARVEXCTL_SIM_NOW_MS");
+}
+
+void EndToEndTest::addFault(const std::string& line) {
+    std::ofstream faults(simFile("faults"), std::ios::app);
+    faults << line << "\n";
+    ASSERT_TRUE(faults.good());
+}
+
+bool EndToEndTest::startHelper() {
+    setenv("TARVEXCTL_SIM_NOW_MS", std::to_string(toolNowMs_).c_str(), 1);
+    return helper_.start({"--prefix", prefix_, "--socket", socketPath_},
+                         HelperLauncher::Socket::bound, socketPath_);
+}
+
+void EndToEndTest::stopHelper() {
+    if (helper_.pid() > 0) {
+        EXPECT_EQ(helper_.finish(SIGTERM), 0) << helper_.errors();
+    }
+}
+
+void EndToEndTest::advanceToolClock(long long milliseconds) {
+    ASSERT_EQ(runner.outstanding(), 0) << "a restart would cut a request off";
+    stopHelper();
+    toolNowMs_ += milliseconds;
+    ASSERT_TRUE(startHelper()) << helper_.errors();
+}
+
+HelperReply EndToEndTest::askHelper(const std::string& command) {
+    std::string error;
+    const int fd = connectToHelper(socketPath_, error);
+    if (fd < 0) {
+        return HelperReply{false, "cannot connect: " + error};
+    }
+    HelperExchange exchange = exchangeWithHelper(fd, HelperRequest{command, {}}, 30000);
+    if (!exchange.replied) {
+        return HelperReply{false, "no reply: " + exchange.error};
+    }
+    return exchange.reply;
+}
+
+TarvexMenuBarApp& EndToEndTest::launch() {
+    app = std::make_unique<TarvexMenuBarApp>(MonitorSeams{
+        runner, authorizer, alerts, saveDialog, terminal, fileViewer, clock, bundle, appHost});
+    app->applicationDidFinishLaunching();
+    EXPECT_TRUE(waitUntilIdle());
+    return *app;
+}
+
+bool EndToEndTest::waitUntil(const std::function<bool()>& done, int deadlineMs, int tickMs) {
+    QEventLoop loop;
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    deadline.start(deadlineMs);
+    QTimer tick;
+    if (tickMs > 0) {
+        QObject::connect(&tick, &QTimer::timeout, &loop, &QEventLoop::quit);
+        tick.start(tickMs);
+    }
+    waiting_ = &loop;
+    while (!done() && deadline.isActive()) {
+        loop.exec();
+    }
+    waiting_ = nullptr;
+    return done();
+}
+
+bool EndToEndTest::waitUntilIdle() {
+    return waitUntil([this] { return runner.outstanding() == 0; });
+}
+
+void EndToEndTest::poll() {
+    ASSERT_EQ(runner.outstanding(), 0);
+    ASSERT_NE(app, nullptr);
+    const std::size_t before = runner.answersTo("status").size();
+    fire(app->statusTimer);
+    ASSERT_TRUE(waitUntilIdle());
+    ASSERT_GT(runner.answersTo("status").size(), before) << "the timer sent no status request";
+}
+
+std::string EndToEndTest::statusLine() const {
+    return app->statusMenuItem->text().toStdString();
+}
+
+}  // namespace tarvex::testing

@@ -1,0 +1,140 @@
+// The real tarvex-monitor program, headless, against the real helper: it polls on its own, and
+// the tool's own record of its runs shows it.
+
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <QProcess>
+#include <QProcessEnvironment>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+
+#include "tests/e2e/EndToEndHarness.h"
+
+namespace tarvex::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+class MonitorProgramTest : public EndToEndTest {
+protected:
+    void SetUp() override {
+        EndToEndTest::SetUp();
+        if (HasFatalFailure()) {
+            return;
+        }
+        // A stand-in at the tool's path notes every command and hands over to the real tool,
+        // which still finds its installation from where it lies.
+        const std::string tool = toolRoot() + "/bin/tarvexctl";
+        fs::rename(tool, tool + ".real");
+        std::ofstream wrapper(tool);
+        wrapper << "#!/bin/sh\nprintf '%s\\n' \"$*\" >>'" << requestLog() << "'\n"
+                << "exec \"${0%/*}/tarvexctl.real\" \"$@\"\n";
+        wrapper.close();
+        ASSERT_EQ(chmod(tool.c_str(), 0755), 0);
+    }
+
+    std::string requestLog() const { return prefix_ + "/requests.log"; }
+
+    std::vector<std::string> toolRuns() const {
+        std::ifstream in(requestLog());
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(in, line);) {
+            lines.push_back(line);
+        }
+        return lines;
+    }
+
+    long statusRuns() const {
+        const auto runs = toolRuns();
+        return std::count(runs.begin(), runs.end(), "status");
+    }
+
+    void startMonitor(QProcess& monitor, const QStringList& extraArguments = {}) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        // Its own runtime folder: the single-instance channel lives there.
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), temp_.path());
+        monitor.setProcessEnvironment(environment);
+        QStringList arguments{QStringLiteral("--prefix"), QString::fromStdString(prefix_),
+                              QStringLiteral("--socket"), QString::fromStdString(socketPath_)};
+        monitor.start(QStringLiteral(TARVEX_MONITOR_BINARY), arguments + extraArguments);
+        ASSERT_TRUE(monitor.waitForStarted(10000));
+    }
+
+    // Runs the program with `arguments` to its end.
+    struct Finished {
+        int code = -1;
+        std::string out;
+        std::string err;
+    };
+    Finished runToEnd(const QStringList& arguments) {
+        QProcess monitor;
+        startMonitor(monitor, arguments);
+        Finished result;
+        if (!monitor.waitForFinished(20000)) {
+            ADD_FAILURE() << "still running after " << arguments.join(' ').toStdString();
+            return result;
+        }
+        result.code = monitor.exitStatus() == QProcess::NormalExit ? monitor.exitCode() : -1;
+        result.out = monitor.readAllStandardOutput().toStdString();
+        result.err = monitor.readAllStandardError().toStdString();
+        return result;
+    }
+};
+
+TEST_F(MonitorProgramTest, PollsTheHelperEverySecondWhileStartingAndEndsOnSigterm) {
+    // Held in "starting" by the tool's standing clock: the monitor should poll every second.
+    ASSERT_TRUE(askHelper("start").success);
+
+    QProcess monitor;
+    startMonitor(monitor, {QStringLiteral("--demo")});
+    // Four polls: the first at launch, then one a second (at the stable ten seconds this
+    // would take half a minute).
+    EXPECT_TRUE(waitUntil([this] { return statusRuns() >= 4; }, 15000, 50))
+        << "status runs seen: " << statusRuns();
+    EXPECT_EQ(monitor.state(), QProcess::Running) << monitor.readAllStandardError().toStdString();
+
+    // On its own the monitor asks for nothing but the status.
+    const std::vector<std::string> runs = toolRuns();
+    for (const std::string& run : runs) {
+        EXPECT_TRUE(run == "status" || run == "start") << run;
+    }
+    EXPECT_EQ(std::count(runs.begin(), runs.end(), "start"), 1);
+
+    monitor.terminate();
+    ASSERT_TRUE(monitor.waitForFinished(15000));
+    const bool exitedCleanly =
+        monitor.exitStatus() == QProcess::NormalExit && monitor.exitCode() == 0;
+    const bool endedBySigterm =
+        monitor.exitStatus() == QProcess::CrashExit && monitor.exitCode() == SIGTERM;
+    EXPECT_TRUE(exitedCleanly || endedBySigterm)
+        << "exit status " << monitor.exitStatus() << ", code " << monitor.exitCode();
+    std::cout << "tarvex-monitor after SIGTERM: "
+              << (exitedCleanly    ? "exit 0"
+                  : endedBySigterm ? "ended by the signal"
+                                   : "other")
+              << "\n";
+}
+
+TEST_F(MonitorProgramTest, AnswersHelpVersionAndBadOptionsWithoutPolling) {
+    const Finished help = runToEnd({QStringLiteral("--help")});
+    EXPECT_EQ(help.code, 0);
+    EXPECT_EQ(help.out.rfind("usage: tarvex-monitor", 0), 0u) << help.out;
+
+    const Finished version = runToEnd({QStringLiteral("--version")});
+    EXPECT_EQ(version.code, 0);
+    EXPECT_EQ(version.out, "tarvex Monitor 1.0.0\n");
+
+    const Finished bad = runToEnd({QStringLiteral("--no-such-option")});
+    EXPECT_EQ(bad.code, 2);
+    EXPECT_NE(bad.err.find("unknown option: --no-such-option"), std::string::npos) << bad.err;
+
+    EXPECT_TRUE(toolRuns().empty()) << "the tool ran " << toolRuns().size() << " time(s)";
+}
+
+}  // namespace
+}  // namespace tarvex::testing

@@ -1,0 +1,159 @@
+// Start, stop, a start that never comes up and a failing start, each through the real helper
+// and the simulated tool.
+
+#include <QAction>
+
+#include "monitor/host/Installation.h"
+#include "tests/e2e/EndToEndHarness.h"
+
+namespace tarvex::testing {
+namespace {
+
+constexpr const char* STARTING_LINE = "tarvex: Starting\u2026";
+
+class ServiceLifecycleTest : public EndToEndTest {
+protected:
+    ServiceState state() const { return app->currentStatus.state(); }
+    int pollInterval() const { return app->statusTimer->interval(); }
+
+    // Runs a locked operation and waits until its answer and the status refresh after it.
+    void operate(void (TarvexMenuBarApp::*action)()) {
+        (app.get()->*action)();
+        ASSERT_TRUE(waitUntilIdle());
+        ASSERT_FALSE(app->serviceOperationInProgress);
+    }
+};
+
+TEST_F(ServiceLifecycleTest, StartAndStopWalkThroughEveryStateByRealPolls) {
+    launch();
+    EXPECT_EQ(state(), ServiceState::stopped);
+    EXPECT_EQ(app->currentStatus.port, "7420");
+    EXPECT_EQ(pollInterval(), 10000);
+    EXPECT_TRUE(app->startItem->isEnabled());
+
+    app->startService();
+    // Locked while the helper works.
+    EXPECT_TRUE(app->serviceOperationInProgress);
+    EXPECT_EQ(statusLine(), STARTING_LINE);
+    EXPECT_FALSE(app->statusTimer->isActive());
+    EXPECT_FALSE(app->startItem->isEnabled());
+    ASSERT_TRUE(waitUntilIdle());
+    EXPECT_FALSE(app->serviceOperationInProgress);
+    EXPECT_EQ(state(), ServiceState::starting);
+    EXPECT_FALSE(app->currentStatus.processRunning);
+    EXPECT_EQ(statusLine(), STARTING_LINE);
+    EXPECT_EQ(pollInterval(), 1000);
+
+    advanceToolClock(1000);  // the process is up, the port not yet
+    poll();
+    EXPECT_EQ(state(), ServiceState::starting);
+    EXPECT_TRUE(app->currentStatus.processRunning);
+    EXPECT_FALSE(app->currentStatus.pid.empty());
+
+    advanceToolClock(2000);
+    poll();
+    ASSERT_EQ(state(), ServiceState::active);
+    EXPECT_EQ(statusLine(), "tarvex: Active (PID " + app->currentStatus.pid + ")");
+    EXPECT_EQ(pollInterval(), 10000);
+    EXPECT_TRUE(app->stopItem->isEnabled());
+    EXPECT_FALSE(app->startItem->isEnabled());
+
+    operate(&TarvexMenuBarApp::stopService);
+    EXPECT_EQ(state(), ServiceState::stopping);
+    EXPECT_EQ(pollInterval(), 1000);
+
+    advanceToolClock(2000);
+    poll();
+    EXPECT_EQ(state(), ServiceState::stopped);
+    EXPECT_EQ(statusLine(), "tarvex: Stopped");
+    EXPECT_EQ(pollInterval(), 10000);
+    EXPECT_TRUE(app->startItem->isEnabled());
+
+    EXPECT_EQ(authorizer.prompts.size(), 2u);
+    EXPECT_TRUE(alerts.shown.empty());
+    for (const auto& exchange : runner.answersTo("status")) {
+        EXPECT_TRUE(exchange.success) << exchange.output;
+    }
+    EXPECT_TRUE(runner.answersTo("start").at(0).success);
+    EXPECT_TRUE(runner.answersTo("stop").at(0).success);
+}
+
+TEST_F(ServiceLifecycleTest, AStartThatNeverRunsRaisesTheFailureAlertAndIsStopped) {
+    addFault("start-never-runs");
+    launch();
+    operate(&TarvexMenuBarApp::startService);
+    ASSERT_EQ(state(), ServiceState::starting);
+
+    clock.advance(29.0);
+    poll();
+    EXPECT_TRUE(alerts.shown.empty()) << "raised before 30 seconds";
+
+    clock.advance(2.0);
+    poll();
+    ASSERT_EQ(alerts.shown.size(), 1u);
+    const AlertSpec& alert = alerts.shown[0];
+    EXPECT_EQ(alert.message, "tarvex Failed to Start");
+    EXPECT_EQ(alert.style, AlertStyle::critical);
+    EXPECT_EQ(alert.buttons, (std::vector<std::string>{"Stop Service", "View Logs and Stop"}));
+    EXPECT_NE(alert.informativeText.find(logDetailsText()), std::string::npos);
+    EXPECT_GE(appHost.activations, 1);
+
+    // The alert's stop went through the helper without a password, and the refresh after it
+    // found the service stopped.
+    ASSERT_TRUE(waitUntil([this] { return state() == ServiceState::stopped; }));
+    ASSERT_TRUE(waitUntilIdle());
+    ASSERT_EQ(runner.answersTo("stop").size(), 1u);
+    EXPECT_TRUE(runner.answersTo("stop")[0].success);
+    EXPECT_EQ(authorizer.prompts.size(), 1u);  // the start's only
+    EXPECT_EQ(askHelper("status").output.find("Launchd: loaded"), std::string::npos);
+
+    clock.advance(60.0);
+    poll();
+    EXPECT_EQ(alerts.shown.size(), 1u);
+    EXPECT_TRUE(terminal.opened.empty());
+}
+
+TEST_F(ServiceLifecycleTest, AFailedStartShowsStartFailedWithTheLogDetails) {
+    addFault("fail start");
+    launch();
+    operate(&TarvexMenuBarApp::startService);
+
+    ASSERT_EQ(alerts.shown.size(), 1u);
+    EXPECT_EQ(alerts.shown[0].message, "Start Failed");
+    EXPECT_EQ(alerts.shown[0].informativeText, logDetailsText());
+    EXPECT_EQ(alerts.shown[0].style, AlertStyle::critical);
+    // The tool's own words stay out of the alert; they went to the log the alert points at.
+    const auto starts = runner.answersTo("start");
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_FALSE(starts[0].success);
+    EXPECT_NE(starts[0].output.find("simulated fault"), std::string::npos);
+    EXPECT_EQ(alerts.shown[0].informativeText.find("simulated"), std::string::npos);
+
+    // Unlocked again, and the refresh after the failure shows the service as it is.
+    EXPECT_EQ(state(), ServiceState::stopped);
+    EXPECT_EQ(statusLine(), "tarvex: Stopped");
+    EXPECT_TRUE(app->startItem->isEnabled());
+    EXPECT_TRUE(app->statusTimer->isActive());
+}
+
+TEST_F(ServiceLifecycleTest, PollingSurvivesTheHelperGoingAwayAndComingBack) {
+    launch();
+    stopHelper();
+    poll();
+    EXPECT_EQ(app->currentStatus, TarvexStatus{});
+    EXPECT_EQ(app->portMenuItem->text().toStdString(), "Port: --");
+
+    app->startService();
+    ASSERT_TRUE(waitUntilIdle());
+    ASSERT_EQ(alerts.shown.size(), 1u);
+    EXPECT_EQ(alerts.shown[0].message, "Start Failed");
+    EXPECT_FALSE(app->serviceOperationInProgress);
+
+    ASSERT_TRUE(startHelper()) << helper_.errors();
+    poll();
+    EXPECT_EQ(app->portMenuItem->text().toStdString(), "Port: 7420");
+    EXPECT_EQ(state(), ServiceState::stopped);
+}
+
+}  // namespace
+}  // namespace tarvex::testing
