@@ -61,6 +61,7 @@ struct HelperServerState {
     ServerLimits limits;
     int stopPipe[2] = {-1, -1};  // readable from the first stop request on, never drained
 
+    std::mutex acceptTurn;  // one idle worker waits on the listener at a time, no stampede
     std::mutex mutex;
     std::condition_variable changed;
     std::size_t workers = 0;  // threads alive
@@ -84,6 +85,7 @@ bool startWorker(const std::shared_ptr<HelperServerState>& state);
 
 // Waits for a client; -1 when the worker should leave (stop, or the listener is unusable).
 int awaitClient(HelperServerState& state) {
+    std::lock_guard turn(state.acceptTurn);
     for (;;) {
         pollfd fds[2] = {{state.stopPipe[0], POLLIN, 0}, {state.listeningFd, POLLIN, 0}};
         if (poll(fds, 2, -1) < 0) {
@@ -106,7 +108,7 @@ int awaitClient(HelperServerState& state) {
                    errno != ECONNABORTED) {
             return -1;
         }
-        // Otherwise another idle worker took the client first.
+        // Otherwise the client gave up before we took it.
     }
 }
 
@@ -206,7 +208,7 @@ HelperServer::HelperServer(Helper& helper, int listeningFd, ServerLimits limits)
         error_ = "Cannot create the helper's stop pipe";
         return;
     }
-    // Idle workers race for each client; the losers must not block in accept.
+    // A client that gives up between poll and accept must not leave a worker blocked in accept.
     const int flags = fcntl(listeningFd, F_GETFL);
     if (flags < 0 || fcntl(listeningFd, F_SETFL, flags | O_NONBLOCK) != 0) {
         error_ = "The listening socket is not usable";
