@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <condition_variable>
 #include <mutex>
+#include <new>
 
 #include "shared/ProcessRunner.h"
 
@@ -190,9 +191,11 @@ bool startWorker(const std::shared_ptr<HelperServerState>& state) {
     }
     pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED);
     pthread_attr_setstacksize(&attributes, state->limits.threadStackSize);
-    auto* argument = new std::shared_ptr<HelperServerState>(state);
+    // No exception may leave a worker: out of memory here just means no new worker.
+    auto* argument = new (std::nothrow) std::shared_ptr<HelperServerState>(state);
     pthread_t thread;
-    const bool started = pthread_create(&thread, &attributes, &workerThread, argument) == 0;
+    const bool started =
+        argument != nullptr && pthread_create(&thread, &attributes, &workerThread, argument) == 0;
     pthread_attr_destroy(&attributes);
     if (!started) {
         delete argument;
