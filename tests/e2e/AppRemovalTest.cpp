@@ -59,7 +59,7 @@ TEST_F(AppRemovalTest, RemovingTheInstalledAppUninstallsTheServiceAndQuits) {
 }
 
 TEST_F(AppRemovalTest, RemovingTheAppWhileTheToolHoldsItsLockOnlyQuits) {
-    addFault("slow start 3");
+    addFault("slow start 1");
     launchInstalled();
     app->startService();
     // The tool takes its lock before its (slow) work; the lock names the live tool process.

@@ -40,25 +40,25 @@ void fire(QTimer* timer) {
 
 void RecordingRunner::run(const std::string& command, const std::vector<std::string>& args,
                           PrivilegedCompletion completion) {
-    exchanges_->push_back(Exchange{command, false, false, ""});
-    const std::size_t index = exchanges_->size() - 1;
+    record_->exchanges.push_back(Exchange{command, false, false, ""});
+    const std::size_t index = record_->exchanges.size() - 1;
     real_.run(command, args,
-              [this, exchanges = exchanges_, index, completion = std::move(completion)](
-                  bool success, std::string output) {
-                  Exchange& exchange = (*exchanges)[index];
+              [record = record_, index, completion = std::move(completion)](bool success,
+                                                                            std::string output) {
+                  Exchange& exchange = record->exchanges[index];
                   exchange.answered = true;
                   exchange.success = success;
                   exchange.output = output;
                   completion(success, std::move(output));
-                  if (onAnswer) {
-                      onAnswer();
+                  if (record->onAnswer) {
+                      record->onAnswer();
                   }
               });
 }
 
 int RecordingRunner::outstanding() const {
     int count = 0;
-    for (const Exchange& exchange : *exchanges_) {
+    for (const Exchange& exchange : record_->exchanges) {
         count += exchange.answered ? 0 : 1;
     }
     return count;
@@ -66,7 +66,7 @@ int RecordingRunner::outstanding() const {
 
 std::vector<std::string> RecordingRunner::commands() const {
     std::vector<std::string> names;
-    for (const Exchange& exchange : *exchanges_) {
+    for (const Exchange& exchange : record_->exchanges) {
         names.push_back(exchange.command);
     }
     return names;
@@ -75,7 +75,7 @@ std::vector<std::string> RecordingRunner::commands() const {
 std::vector<RecordingRunner::Exchange> RecordingRunner::answersTo(
     const std::string& command) const {
     std::vector<Exchange> found;
-    for (const Exchange& exchange : *exchanges_) {
+    for (const Exchange& exchange : record_->exchanges) {
         if (exchange.answered && exchange.command == command) {
             found.push_back(exchange);
         }
@@ -100,16 +100,17 @@ void EndToEndTest::SetUp() {
     ASSERT_TRUE(startHelper()) << helper_.errors();
     relocateInstallation(prefix_);
     overrideHelperSocketPath(socketPath_);
-    runner.onAnswer = [this] {
+    runner.setOnAnswer([this] {
         if (waiting_ != nullptr) {
             waiting_->quit();
         }
-    };
+    });
 }
 
 void EndToEndTest::TearDown() {
     // The completions in flight refer to the fakes: let them land before the fakes go.
     EXPECT_TRUE(waitUntilIdle()) << "requests still unanswered: " << runner.outstanding();
+    runner.setOnAnswer(nullptr);
     app.reset();
     stopHelper();
     relocateInstallation("");

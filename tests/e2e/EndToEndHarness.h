@@ -42,13 +42,17 @@ public:
     std::vector<Exchange> answersTo(const std::string& command) const;
 
     // Called on the main thread after every answer has been handed on.
-    std::function<void()> onAnswer;
+    void setOnAnswer(std::function<void()> onAnswer) { record_->onAnswer = std::move(onAnswer); }
 
 private:
+    struct Record {
+        std::deque<Exchange> exchanges;
+        std::function<void()> onAnswer;
+    };
     HelperRunner real_;
     // Shared with the completions in flight, so that a late answer never writes into freed
     // memory.
-    std::shared_ptr<std::deque<Exchange>> exchanges_ = std::make_shared<std::deque<Exchange>>();
+    std::shared_ptr<Record> record_ = std::make_shared<Record>();
 };
 
 class EndToEndTest : public ::testing::Test {
