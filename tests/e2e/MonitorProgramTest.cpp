@@ -120,6 +120,31 @@ TEST_F(MonitorProgramTest, PollsTheHelperEverySecondWhileStartingAndEndsOnSigter
               << "\n";
 }
 
+TEST_F(MonitorProgramTest, ASecondStartLeavesAtOnceAndAKilledOnesChannelIsTakenOver) {
+    QProcess first;
+    startMonitor(first);
+    ASSERT_TRUE(waitUntil([this] { return statusRuns() >= 1; }, 15000, 50));
+
+    QProcess second;
+    startMonitor(second);
+    ASSERT_TRUE(second.waitForFinished(20000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EQ(first.state(), QProcess::Running);
+
+    // Killed, the first leaves its channel behind; the next start must not mistake it for a
+    // running monitor.
+    first.kill();
+    ASSERT_TRUE(first.waitForFinished(15000));
+    const long before = statusRuns();
+    QProcess third;
+    startMonitor(third);
+    EXPECT_TRUE(waitUntil([&] { return statusRuns() > before; }, 15000, 50));
+    EXPECT_EQ(third.state(), QProcess::Running);
+    third.terminate();
+    EXPECT_TRUE(third.waitForFinished(15000));
+}
+
 TEST_F(MonitorProgramTest, AnswersHelpVersionAndBadOptionsWithoutPolling) {
     const Finished help = runToEnd({QStringLiteral("--help")});
     EXPECT_EQ(help.code, 0);
