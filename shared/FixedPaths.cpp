@@ -46,10 +46,16 @@ const std::string& TARVEX_ROOT = paths().root;
 const std::string& DEFAULT_BASE_DIR = paths().defaultBaseDir;
 const std::string& HELPER_SOCKET_PATH = paths().socket;
 
-void relocateFixedPaths(std::string_view prefix) { paths().relocate(prefix); }
+void relocateFixedPaths(std::string_view prefix) {
+    paths().relocate(prefix);
+}
 
-const std::string& fixedPathPrefix() { return paths().prefix; }
+const std::string& fixedPathPrefix() {
+    return paths().prefix;
+}
 
-void overrideHelperSocketPath(std::string_view path) { paths().socket = std::string(path); }
+void overrideHelperSocketPath(std::string_view path) {
+    paths().socket = std::string(path);
+}
 
 }  // namespace tarvex

@@ -27,8 +27,8 @@ struct HelperReply {
 
 // The only command names the helper runs; compared exactly (case-sensitive, nothing trimmed).
 inline constexpr std::array<std::string_view, 10> ALLOWED_COMMANDS = {
-    "start",  "stop",        "restart",      "setup",    "initialize",
-    "config", "status",      "enable-boot",  "disable-boot", "uninstall",
+    "start",  "stop",   "restart",     "setup",        "initialize",
+    "config", "status", "enable-boot", "disable-boot", "uninstall",
 };
 
 bool isAllowedCommand(std::string_view command);

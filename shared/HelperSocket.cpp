@@ -105,8 +105,8 @@ HelperExchange exchangeWithHelper(int fd, const HelperRequest& request, int time
             continue;
         }
         if (n <= 0) {
-            result.error = n == 0 ? "The helper closed the connection without a reply"
-                                  : std::strerror(errno);
+            result.error =
+                n == 0 ? "The helper closed the connection without a reply" : std::strerror(errno);
             break;
         }
         received.append(buffer, static_cast<std::size_t>(n));

@@ -13,7 +13,7 @@ struct ProcessOutcome {
     std::string output;       // stdout and stderr as written, raw bytes, at most the cap
     bool truncated = false;   // more than the cap was written; the rest was drained and dropped
     bool signalled = false;
-    int status = -1;          // exit status, or the signal number when signalled
+    int status = -1;  // exit status, or the signal number when signalled
 };
 
 // Starts argv[0] by path (no shell, no search path) with argv[1..] as its arguments. Standard

@@ -26,6 +26,8 @@ struct TarvexStatus {
 };
 
 // Position of a state in the case order, for tables indexed by state.
-constexpr int stateIndex(ServiceState state) { return static_cast<int>(state); }
+constexpr int stateIndex(ServiceState state) {
+    return static_cast<int>(state);
+}
 
 }  // namespace tarvex

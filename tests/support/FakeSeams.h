@@ -142,8 +142,8 @@ struct FakeWorld {
     FakeAppHost app;
 
     MonitorSeams seams() {
-        return MonitorSeams{runner,   authorizer, alerts, saveDialog, terminal,
-                            fileViewer, clock,    bundle, app};
+        return MonitorSeams{runner,     authorizer, alerts, saveDialog, terminal,
+                            fileViewer, clock,      bundle, app};
     }
 };
 
