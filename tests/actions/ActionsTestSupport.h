@@ -1,12 +1,11 @@
 #pragma once
 
-// Shared by the action tests: a widget application for the process, a throw-away folder,
-// firing timers without waiting for them, and reading files back.
+// Shared by the action tests: the test application, a throw-away folder, firing timers
+// without waiting for them, and reading files back.
 
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QApplication>
 #include <QCoreApplication>
 #include <QTimer>
 
@@ -18,17 +17,9 @@
 
 #include <gtest/gtest.h>
 
-namespace tarvex::testing {
+#include "tests/support/TestApplication.h"
 
-inline QApplication& testApplication() {
-    static int argc = 1;
-    static char name[] = "tarvex-actions-test";
-    static char* argv[] = {name, nullptr};
-    // Headless even when the test runner did not pass the platform along.
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    static auto* app = new QApplication(argc, argv);  // lives until the process ends
-    return *app;
-}
+namespace tarvex::testing {
 
 // Runs what a timer would run now, as if its interval had passed.
 inline void fire(QTimer* timer) {

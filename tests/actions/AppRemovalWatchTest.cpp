@@ -49,18 +49,18 @@ protected:
         EXPECT_TRUE(app->statusTimer == nullptr || !app->statusTimer->isActive());
         EXPECT_TRUE(world.authorizer.prompts.empty());
         EXPECT_TRUE(world.alerts.shown.empty());
-        EXPECT_EQ(world.app.terminations, 0);
+        EXPECT_EQ(world.appHost.terminations, 0);
     }
 
     void expectNothingHappened() {
         EXPECT_FALSE(app->uninstallingAfterAppRemoval);
         EXPECT_TRUE(uninstallRequests().empty());
-        EXPECT_EQ(world.app.terminations, 0);
+        EXPECT_EQ(world.appHost.terminations, 0);
         EXPECT_TRUE(app->appRemovalTimer->isActive());
     }
 
     void expectQuietQuit() {
-        EXPECT_EQ(world.app.terminations, 1);
+        EXPECT_EQ(world.appHost.terminations, 1);
         EXPECT_FALSE(app->uninstallingAfterAppRemoval);
         EXPECT_TRUE(world.runner.requests.empty());
         EXPECT_TRUE(world.alerts.shown.empty());
@@ -178,7 +178,7 @@ TEST_F(AppRemovalWatchTest, ASuccessfulAutomaticUninstallQuitsWithoutAnAlert) {
     world.bundle.path = trashedBundle();
     look();
     world.runner.answerNext(true);
-    EXPECT_EQ(world.app.terminations, 1);
+    EXPECT_EQ(world.appHost.terminations, 1);
     EXPECT_TRUE(world.alerts.shown.empty());
 }
 
@@ -186,13 +186,13 @@ TEST_F(AppRemovalWatchTest, AFailedAutomaticUninstallAlertsThenQuits) {
     launchInstalled();
     world.bundle.path = trashedBundle();
     look();
-    world.alerts.onShow = [this](const AlertSpec&) { EXPECT_EQ(world.app.terminations, 0); };
+    world.alerts.onShow = [this](const AlertSpec&) { EXPECT_EQ(world.appHost.terminations, 0); };
     world.runner.answerNext(false, "not shown");
     ASSERT_EQ(world.alerts.shown.size(), 1u);
     EXPECT_EQ(world.alerts.shown[0].message, "Automatic Uninstall Failed");
     EXPECT_EQ(world.alerts.shown[0].informativeText, logDetailsText());
     EXPECT_EQ(world.alerts.shown[0].style, AlertStyle::critical);
-    EXPECT_EQ(world.app.terminations, 1);
+    EXPECT_EQ(world.appHost.terminations, 1);
 }
 
 TEST_F(AppRemovalWatchTest, AReplyAfterTheControllerIsGoneStillQuits) {
@@ -202,7 +202,7 @@ TEST_F(AppRemovalWatchTest, AReplyAfterTheControllerIsGoneStillQuits) {
     app.reset();
     world.runner.answerNext(false);
     EXPECT_TRUE(world.alerts.shown.empty());
-    EXPECT_EQ(world.app.terminations, 1);
+    EXPECT_EQ(world.appHost.terminations, 1);
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ inline const char* const kActiveReport =
 class ControllerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        testApplication();
+        ensureTestApplication();
         relocateInstallation(temp.path());
     }
     void TearDown() override {

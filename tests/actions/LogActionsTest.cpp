@@ -78,7 +78,7 @@ TEST_F(LogActionsTest, SaveLogsCopiesTheLogFolderAndShowsIt) {
     app->saveLogs();
     EXPECT_EQ(world.saveDialog.titles, std::vector<std::string>{"Save tarvex Logs"});
     EXPECT_EQ(world.saveDialog.proposedNames, std::vector<std::string>{"tarvex-logs"});
-    EXPECT_GE(world.app.activations, 1);
+    EXPECT_GE(world.appHost.activations, 1);
     EXPECT_EQ(readFile(destination + "/tarvex.log"), "service\n");
     EXPECT_EQ(readFile(destination + "/launchd.err.log"), "errors\n");
     EXPECT_EQ(world.fileViewer.shown, std::vector<std::string>{destination});

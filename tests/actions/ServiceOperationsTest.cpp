@@ -137,7 +137,7 @@ TEST_F(ServiceOperationsTest, ADeclinedConfirmationAsksNoPasswordAndSendsNothing
 }
 
 TEST_F(ServiceOperationsTest, TheConfirmationIsCriticalWithCancelFirstAndBringsTheAppForward) {
-    world.alerts.onShow = [this](const AlertSpec&) { EXPECT_GE(world.app.activations, 1); };
+    world.alerts.onShow = [this](const AlertSpec&) { EXPECT_GE(world.appHost.activations, 1); };
     EXPECT_FALSE(app->confirmAction("Really?", "Details"));
     world.alerts.answers = {1};
     EXPECT_TRUE(app->confirmAction("Really?", "Details"));
@@ -209,7 +209,7 @@ TEST_F(ServiceOperationsTest, ASuccessfulUninstallReportsAndQuits) {
     ASSERT_EQ(world.alerts.shown.size(), 2u);
     EXPECT_EQ(world.alerts.shown[1].message, "Uninstall");
     EXPECT_EQ(world.alerts.shown[1].informativeText, "Done.");
-    EXPECT_EQ(world.app.terminations, 1);
+    EXPECT_EQ(world.appHost.terminations, 1);
     EXPECT_TRUE(world.runner.requests.empty());
 }
 
@@ -220,7 +220,7 @@ TEST_F(ServiceOperationsTest, AFailedUninstallReportsAndRefreshesButKeepsRunning
     ASSERT_EQ(world.alerts.shown.size(), 2u);
     EXPECT_EQ(world.alerts.shown[1].message, "Uninstall");
     EXPECT_EQ(world.alerts.shown[1].style, AlertStyle::critical);
-    EXPECT_EQ(world.app.terminations, 0);
+    EXPECT_EQ(world.appHost.terminations, 0);
     EXPECT_EQ(world.runner.pendingCommands(), std::vector<std::string>{"status"});
 }
 
@@ -231,7 +231,7 @@ TEST_F(ServiceOperationsTest, RepliesAfterTheControllerIsGoneAreHandledSafely) {
     app.reset();
     world.runner.answerNext(false);  // the start: nothing left to update
     world.runner.answerNext(true);   // the uninstall: still quits
-    EXPECT_EQ(world.app.terminations, 1);
+    EXPECT_EQ(world.appHost.terminations, 1);
     EXPECT_EQ(world.alerts.shown.size(), 1u);  // only the confirmation
 }
 

@@ -31,7 +31,7 @@ struct ManualExecutor {
 class SettingsWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        testApplication();
+        ensureTestApplication();
         relocateInstallation(temp.path());
     }
     void TearDown() override {
@@ -41,7 +41,7 @@ protected:
 
     std::unique_ptr<SettingsWindowController> makeController() {
         return std::make_unique<SettingsWindowController>(
-            world.runner, world.alerts, world.app, [this] { return bootStatus; },
+            world.runner, world.alerts, world.appHost, [this] { return bootStatus; },
             [this](std::function<void()> task) { executor.tasks.push_back(std::move(task)); });
     }
 
@@ -69,7 +69,7 @@ TEST_F(SettingsWindowTest, TheWindowHasItsSizeTitleAndControls) {
     EXPECT_EQ(window->size(), QSize(460, 150));
     EXPECT_EQ(window->windowTitle(), "tarvex Settings");
     EXPECT_TRUE(window->isVisible());
-    EXPECT_GE(world.app.activations, 1);
+    EXPECT_GE(world.appHost.activations, 1);
 
     QStringList labels;
     for (QLabel* l : window->findChildren<QLabel*>()) {
@@ -136,13 +136,13 @@ TEST_F(SettingsWindowTest, AFailedChangeIsUndoneWithTheAlert) {
     QTest::mouseClick(box(), Qt::LeftButton);
     EXPECT_EQ(label(), "Disabling boot startup...");
     ASSERT_EQ(world.runner.pendingCommands(), std::vector<std::string>{"disable-boot"});
-    const int activationsBefore = world.app.activations;
+    const int activationsBefore = world.appHost.activations;
 
     world.runner.answerNext(false, "Connection to helper service lost");
     EXPECT_TRUE(box()->isChecked());
     EXPECT_TRUE(box()->isEnabled());
     EXPECT_EQ(label(), "Failed to change boot startup.");
-    EXPECT_GT(world.app.activations, activationsBefore);
+    EXPECT_GT(world.appHost.activations, activationsBefore);
     ASSERT_EQ(world.alerts.shown.size(), 1u);
     const AlertSpec& alert = world.alerts.shown[0];
     EXPECT_EQ(alert.message, "Failed to change boot startup");
@@ -210,7 +210,7 @@ TEST_F(SettingsWindowTest, TheDefaultReaderRunsTheToolOffTheMainThread) {
     // A stand-in control tool under the relocated installation.
     writeFile(TARVEXCTL, "#!/bin/sh\n[ \"$1\" = boot-status ] && echo enabled\n");
     chmod(TARVEXCTL.c_str(), 0755);
-    SettingsWindowController real(world.runner, world.alerts, world.app);
+    SettingsWindowController real(world.runner, world.alerts, world.appHost);
     real.showWindow();
     QThreadPool::globalInstance()->waitForDone();
     deliverQueuedCalls();
@@ -219,7 +219,7 @@ TEST_F(SettingsWindowTest, TheDefaultReaderRunsTheToolOffTheMainThread) {
 }
 
 TEST_F(SettingsWindowTest, AMissingToolLeavesTheCheckboxOffAndDisabled) {
-    SettingsWindowController real(world.runner, world.alerts, world.app);
+    SettingsWindowController real(world.runner, world.alerts, world.appHost);
     real.showWindow();
     QThreadPool::globalInstance()->waitForDone();
     deliverQueuedCalls();

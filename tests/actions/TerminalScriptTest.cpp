@@ -140,7 +140,7 @@ TEST(RemoveTerminalScript, LeavesAFileThatReplacedTheScript) {
 
 class TerminalScriptLauncherTest : public ::testing::Test {
 protected:
-    void SetUp() override { testApplication(); }
+    void SetUp() override { ensureTestApplication(); }
 
     TempFolder temp;
     FakeTerminal terminal;

@@ -3,10 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QApplication>
 #include <QMenu>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -16,6 +14,8 @@
 #include "monitor/host/Installation.h"
 #include "monitor/ui/MainWindowController.h"
 #include "tests/support/FakeSeams.h"
+#include "tests/support/FireTimer.h"
+#include "tests/support/TestApplication.h"
 
 namespace tarvex::testing {
 
@@ -42,26 +42,7 @@ public:
     std::function<void(const std::string&)> onRun;
 };
 
-inline void ensureTestApplication() {
-    if (QApplication::instance() == nullptr) {
-        static int argc = 1;
-        static char name[] = "tarvex-controller-tests";
-        static char* argv[] = {name, nullptr};
-        new QApplication(argc, argv);
-    }
-}
-
-// Fires a timer the way its expiry would: a single-shot timer stops first.
-inline void fire(QTimer* timer) {
-    ASSERT_NE(timer, nullptr);
-    ASSERT_TRUE(timer->isActive()) << "the timer is not armed";
-    if (timer->isSingleShot()) {
-        timer->stop();
-    }
-    QMetaObject::invokeMethod(timer, "timeout");
-}
-
-class ControllerTest : public ::testing::Test {
+class ControllerTest : public ::testing::Test, protected FakeDesktop {
 protected:
     void SetUp() override {
         ensureTestApplication();
@@ -73,10 +54,7 @@ protected:
         relocateInstallation("");
     }
 
-    MonitorSeams seams() {
-        return MonitorSeams{runner,     authorizer, alerts, saveDialog, terminal,
-                            fileViewer, clock,      bundle, appHost};
-    }
+    MonitorSeams seams() { return seamsWith(runner); }
 
     // Constructs and launches the controller; the first status request is then pending.
     TarvexMenuBarApp& launch() {
@@ -102,14 +80,6 @@ protected:
 
     QTemporaryDir prefix;
     ObservingRunner runner;
-    FakeAuthorizer authorizer;
-    FakeAlerts alerts;
-    FakeSaveDialog saveDialog;
-    FakeTerminal terminal;
-    FakeFileViewer fileViewer;
-    FakeClock clock;
-    FakeBundle bundle;
-    FakeAppHost appHost;
     std::unique_ptr<TarvexMenuBarApp> app;
 };
 

@@ -3,7 +3,6 @@
 #include <signal.h>
 
 #include <QAction>
-#include <QApplication>
 #include <QProcess>
 
 #include <cstdlib>
@@ -11,30 +10,9 @@
 
 #include "monitor/host/Installation.h"
 #include "shared/HelperSocket.h"
+#include "tests/support/TestApplication.h"
 
 namespace tarvex::testing {
-
-namespace {
-
-void ensureApplication() {
-    if (QApplication::instance() == nullptr) {
-        static int argc = 1;
-        static char name[] = "e2e_tests";
-        static char* argv[] = {name, nullptr};
-        new QApplication(argc, argv);
-    }
-}
-
-}  // namespace
-
-void fire(QTimer* timer) {
-    ASSERT_NE(timer, nullptr);
-    ASSERT_TRUE(timer->isActive()) << "the timer is not armed";
-    if (timer->isSingleShot()) {
-        timer->stop();
-    }
-    QMetaObject::invokeMethod(timer, "timeout");
-}
 
 // --- RecordingRunner ---
 
@@ -86,7 +64,7 @@ std::vector<RecordingRunner::Exchange> RecordingRunner::answersTo(
 // --- EndToEndTest ---
 
 void EndToEndTest::SetUp() {
-    ensureApplication();
+    ensureTestApplication();
     ASSERT_TRUE(temp_.isValid());
     prefix_ = temp_.filePath(QStringLiteral("prefix")).toStdString();
     socketPath_ = temp_.filePath(QStringLiteral("helper.sock")).toStdString();
@@ -100,11 +78,7 @@ void EndToEndTest::SetUp() {
     ASSERT_TRUE(startHelper()) << helper_.errors();
     relocateInstallation(prefix_);
     overrideHelperSocketPath(socketPath_);
-    runner.setOnAnswer([this] {
-        if (waiting_ != nullptr) {
-            waiting_->quit();
-        }
-    });
+    runner.setOnAnswer([this] { waiter_.wake(); });
 }
 
 void EndToEndTest::TearDown() {
@@ -156,30 +130,14 @@ HelperReply EndToEndTest::askHelper(const std::string& command) {
 }
 
 TarvexMenuBarApp& EndToEndTest::launch() {
-    app = std::make_unique<TarvexMenuBarApp>(MonitorSeams{
-        runner, authorizer, alerts, saveDialog, terminal, fileViewer, clock, bundle, appHost});
+    app = std::make_unique<TarvexMenuBarApp>(seamsWith(runner));
     app->applicationDidFinishLaunching();
     EXPECT_TRUE(waitUntilIdle());
     return *app;
 }
 
 bool EndToEndTest::waitUntil(const std::function<bool()>& done, int deadlineMs, int tickMs) {
-    QEventLoop loop;
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
-    deadline.start(deadlineMs);
-    QTimer tick;
-    if (tickMs > 0) {
-        QObject::connect(&tick, &QTimer::timeout, &loop, &QEventLoop::quit);
-        tick.start(tickMs);
-    }
-    waiting_ = &loop;
-    while (!done() && deadline.isActive()) {
-        loop.exec();
-    }
-    waiting_ = nullptr;
-    return done();
+    return waiter_.waitUntil(done, deadlineMs, tickMs);
 }
 
 bool EndToEndTest::waitUntilIdle() {

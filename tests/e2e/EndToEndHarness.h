@@ -6,9 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include <QEventLoop>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <deque>
 #include <functional>
@@ -19,7 +17,9 @@
 #include "monitor/controller/TarvexMenuBarApp.h"
 #include "monitor/privileged/HelperClient.h"
 #include "tests/helper/HelperLauncher.h"
+#include "tests/support/EventWaiter.h"
 #include "tests/support/FakeSeams.h"
+#include "tests/support/FireTimer.h"
 
 namespace tarvex::testing {
 
@@ -55,7 +55,7 @@ private:
     std::shared_ptr<Record> record_ = std::make_shared<Record>();
 };
 
-class EndToEndTest : public ::testing::Test {
+class EndToEndTest : public ::testing::Test, protected FakeDesktop {
 protected:
     void SetUp() override;
     void TearDown() override;
@@ -96,21 +96,10 @@ protected:
     HelperLauncher helper_;
 
     RecordingRunner runner;
-    FakeAuthorizer authorizer;
-    FakeAlerts alerts;
-    FakeSaveDialog saveDialog;
-    FakeTerminal terminal;
-    FakeFileViewer fileViewer;
-    FakeClock clock;
-    FakeBundle bundle;
-    FakeAppHost appHost;
     std::unique_ptr<TarvexMenuBarApp> app;
 
 private:
-    QEventLoop* waiting_ = nullptr;
+    EventWaiter waiter_;
 };
-
-// Fires a timer the way its expiry would: a single-shot timer stops first.
-void fire(QTimer* timer);
 
 }  // namespace tarvex::testing

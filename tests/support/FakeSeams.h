@@ -129,9 +129,9 @@ public:
     int terminations = 0;
 };
 
-// All fakes together, and the seams struct that points at them.
-struct FakeWorld {
-    FakeRunner runner;
+// Every fake but the privileged runner, which each harness picks for itself: one that holds
+// requests back, one that watches them go out, or the real helper client.
+struct FakeDesktop {
     FakeAuthorizer authorizer;
     FakeAlerts alerts;
     FakeSaveDialog saveDialog;
@@ -139,12 +139,19 @@ struct FakeWorld {
     FakeFileViewer fileViewer;
     FakeClock clock;
     FakeBundle bundle;
-    FakeAppHost app;
+    FakeAppHost appHost;
 
-    MonitorSeams seams() {
+    MonitorSeams seamsWith(PrivilegedRunner& runner) {
         return MonitorSeams{runner,     authorizer, alerts, saveDialog, terminal,
-                            fileViewer, clock,      bundle, app};
+                            fileViewer, clock,      bundle, appHost};
     }
+};
+
+// All fakes together, and the seams struct that points at them.
+struct FakeWorld : FakeDesktop {
+    FakeRunner runner;
+
+    MonitorSeams seams() { return seamsWith(runner); }
 };
 
 }  // namespace tarvex::testing

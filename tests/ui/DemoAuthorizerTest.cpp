@@ -6,7 +6,7 @@
 #include <QTimer>
 
 #include "monitor/ui/DemoAuthorizer.h"
-#include "tests/ui/TestApplication.h"
+#include "tests/support/TestApplication.h"
 
 namespace tarvex {
 namespace {
@@ -31,7 +31,7 @@ void answerDialogWith(const QString& buttonTitle, QString* promptSeen) {
 }
 
 TEST(DemoAuthorizerTest, AuthorizeGrantsAndShowsThePrompt) {
-    ensureTestApplication();
+    testing::ensureTestApplication();
     DemoAuthorizer authorizer;
     QString prompt;
     answerDialogWith(QStringLiteral("Authorize"), &prompt);
@@ -40,7 +40,7 @@ TEST(DemoAuthorizerTest, AuthorizeGrantsAndShowsThePrompt) {
 }
 
 TEST(DemoAuthorizerTest, CancelRefuses) {
-    ensureTestApplication();
+    testing::ensureTestApplication();
     DemoAuthorizer authorizer;
     QString prompt;
     answerDialogWith(QStringLiteral("Cancel"), &prompt);

@@ -7,7 +7,7 @@
 
 #include "monitor/ui/MainWindowController.h"
 #include "monitor/ui/StatusIcon.h"
-#include "tests/ui/TestApplication.h"
+#include "tests/support/TestApplication.h"
 
 namespace tarvex {
 namespace {
@@ -35,7 +35,7 @@ TarvexStatus statusIn(ServiceState state, std::string pid = "42", std::string po
 
 class MainWindowTest : public ::testing::Test {
 protected:
-    void SetUp() override { ensureTestApplication(); }
+    void SetUp() override { testing::ensureTestApplication(); }
 
     std::vector<QPushButton*> buttons() const {
         const QList<QPushButton*> found =

@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 
 #include "monitor/ui/StatusIcon.h"
-#include "tests/ui/TestApplication.h"
+#include "tests/support/TestApplication.h"
 
 namespace tarvex {
 namespace {
@@ -27,7 +27,7 @@ bool closeTo(QColor actual, QColor expected, int tolerance = 12) {
 class StatusIconTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ensureTestApplication();
+        testing::ensureTestApplication();
         ASSERT_TRUE(emptyArtwork.isValid());
     }
     QTemporaryDir emptyArtwork;
