@@ -16,6 +16,7 @@
 #include <memory>
 
 #include "monitor/controller/DesktopSeams.h"
+#include "monitor/controller/QuitSignals.h"
 #include "monitor/controller/TarvexMenuBarApp.h"
 #include "monitor/host/Installation.h"
 #include "monitor/privileged/AdminAuthorization.h"
@@ -167,6 +168,14 @@ int runMonitor(int argc, char** argv) {
     QApplication::setApplicationVersion(QStringLiteral("1.0.0"));
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // A logout's SIGTERM and a terminal's SIGINT end the event loop instead of the process, so
+    // that the timers stop (aboutToQuit below) and the reopen channel is removed on the way
+    // out. exit() rather than quit(), which a window may decline: a logout does not wait.
+    QuitSignalWatcher quitSignals([](int) { QCoreApplication::exit(0); });
+    if (!quitSignals.watching()) {
+        qWarning("Cannot watch for SIGTERM and SIGINT: %s", quitSignals.error().c_str());
+    }
+
     const QString runtimeDirectory = qEnvironmentVariable("XDG_RUNTIME_DIR");
     const QString channel = QString::fromStdString(reopenChannelName(
         static_cast<unsigned>(getuid()), options.prefix.value_or(""),
@@ -199,6 +208,8 @@ int runMonitor(int argc, char** argv) {
     QTimer::singleShot(0, &controller,
                        [&controller] { controller.applicationDidFinishLaunching(); });
     app.exec();
+    // Removes the channel's socket file, so that the next start does not knock on it.
+    reopenServer.close();
     return 0;
 }
 

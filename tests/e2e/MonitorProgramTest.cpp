@@ -3,6 +3,7 @@
 
 #include <signal.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -10,8 +11,8 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
 
+#include "monitor/controller/MonitorMain.h"
 #include "tests/e2e/EndToEndHarness.h"
 
 namespace tarvex::testing {
@@ -65,6 +66,21 @@ protected:
         ASSERT_TRUE(monitor.waitForStarted(10000));
     }
 
+    // The single-instance channel of a monitor started by startMonitor().
+    std::string reopenChannel() const {
+        return reopenChannelName(static_cast<unsigned>(getuid()), prefix_,
+                                 temp_.path().toStdString());
+    }
+
+    // A quit signal ends the program like "Quit Monitor": status 0, channel removed.
+    void expectCleanExit(QProcess& monitor) {
+        ASSERT_TRUE(monitor.waitForFinished(15000));
+        EXPECT_EQ(monitor.exitStatus(), QProcess::NormalExit)
+            << "ended by signal " << monitor.exitCode();
+        EXPECT_EQ(monitor.exitCode(), 0) << monitor.readAllStandardError().toStdString();
+        EXPECT_FALSE(fs::exists(reopenChannel())) << "the reopen channel was left behind";
+    }
+
     // Runs the program with `arguments` to its end.
     struct Finished {
         int code = -1;
@@ -105,19 +121,18 @@ TEST_F(MonitorProgramTest, PollsTheHelperEverySecondWhileStartingAndEndsOnSigter
     }
     EXPECT_EQ(std::count(runs.begin(), runs.end(), "start"), 1);
 
+    EXPECT_TRUE(fs::exists(reopenChannel()));
     monitor.terminate();
-    ASSERT_TRUE(monitor.waitForFinished(15000));
-    const bool exitedCleanly =
-        monitor.exitStatus() == QProcess::NormalExit && monitor.exitCode() == 0;
-    const bool endedBySigterm =
-        monitor.exitStatus() == QProcess::CrashExit && monitor.exitCode() == SIGTERM;
-    EXPECT_TRUE(exitedCleanly || endedBySigterm)
-        << "exit status " << monitor.exitStatus() << ", code " << monitor.exitCode();
-    std::cout << "tarvex-monitor after SIGTERM: "
-              << (exitedCleanly    ? "exit 0"
-                  : endedBySigterm ? "ended by the signal"
-                                   : "other")
-              << "\n";
+    expectCleanExit(monitor);
+}
+
+TEST_F(MonitorProgramTest, EndsCleanlyOnSigint) {
+    QProcess monitor;
+    startMonitor(monitor);
+    ASSERT_TRUE(waitUntil([this] { return statusRuns() >= 1; }, 15000, 50));
+    ASSERT_TRUE(fs::exists(reopenChannel()));
+    ASSERT_EQ(::kill(static_cast<pid_t>(monitor.processId()), SIGINT), 0);
+    expectCleanExit(monitor);
 }
 
 TEST_F(MonitorProgramTest, ASecondStartLeavesAtOnceAndAKilledOnesChannelIsTakenOver) {
