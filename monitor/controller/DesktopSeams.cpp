@@ -96,7 +96,7 @@ int MessageBoxAlerts::runModal(const AlertSpec& alert) {
             return static_cast<int>(i);
         }
     }
-    return 0;
+    return NO_ANSWER;
 }
 
 std::optional<std::string> FileDialogSaveDialog::askForDestination(

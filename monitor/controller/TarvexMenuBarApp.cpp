@@ -188,7 +188,11 @@ void TarvexMenuBarApp::showStartupFailure() {
                             logDetailsText();
     alert.style = AlertStyle::critical;
     alert.buttons = {"Stop Service", "View Logs and Stop"};
-    if (seams_.alerts.runModal(alert) == 1) {
+    const int answer = seams_.alerts.runModal(alert);
+    if (answer == NO_ANSWER) {
+        return;  // the application is quitting (a logout): that is not a request to stop
+    }
+    if (answer == 1) {
         viewLogs();
     }
     QPointer<TarvexMenuBarApp> self(this);

@@ -20,7 +20,10 @@ struct AlertSpec {
 };
 
 // Modal alerts. runModal blocks until the user answers and returns the index of the button
-// chosen (0 = first added).
+// chosen (0 = first added), or NO_ANSWER when the alert went away without one (the application
+// is quitting, e.g. at logout).
+inline constexpr int NO_ANSWER = -1;
+
 class Alerts {
 public:
     virtual ~Alerts() = default;

@@ -116,5 +116,21 @@ TEST(MessageBoxAlertsTest, ButtonsInOrderFirstIsDefaultAnswerIsTheIndex) {
     EXPECT_EQ(titles, (std::vector<QString>{"OK"}));
 }
 
+TEST(MessageBoxAlertsTest, AnAlertClosedWithoutAClickHasNoAnswer) {
+    testing::ensureTestApplication();
+    MessageBoxAlerts alerts;
+    // What a quit request does to an open alert: its loop ends with no button clicked.
+    QTimer::singleShot(0, [] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        box->done(0);
+    });
+    EXPECT_EQ(alerts.runModal(AlertSpec{"tarvex Failed to Start",
+                                        "details",
+                                        AlertStyle::critical,
+                                        {"Stop Service", "View Logs and Stop"}}),
+              NO_ANSWER);
+}
+
 }  // namespace
 }  // namespace tarvex

@@ -65,6 +65,18 @@ TEST_F(StartupFailureTest, ViewLogsAndStopOpensTheLogsBeforeStopping) {
     EXPECT_EQ(logsOpenedBeforeStop, 1u);
 }
 
+TEST_F(StartupFailureTest, AnAlertGoneWithoutAnAnswerStopsNothing) {
+    alerts.answers = {NO_ANSWER};  // e.g. the session is logging out and the application quits
+    launch();
+    answerStatus(true, STARTING_REPORT);
+    answerEverySecond(STARTING_REPORT, 31);
+    ASSERT_EQ(alerts.shown.size(), 1u);
+    EXPECT_TRUE(terminal.opened.empty());
+    EXPECT_EQ(runner.pendingCommands(), std::vector<std::string>{})
+        << "no stop request and no status request is in flight";
+    EXPECT_TRUE(app->statusTimer->isActive()) << "the answer is still applied";
+}
+
 TEST_F(StartupFailureTest, ProcessSeenRunningRestartsTheThirtySeconds) {
     launch();
     answerStatus(true, STARTING_REPORT);
