@@ -1,9 +1,8 @@
-#include <sys/stat.h>
-
 #include <QAction>
 #include <QPointer>
 
 #include "monitor/controller/TarvexMenuBarApp.h"
+#include "monitor/host/HostFiles.h"
 #include "monitor/host/Installation.h"
 #include "monitor/host/Probes.h"
 #include "monitor/ui/StatusIcon.h"
@@ -13,12 +12,6 @@ namespace tarvex {
 namespace {
 
 constexpr int kAppRemovalIntervalMs = 2000;
-
-// Follows symbolic links: a dangling link does not exist.
-bool pathExists(const std::string& path) {
-    struct stat info {};
-    return stat(path.c_str(), &info) == 0;
-}
 
 void stopTimers(TarvexMenuBarApp& app) {
     if (app.appRemovalTimer) {
