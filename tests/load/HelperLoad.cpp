@@ -37,14 +37,19 @@ constexpr int IDLE_SAMPLES = 400;
 constexpr double MAX_LATENCY_RATIO = 10.0;
 // The helper hangs up on a client that has not sent a whole request within this time.
 constexpr int STALL_TIMEOUT_SECONDS = 10;
-// Between the first and the last round's settled VmRSS; allocator noise stays well below.
-constexpr long MAX_RSS_GROWTH_KIB = 256;
+// Between the first and the last round's settled VmRSS. Where the resident set settles after a
+// burst varies by up to ~300 KiB from run to run (glibc keeps the stacks of finished worker
+// threads cached and cannot always trim the heap top), so the bound sits above that noise; a
+// leak of 32 bytes per request over a round's ~17,000 requests still exceeds it.
+constexpr long MAX_RSS_GROWTH_KIB = 512;
 
 struct Options {
     std::string helper;
     int seconds = 15;
     int rounds = 2;
-    long rssSlackKiB = 512;  // negative: report the resident set, check nothing about it
+    // Settled VmRSS was measured 130-750 KiB above the idle baseline after a burst, for the same
+    // reasons as above. Negative: report the resident set, check nothing about it.
+    long rssSlackKiB = 1024;
 };
 
 bool parseOptions(int argc, char** argv, Options& options) {
