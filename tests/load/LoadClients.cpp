@@ -209,9 +209,12 @@ void runStalledClients(const LoadClientConfig& config, LoadCounters& counters,
             }
             pollfd pfd{client.fd, POLLIN, 0};
             if (poll(&pfd, 1, 0) == 1) {
-                // The helper gave up on us: it must hang up without running or answering.
+                // The helper gave up on us: it must hang up without running or answering. A
+                // byte trickled in after its last read makes the hang-up a reset, not an end of
+                // file; only data back is an answer.
                 char byte = 0;
-                if (read(client.fd, &byte, 1) == 0) {
+                const ssize_t n = read(client.fd, &byte, 1);
+                if (n == 0 || (n < 0 && errno == ECONNRESET)) {
                     ++counters.stalledDropped;
                 } else {
                     ++counters.wrongAnswers;
