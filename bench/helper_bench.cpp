@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "shared/HelperSocket.h"
-#include "shared/ProcessRunner.h"
+#include "shared/base/ProcessRunner.h"
 
 namespace {
 

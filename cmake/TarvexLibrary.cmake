@@ -1,14 +1,23 @@
-# tarvex_library(name LIBS deps...): a static library of every .cpp in the calling folder
-# (main.cpp excepted), linked PUBLIC to deps. New files are picked up at the next build.
+# tarvex_library(name SOURCES a.cpp b.cpp [LIBS deps...] [PRIVATE_LIBS deps...]): a static
+# library of the listed sources. Whoever links it gets the repository root as include path
+# (headers are included by their path from there) and C++20.
 function(tarvex_library name)
-  cmake_parse_arguments(L "" "" "LIBS" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
-  list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")
-  if(sources)
-    add_library(${name} STATIC ${sources})
-    target_link_libraries(${name} PUBLIC ${L_LIBS})
-  else()
-    add_library(${name} INTERFACE)
-    target_link_libraries(${name} INTERFACE ${L_LIBS})
-  endif()
+  cmake_parse_arguments(L "" "" "SOURCES;LIBS;PRIVATE_LIBS" ${ARGN})
+  add_library(${name} STATIC ${L_SOURCES})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_compile_features(${name} PUBLIC cxx_std_20)
+  target_link_libraries(${name} PUBLIC ${L_LIBS} PRIVATE tarvex_warnings ${L_PRIVATE_LIBS})
 endfunction()
+
+# tarvex_executable(name SOURCES... LIBS...): a program of our own, with our warnings.
+function(tarvex_executable name)
+  cmake_parse_arguments(E "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${E_SOURCES})
+  target_link_libraries(${name} PRIVATE ${E_LIBS} tarvex_warnings)
+endfunction()
+
+# The version, generated from PROJECT_VERSION: #include "tarvex/Version.h".
+configure_file(${CMAKE_CURRENT_LIST_DIR}/Version.h.in
+               ${PROJECT_BINARY_DIR}/generated/tarvex/Version.h @ONLY)
+add_library(tarvex_version INTERFACE)
+target_include_directories(tarvex_version INTERFACE ${PROJECT_BINARY_DIR}/generated)

@@ -10,7 +10,7 @@ function(tarvex_add_test)
     set(T_TIMEOUT 60)
   endif()
   add_executable(${T_NAME} ${T_SOURCES})
-  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main tarvex_warnings)
   # A list-valued property does not survive test discovery (its ";" splits the property list,
   # which loses the platform and the labels), so each property gets a single value.
   set(qt_env)

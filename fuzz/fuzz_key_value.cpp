@@ -11,7 +11,7 @@
 
 #include "fuzz/FuzzCheck.h"
 #include "monitor/host/Installation.h"
-#include "shared/Utf8.h"
+#include "shared/base/Utf8.h"
 
 namespace {
 

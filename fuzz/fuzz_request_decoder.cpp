@@ -6,8 +6,8 @@
 #include <string_view>
 
 #include "fuzz/FuzzCheck.h"
-#include "shared/Utf8.h"
 #include "shared/WireFormat.h"
+#include "shared/base/Utf8.h"
 
 namespace {
 

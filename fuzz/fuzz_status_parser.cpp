@@ -8,7 +8,7 @@
 
 #include "fuzz/FuzzCheck.h"
 #include "monitor/status/TarvexStatus.h"
-#include "shared/Utf8.h"
+#include "shared/base/Utf8.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include "helper/Helper.h"
 
-#include "shared/FixedPaths.h"
-#include "shared/ProcessRunner.h"
-#include "shared/Utf8.h"
 #include "shared/WireFormat.h"
+#include "shared/base/FixedPaths.h"
+#include "shared/base/ProcessRunner.h"
+#include "shared/base/Utf8.h"
 
 namespace tarvex {
 

@@ -10,7 +10,7 @@
 #include "helper/Helper.h"
 #include "helper/HelperServer.h"
 #include "helper/ListeningSocket.h"
-#include "shared/FixedPaths.h"
+#include "shared/base/FixedPaths.h"
 
 #if defined(__GLIBC__)
 #include <malloc.h>

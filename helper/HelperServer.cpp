@@ -11,7 +11,7 @@
 #include <mutex>
 #include <new>
 
-#include "shared/ProcessRunner.h"
+#include "shared/base/ProcessRunner.h"
 
 namespace tarvex {
 

@@ -17,7 +17,7 @@
 #include <launch.h>
 #endif
 
-#include "shared/ProcessRunner.h"
+#include "shared/base/ProcessRunner.h"
 
 namespace tarvex {
 

@@ -9,8 +9,8 @@
 #include <chrono>
 #include <cstring>
 
-#include "shared/ProcessRunner.h"
 #include "shared/WireFormat.h"
+#include "shared/base/ProcessRunner.h"
 
 namespace tarvex {
 

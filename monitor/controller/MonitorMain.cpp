@@ -22,12 +22,11 @@
 #include "monitor/privileged/AdminAuthorization.h"
 #include "monitor/privileged/HelperClient.h"
 #include "monitor/ui/DemoAuthorizer.h"
+#include "tarvex/Version.h"
 
 namespace tarvex {
 
 namespace {
-
-constexpr const char* VERSION_TEXT = "tarvex Monitor 1.0.0";
 
 // FNV-1a: stable across runs and builds, unlike std::hash.
 std::uint32_t stableHash(const std::string& text) {
@@ -152,7 +151,7 @@ int runMonitor(int argc, char** argv) {
         return 0;
     }
     if (options.showVersion) {
-        std::printf("%s\n", VERSION_TEXT);
+        std::printf("tarvex Monitor %s\n", TARVEX_VERSION);
         return 0;
     }
     if (options.prefix) {
@@ -165,7 +164,7 @@ int runMonitor(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tarvex Monitor"));
     QApplication::setOrganizationName(QStringLiteral("tarvex"));
-    QApplication::setApplicationVersion(QStringLiteral("1.0.0"));
+    QApplication::setApplicationVersion(QString::fromLatin1(TARVEX_VERSION));
     QApplication::setQuitOnLastWindowClosed(false);
 
     // A logout's SIGTERM and a terminal's SIGINT end the event loop instead of the process, so

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "monitor/controller/PrivateDirectory.h"
-#include "shared/ProcessRunner.h"
+#include "shared/base/ProcessRunner.h"
 
 namespace tarvex {
 

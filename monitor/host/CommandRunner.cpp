@@ -1,7 +1,7 @@
 #include "monitor/host/CommandRunner.h"
 
-#include "shared/ProcessRunner.h"
-#include "shared/Utf8.h"
+#include "shared/base/ProcessRunner.h"
+#include "shared/base/Utf8.h"
 
 namespace tarvex {
 

@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "monitor/host/HostFiles.h"
-#include "shared/Utf8.h"
+#include "shared/base/Utf8.h"
 
 namespace tarvex {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "shared/FixedPaths.h"
+#include "shared/base/FixedPaths.h"
 
 namespace tarvex {
 

@@ -10,7 +10,7 @@
 
 #include "monitor/host/HostFiles.h"
 #include "monitor/host/Installation.h"
-#include "shared/Utf8.h"
+#include "shared/base/Utf8.h"
 
 namespace tarvex {
 

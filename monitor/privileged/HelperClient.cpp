@@ -8,8 +8,8 @@
 
 #include "monitor/privileged/MainThreadDelivery.h"
 #include "monitor/privileged/SystemLog.h"
-#include "shared/FixedPaths.h"
 #include "shared/HelperSocket.h"
+#include "shared/base/FixedPaths.h"
 
 namespace tarvex {
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "monitor/privileged/AdminAuthorization.h"
-#include "shared/ProcessRunner.h"
+#include "shared/base/ProcessRunner.h"
 
 namespace tarvex {
 

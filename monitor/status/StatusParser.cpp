@@ -2,7 +2,7 @@
 #include <optional>
 
 #include "monitor/status/TarvexStatus.h"
-#include "shared/Utf8.h"
+#include "shared/base/Utf8.h"
 
 namespace tarvex {
 

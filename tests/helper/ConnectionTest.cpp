@@ -10,9 +10,9 @@
 
 #include "helper/Connection.h"
 #include "helper/HelperServer.h"
-#include "shared/FixedPaths.h"
 #include "shared/HelperSocket.h"
 #include "shared/WireFormat.h"
+#include "shared/base/FixedPaths.h"
 #include "tests/helper/FakeTool.h"
 #include "tests/helper/RawClient.h"
 

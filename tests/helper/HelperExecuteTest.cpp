@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "helper/Helper.h"
-#include "shared/FixedPaths.h"
 #include "shared/WireFormat.h"
+#include "shared/base/FixedPaths.h"
 #include "tests/helper/FakeTool.h"
 
 namespace tarvex {

@@ -12,8 +12,8 @@
 #include <fstream>
 #include <thread>
 
-#include "shared/ProcessRunner.h"
 #include "shared/WireFormat.h"
+#include "shared/base/ProcessRunner.h"
 #include "tests/helper/FakeTool.h"
 #include "tests/helper/HelperLauncher.h"
 #include "tests/helper/RawClient.h"

@@ -1,6 +1,6 @@
 #include "tests/privileged/QtTestSupport.h"
 
-#include "shared/FixedPaths.h"
+#include "shared/base/FixedPaths.h"
 
 namespace tarvex::testing {
 

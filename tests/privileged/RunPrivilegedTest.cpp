@@ -15,7 +15,7 @@
 
 #include "monitor/privileged/HelperClient.h"
 #include "monitor/privileged/SystemLog.h"
-#include "shared/FixedPaths.h"
+#include "shared/base/FixedPaths.h"
 #include "tests/privileged/FakeHelperServer.h"
 #include "tests/privileged/QtTestSupport.h"
 

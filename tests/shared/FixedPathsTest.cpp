@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "shared/FixedPaths.h"
+#include "shared/base/FixedPaths.h"
 
 namespace tarvex {
 namespace {

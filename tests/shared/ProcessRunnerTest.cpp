@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "shared/ProcessRunner.h"
+#include "shared/base/ProcessRunner.h"
 
 namespace tarvex {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "shared/Utf8.h"
+#include "shared/base/Utf8.h"
 
 namespace tarvex {
 namespace {

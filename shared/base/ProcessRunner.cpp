@@ -1,4 +1,4 @@
-#include "shared/ProcessRunner.h"
+#include "shared/base/ProcessRunner.h"
 
 #include <fcntl.h>
 #include <poll.h>

@@ -1,4 +1,4 @@
-#include "shared/Utf8.h"
+#include "shared/base/Utf8.h"
 
 namespace tarvex {
 

@@ -1,4 +1,4 @@
-#include "shared/FixedPaths.h"
+#include "shared/base/FixedPaths.h"
 
 namespace tarvex {
 
