@@ -1,107 +1,150 @@
 #include "monitor/privileged/HelperClient.h"
 
-#include <unistd.h>
+#include <QCoreApplication>
+#include <QLocalSocket>
+#include <QTimer>
 
-#include <exception>
-#include <thread>
 #include <utility>
 
-#include "monitor/privileged/MainThreadDelivery.h"
 #include "monitor/privileged/SystemLog.h"
-#include "shared/HelperSocket.h"
+#include "shared/WireFormat.h"
 #include "shared/base/FixedPaths.h"
 
 namespace tarvex {
 
 namespace {
 
-void logConnectionError(const std::string& description) {
-    writeSystemLog("XPC error: " + description);
+HelperFault connectFault(QLocalSocket::LocalSocketError error) {
+    switch (error) {
+        case QLocalSocket::ServerNotFoundError:
+        case QLocalSocket::ConnectionRefusedError:
+            return HelperFault::noSocket;
+        case QLocalSocket::SocketAccessError:
+            return HelperFault::permissionDenied;
+        default:
+            return HelperFault::noAnswer;
+    }
 }
 
-// One connection, made when the proxy is; the first request uses it. A proxy asked again
-// opens a new connection per request, as the helper answers one request per connection.
-class HelperConnectionProxy final : public TarvexHelperProtocol {
+// One request on one connection. A child of the application object, so that a reply that
+// arrives after the application has gone finds nobody to deliver to.
+class HelperCall : public QObject {
 public:
-    HelperConnectionProxy(int fd, std::string socketPath)
-        : fd_(fd), socketPath_(std::move(socketPath)) {}
-
-    ~HelperConnectionProxy() override {
-        if (fd_ >= 0) {
-            close(fd_);
-        }
+    HelperCall(HelperRequest request, HelperAnswerHandler handler)
+        : QObject(QCoreApplication::instance()),
+          frame_(QByteArray::fromStdString(encodeRequest(request))),
+          handler_(std::move(handler)) {
+        connectDeadline_.setSingleShot(true);
+        connect(&connectDeadline_, &QTimer::timeout, this, [this] {
+            finish({false, std::string(CANNOT_CONNECT), HelperFault::noAnswer});
+        });
+        connect(&socket_, &QLocalSocket::connected, this, &HelperCall::sendRequest);
+        connect(&socket_, &QLocalSocket::readyRead, this, &HelperCall::readReply);
+        connect(&socket_, &QLocalSocket::errorOccurred, this, &HelperCall::failed);
+        connect(&socket_, &QLocalSocket::disconnected, this, &HelperCall::readReply);
     }
 
-    HelperConnectionProxy(const HelperConnectionProxy&) = delete;
-    HelperConnectionProxy& operator=(const HelperConnectionProxy&) = delete;
+    // The socket closes as it goes and must not call back into the members already gone.
+    ~HelperCall() override { socket_.disconnect(this); }
 
-    void execute(const std::string& command, const std::vector<std::string>& args,
-                 Reply withReply) override {
-        int fd = std::exchange(fd_, -1);
-        if (fd < 0) {
-            std::string error;
-            fd = connectToHelper(socketPath_, error);
-            if (fd < 0) {
-                logConnectionError(error);
-                withReply(false, std::string(CANNOT_CONNECT));
-                return;
-            }
-        }
-        HelperRequest request{command, args};
-        try {
-            // The helper may take as long as the tool runs; nothing here may wait for it.
-            std::thread(exchange, fd, std::move(request), withReply).detach();
-        } catch (const std::exception& e) {
-            close(fd);
-            logConnectionError(e.what());
-            withReply(false, std::string(CONNECTION_LOST));
-        }
+    void start() {
+        connectDeadline_.start(HELPER_CONNECT_TIMEOUT_MS);
+        socket_.connectToServer(QString::fromStdString(HELPER_SOCKET_PATH));
     }
 
 private:
-    static void exchange(int fd, const HelperRequest& request, const Reply& withReply) {
-        HelperExchange result = exchangeWithHelper(fd, request);
-        if (!result.replied) {
-            logConnectionError(result.error);
-            withReply(false, std::string(CONNECTION_LOST));
-            return;
-        }
-        withReply(result.reply.success, std::move(result.reply.output));
+    void sendRequest() {
+        connectDeadline_.stop();
+        connectedOnce_ = true;
+        socket_.write(frame_);
     }
 
-    int fd_;
-    std::string socketPath_;
+    void readReply() {
+        received_ += socket_.readAll().toStdString();
+        const ReplyDecode decoded = decodeReply(received_);
+        if (decoded.status == DecodeStatus::complete) {
+            finish({decoded.reply.success, decoded.reply.output, HelperFault::none});
+        } else if (decoded.status == DecodeStatus::malformed) {
+            lose("malformed reply");
+        } else if (socket_.state() == QLocalSocket::UnconnectedState && connectedOnce_) {
+            lose("connection closed before the reply");
+        }
+    }
+
+    void failed(QLocalSocket::LocalSocketError error) {
+        if (connectedOnce_) {
+            readReply();  // what arrived before the close may be the whole reply
+            lose(socket_.errorString().toStdString());
+            return;
+        }
+        finish({false, std::string(CANNOT_CONNECT), connectFault(error)});
+    }
+
+    void lose(const std::string& reason) {
+        if (done_) {
+            return;
+        }
+        writeSystemLog("XPC error: " + reason);
+        finish({false, std::string(CONNECTION_LOST), HelperFault::connectionLost});
+    }
+
+    void finish(HelperAnswer answer) {
+        if (done_) {
+            return;
+        }
+        done_ = true;
+        connectDeadline_.stop();
+        socket_.disconnect(this);
+        socket_.abort();
+        deleteLater();
+        // Moved out first: the handler may start new requests or end the event loop.
+        HelperAnswerHandler handler = std::move(handler_);
+        if (handler) {
+            handler(std::move(answer));
+        }
+    }
+
+    QLocalSocket socket_{this};
+    QTimer connectDeadline_{this};
+    QByteArray frame_;
+    HelperAnswerHandler handler_;
+    std::string received_;
+    bool connectedOnce_ = false;
+    bool done_ = false;
+};
+
+class HelperConnectionProxy final : public TarvexHelperProtocol {
+public:
+    void execute(const std::string& command, const std::vector<std::string>& args,
+                 Reply withReply) override {
+        sendToHelper({command, args}, [withReply = std::move(withReply)](HelperAnswer answer) {
+            if (withReply) {
+                withReply(answer.success, std::move(answer.output));
+            }
+        });
+    }
 };
 
 }  // namespace
 
+void sendToHelper(HelperRequest request, HelperAnswerHandler handler) {
+    auto* call = new HelperCall(std::move(request), std::move(handler));
+    // Started on the next turn of the loop, so that even an immediate refusal is answered
+    // after this call has returned.
+    QTimer::singleShot(0, call, [call] { call->start(); });
+}
+
 std::unique_ptr<TarvexHelperProtocol> helperProxy() {
-    std::string error;
-    const std::string socketPath = HELPER_SOCKET_PATH;
-    const int fd = connectToHelper(socketPath, error);
-    if (fd < 0) {
-        return nullptr;
-    }
-    return std::make_unique<HelperConnectionProxy>(fd, socketPath);
+    return std::make_unique<HelperConnectionProxy>();
 }
 
 void runPrivileged(const std::string& command, const std::vector<std::string>& args,
                    PrivilegedCompletion completion) {
-    prepareMainThreadDelivery();
-    // Hands the answer to the main thread; an empty completion means nobody waits for it. The
-    // completion is moved, not copied, so that whatever it holds is released on the main thread.
-    auto deliver = [completion = std::move(completion)](bool success, std::string output) mutable {
+    sendToHelper({command, args}, [completion = std::move(completion)](HelperAnswer answer) {
         if (completion) {
-            deliverOnMainThread([completion = std::move(completion), success,
-                                 output = std::move(output)] { completion(success, output); });
+            completion(answer.success, std::move(answer.output));
         }
-    };
-    std::unique_ptr<TarvexHelperProtocol> proxy = helperProxy();
-    if (!proxy) {
-        deliver(false, std::string(CANNOT_CONNECT));
-        return;
-    }
-    proxy->execute(command, args, std::move(deliver));
+    });
 }
 
 void HelperRunner::run(const std::string& command, const std::vector<std::string>& args,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -9,17 +10,38 @@
 
 namespace tarvex {
 
-// Connects to the helper's socket (HELPER_SOCKET_PATH) and answers a proxy for it, or nullptr
-// when no connection can be made. The proxy's execute() returns at once; the exchange runs on a
-// thread of its own and `withReply` is called there, exactly once. A connection that breaks
-// before the helper's reply has arrived is logged as "XPC error: " and the reason, and answered
-// with (false, CONNECTION_LOST).
+// Why a request got no reply from the helper; `none` when the helper answered.
+enum class HelperFault {
+    none,
+    noSocket,          // nothing listens at the socket path
+    permissionDenied,  // the socket exists but this user may not connect to it
+    noAnswer,          // the helper did not accept the connection in time
+    connectionLost,    // the connection broke before the whole reply had arrived
+};
+
+// One answer: the helper's reply unchanged, or failure with CANNOT_CONNECT (noSocket,
+// permissionDenied, noAnswer) or CONNECTION_LOST (connectionLost) and the fault that says why.
+struct HelperAnswer {
+    bool success = false;
+    std::string output;
+    HelperFault fault = HelperFault::none;
+};
+using HelperAnswerHandler = std::function<void(HelperAnswer answer)>;
+
+// How long a connection may take to be accepted before the helper counts as unreachable.
+inline constexpr int HELPER_CONNECT_TIMEOUT_MS = 2000;
+
+// Sends one request to the helper's socket (HELPER_SOCKET_PATH) on a connection of its own,
+// on the calling thread's event loop: never blocks, never answers from inside the call.
+// `handler` runs exactly once, later, on that thread, unless the application object goes
+// first; then it is released unrun. A broken connection is logged as "XPC error: " and the
+// reason. There is no limit on how long the helper may take to reply (a tool may run long).
+void sendToHelper(HelperRequest request, HelperAnswerHandler handler);
+
+// The helper's remote object: each execute() is a sendToHelper with its own connection.
 std::unique_ptr<TarvexHelperProtocol> helperProxy();
 
-// Sends one command through the helper. Returns at once; `completion` runs exactly once, later,
-// on the main thread: with the helper's reply unchanged, (false, CANNOT_CONNECT) when the
-// helper cannot be reached, or (false, CONNECTION_LOST) when the connection breaks. Called on
-// the main thread; nothing is delivered once the application object is gone.
+// sendToHelper with the answer as a success flag and the output text.
 void runPrivileged(const std::string& command, const std::vector<std::string>& args,
                    PrivilegedCompletion completion);
 

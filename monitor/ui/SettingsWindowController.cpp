@@ -1,17 +1,15 @@
 #include "monitor/ui/SettingsWindowController.h"
 
 #include <QCheckBox>
-#include <QCoreApplication>
 #include <QDialog>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
-#include <QThreadPool>
 
 #include <utility>
 
-#include "monitor/host/CommandRunner.h"
 #include "monitor/host/Installation.h"
 
 namespace tarvex {
@@ -42,22 +40,33 @@ QRect fromBottomLeft(int x, int y, int width, int height) {
 
 SettingsWindowController::SettingsWindowController(PrivilegedRunner& runner, Alerts& alerts,
                                                    AppHost& app, BootStatusReader readBootStatus,
-                                                   BackgroundExecutor runInBackground,
                                                    QObject* parent)
     : QObject(parent),
       runner_(runner),
       alerts_(alerts),
       app_(app),
-      readBootStatus_(std::move(readBootStatus)),
-      runInBackground_(std::move(runInBackground)) {
+      readBootStatus_(std::move(readBootStatus)) {
     if (!readBootStatus_) {
-        readBootStatus_ = [] { return runCommand({TARVEXCTL, "boot-status"}).output; };
+        readBootStatus_ = [this](auto done) { runBootStatusTool(std::move(done)); };
     }
-    if (!runInBackground_) {
-        runInBackground_ = [](std::function<void()> task) {
-            QThreadPool::globalInstance()->start(std::move(task));
-        };
-    }
+}
+
+// A child of this controller: one still running when the controller goes is ended with it.
+void SettingsWindowController::runBootStatusTool(std::function<void(std::string)> done) {
+    auto* tool = new QProcess(this);
+    tool->setProcessChannelMode(QProcess::MergedChannels);
+    auto finish = [tool, done = std::move(done)] {
+        tool->disconnect();
+        tool->deleteLater();
+        done(tool->readAll().toStdString());
+    };
+    connect(tool, &QProcess::finished, this, finish);
+    connect(tool, &QProcess::errorOccurred, this, [tool, finish](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart) {
+            finish();  // a missing tool reads as nothing, which disables the checkbox
+        }
+    });
+    tool->start(QString::fromStdString(TARVEXCTL), {QStringLiteral("boot-status")});
 }
 
 SettingsWindowController::~SettingsWindowController() = default;
@@ -120,19 +129,12 @@ void SettingsWindowController::loadBootStartupState() {
         return;
     }
     bootStartupSwitch_->setEnabled(false);
-    // The answer comes back through the application object, which outlives this controller;
-    // the guard drops it if the controller is gone by then.
+    // The guard drops an answer that arrives after the controller has gone.
     QPointer<SettingsWindowController> guard(this);
-    runInBackground_([guard, read = readBootStatus_] {
-        std::string answer = trimmed(read());
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [guard, answer = std::move(answer)] {
-                if (guard) {
-                    guard->applyLoadedBootStatus(answer);
-                }
-            },
-            Qt::QueuedConnection);
+    readBootStatus_([guard](std::string output) {
+        if (guard) {
+            guard->applyLoadedBootStatus(trimmed(output));
+        }
     });
 }
 

@@ -16,24 +16,22 @@
 namespace tarvex {
 
 // The settings window: one checkbox for starting the service at boot. The setting is read by
-// running the control tool with the user's rights off the main thread and changed through the
-// privileged helper. A window closed once is never shown again; showing the settings while no
+// running the control tool with the user's rights, without waiting for it, and changed through
+// the privileged helper. A window closed once is never shown again; showing the settings while no
 // window is visible builds a fresh one.
 class SettingsWindowController : public QObject {
     Q_OBJECT
 
 public:
-    // Answers the control tool's "boot-status" output; blocks, so it runs off the main thread.
-    using BootStatusReader = std::function<std::string()>;
-    // Runs a task on some background thread.
-    using BackgroundExecutor = std::function<void(std::function<void()>)>;
+    // Starts reading the control tool's "boot-status" output and returns at once; `done` gets
+    // the output later, on the main thread. The default runs the tool as a child process.
+    using BootStatusReader = std::function<void(std::function<void(std::string output)> done)>;
 
     static constexpr int WINDOW_WIDTH = 460;
     static constexpr int WINDOW_HEIGHT = 150;
 
     SettingsWindowController(PrivilegedRunner& runner, Alerts& alerts, AppHost& app,
-                             BootStatusReader readBootStatus = {},
-                             BackgroundExecutor runInBackground = {}, QObject* parent = nullptr);
+                             BootStatusReader readBootStatus = {}, QObject* parent = nullptr);
     ~SettingsWindowController() override;
 
     void showWindow();
@@ -51,12 +49,12 @@ private:
     void buildWindow();
     void applyLoadedBootStatus(const std::string& trimmedOutput);
     void finishChange(bool requestedOn, bool success);
+    void runBootStatusTool(std::function<void(std::string)> done);
 
     PrivilegedRunner& runner_;
     Alerts& alerts_;
     AppHost& app_;
     BootStatusReader readBootStatus_;
-    BackgroundExecutor runInBackground_;
 
     std::unique_ptr<QDialog> window_;
     QPointer<QCheckBox> bootStartupSwitch_;

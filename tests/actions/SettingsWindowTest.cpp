@@ -1,9 +1,9 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QLabel>
+#include <QProcess>
 #include <QPushButton>
 #include <QTest>
-#include <QThreadPool>
 
 #include <memory>
 
@@ -15,16 +15,16 @@
 namespace tarvex::testing {
 namespace {
 
-// Keeps background tasks until the test runs them, so loads finish exactly when the test says.
-struct ManualExecutor {
-    std::vector<std::function<void()>> tasks;
-    void runAll() {
-        auto pending = std::move(tasks);
-        tasks.clear();
-        for (auto& task : pending) {
-            task();
+// Holds boot-status reads until the test answers them, so loads finish exactly when it says.
+struct ManualReader {
+    std::vector<std::function<void(std::string)>> pending;
+    std::string output;
+    void answerAll() {
+        auto reads = std::move(pending);
+        pending.clear();
+        for (auto& done : reads) {
+            done(output);
         }
-        deliverQueuedCalls();
     }
 };
 
@@ -41,15 +41,15 @@ protected:
 
     std::unique_ptr<SettingsWindowController> makeController() {
         return std::make_unique<SettingsWindowController>(
-            world.runner, world.alerts, world.appHost, [this] { return bootStatus; },
-            [this](std::function<void()> task) { executor.tasks.push_back(std::move(task)); });
+            world.runner, world.alerts, world.appHost,
+            [this](auto done) { reader.pending.push_back(std::move(done)); });
     }
 
     // Opens the window and lets the load answer `answer`.
     void openWith(const std::string& answer) {
-        bootStatus = answer;
+        reader.output = answer;
         controller->showWindow();
-        executor.runAll();
+        reader.answerAll();
     }
 
     QCheckBox* box() { return controller->bootStartupSwitch(); }
@@ -57,8 +57,7 @@ protected:
 
     TempFolder temp;
     FakeWorld world;
-    ManualExecutor executor;
-    std::string bootStatus;
+    ManualReader reader;
     std::unique_ptr<SettingsWindowController> controller = makeController();
 };
 
@@ -93,8 +92,8 @@ TEST_F(SettingsWindowTest, KnownAnswersSetAndEnableTheCheckbox) {
 
     controller->showWindow();  // visible: same window, read again
     EXPECT_FALSE(box()->isEnabled());
-    bootStatus = "  disabled \n";
-    executor.runAll();
+    reader.output = "  disabled \n";
+    reader.answerAll();
     EXPECT_FALSE(box()->isChecked());
     EXPECT_TRUE(box()->isEnabled());
     EXPECT_EQ(label(), "");  // loading never writes the feedback line
@@ -158,9 +157,9 @@ TEST_F(SettingsWindowTest, AClickWhileApplyingIsIgnoredAndLoadsAreDropped) {
     EXPECT_EQ(world.runner.requests.size(), 1u);
     EXPECT_EQ(label(), "Enabling boot startup...");
 
-    bootStatus = "disabled";
+    reader.output = "disabled";
     controller->showWindow();  // re-read while applying: the answer is dropped
-    executor.runAll();
+    reader.answerAll();
     EXPECT_TRUE(box()->isChecked());
     EXPECT_FALSE(box()->isEnabled());
 
@@ -176,11 +175,11 @@ TEST_F(SettingsWindowTest, ReopeningAfterCloseGivesAFreshWindowThatGetsTheLateRe
     controller->closeSettings();
     EXPECT_FALSE(first->isVisible());
 
-    bootStatus = "disabled";
+    reader.output = "disabled";
     controller->showWindow();
     EXPECT_TRUE(first.isNull());  // the closed window is gone with its controls
     EXPECT_EQ(label(), "");
-    executor.runAll();  // dropped: the change is still in flight
+    reader.answerAll();  // dropped: the change is still in flight
     EXPECT_FALSE(box()->isChecked());
     EXPECT_FALSE(box()->isEnabled());
 
@@ -197,32 +196,31 @@ TEST_F(SettingsWindowTest, ReturnClosesTheWindow) {
 }
 
 TEST_F(SettingsWindowTest, AnswersForADestroyedControllerAreDropped) {
-    bootStatus = "enabled";
+    reader.output = "enabled";
     controller->showWindow();
     controller->bootStartupToggled(true);
     controller.reset();
-    executor.runAll();               // the load's answer arrives after the controller is gone
+    reader.answerAll();              // the load's answer arrives after the controller is gone
     world.runner.answerNext(false);  // so does the change's reply
     EXPECT_TRUE(world.alerts.shown.empty());
 }
 
-TEST_F(SettingsWindowTest, TheDefaultReaderRunsTheToolOffTheMainThread) {
+TEST_F(SettingsWindowTest, TheDefaultReaderRunsTheToolWithoutWaitingForIt) {
     // A stand-in control tool under the relocated installation.
     writeFile(TARVEXCTL, "#!/bin/sh\n[ \"$1\" = boot-status ] && echo enabled\n");
     chmod(TARVEXCTL.c_str(), 0755);
     SettingsWindowController real(world.runner, world.alerts, world.appHost);
     real.showWindow();
-    QThreadPool::globalInstance()->waitForDone();
-    deliverQueuedCalls();
+    EXPECT_FALSE(real.bootStartupSwitch()->isEnabled()) << "answered before the tool ran";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return real.bootStartupSwitch()->isEnabled(); }, 10000));
     EXPECT_TRUE(real.bootStartupSwitch()->isChecked());
-    EXPECT_TRUE(real.bootStartupSwitch()->isEnabled());
 }
 
 TEST_F(SettingsWindowTest, AMissingToolLeavesTheCheckboxOffAndDisabled) {
     SettingsWindowController real(world.runner, world.alerts, world.appHost);
     real.showWindow();
-    QThreadPool::globalInstance()->waitForDone();
-    deliverQueuedCalls();
+    // The failed start ends the read: its process goes, the checkbox stays off.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return real.findChildren<QProcess*>().isEmpty(); }, 10000));
     EXPECT_FALSE(real.bootStartupSwitch()->isChecked());
     EXPECT_FALSE(real.bootStartupSwitch()->isEnabled());
     EXPECT_TRUE(world.alerts.shown.empty());

@@ -3,9 +3,9 @@
 #include <QCoreApplication>
 #include <QThread>
 
-#include <chrono>
+#include <algorithm>
+#include <atomic>
 #include <condition_variable>
-#include <future>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -18,6 +18,7 @@
 #include "shared/base/FixedPaths.h"
 #include "tests/privileged/FakeHelperServer.h"
 #include "tests/privileged/QtTestSupport.h"
+#include "tests/support/SilentListener.h"
 
 namespace tarvex {
 namespace {
@@ -158,7 +159,6 @@ TEST_F(RunPrivilegedTest, NoHelperAnswersCannotConnectLaterOnMainThread) {
     EXPECT_FALSE(completions_.answers.front().success);
     EXPECT_EQ(completions_.answers.front().output, "Cannot connect to helper service");
     EXPECT_TRUE(completions_.answers.front().onMainThread);
-    EXPECT_EQ(helperProxy(), nullptr);
     EXPECT_TRUE(logLines().empty());
 }
 
@@ -215,49 +215,76 @@ TEST_F(RunPrivilegedTest, ProxyAnswersEachRequestOnItsOwnConnection) {
     std::unique_ptr<TarvexHelperProtocol> proxy = helperProxy();
     ASSERT_NE(proxy, nullptr);
 
-    std::promise<std::string> first;
-    std::promise<std::string> second;
-    proxy->execute("status", {}, [&](bool, std::string out) { first.set_value(out); });
-    proxy->execute("restart", {}, [&](bool, std::string out) { second.set_value(out); });
+    std::vector<std::string> replies;
+    auto collect = [&](bool, std::string out) {
+        replies.push_back(std::move(out));
+        waiter_.wake();
+    };
+    proxy->execute("status", {}, collect);
+    proxy->execute("restart", {}, collect);
 
-    auto firstReply = first.get_future();
-    auto secondReply = second.get_future();
-    ASSERT_EQ(firstReply.wait_for(std::chrono::seconds(10)), std::future_status::ready);
-    ASSERT_EQ(secondReply.wait_for(std::chrono::seconds(10)), std::future_status::ready);
-    EXPECT_EQ(firstReply.get(), "status");
-    EXPECT_EQ(secondReply.get(), "restart");
+    ASSERT_TRUE(waiter_.waitUntil([&] { return replies.size() == 2; }));
+    std::sort(replies.begin(), replies.end());
+    EXPECT_EQ(replies, (std::vector<std::string>{"restart", "status"}));
     EXPECT_EQ(server->requests().size(), 2u);
+}
+
+// Why the helper could not be reached travels with the unchanged text. A listener whose
+// backlog is full never accepts: the connect gives up after its deadline instead of waiting.
+TEST_F(RunPrivilegedTest, UnreachableHelperSaysWhyBesideCannotConnect) {
+    struct Case {
+        const char* name;
+        bool fullBacklog;
+        HelperFault fault;
+    };
+    for (const Case& c : {Case{"no socket", false, HelperFault::noSocket},
+                          Case{"full backlog", true, HelperFault::noAnswer}}) {
+        SCOPED_TRACE(c.name);
+        std::unique_ptr<testing::SilentListener> listener;
+        if (c.fullBacklog) {
+            listener = std::make_unique<testing::SilentListener>(HELPER_SOCKET_PATH, true);
+            ASSERT_TRUE(listener->ready());
+        }
+        std::optional<HelperAnswer> answer;
+        sendToHelper({"status", {}}, [&](HelperAnswer a) {
+            answer = std::move(a);
+            waiter_.wake();
+        });
+        ASSERT_TRUE(waiter_.waitUntil([&] { return answer.has_value(); },
+                                      HELPER_CONNECT_TIMEOUT_MS + 5000));
+        EXPECT_FALSE(answer->success);
+        EXPECT_EQ(answer->output, "Cannot connect to helper service");
+        EXPECT_EQ(answer->fault, c.fault);
+    }
 }
 
 // The application object is destroyed while the helper still works on the request: the late
 // reply must be dropped quietly, and the completion released without being run.
 TEST_F(RunPrivilegedTest, LateReplyAfterApplicationIsGoneIsDroppedWithoutCrash) {
     Gate releaseReply;
-    std::promise<void> requestHeld;
+    std::atomic<bool> requestHeld = false;
     auto server = serve([&](const HelperRequest&) {
-        requestHeld.set_value();
+        requestHeld = true;
         releaseReply.waitOpen();
         return HelperReply{true, "late"};
     });
 
     struct ReleaseSignal {
-        std::promise<void> released;
-        ~ReleaseSignal() { released.set_value(); }
+        bool* released;
+        ~ReleaseSignal() { *released = true; }
     };
-    auto signal = std::make_shared<ReleaseSignal>();
-    std::future<void> completionReleased = signal->released.get_future();
+    bool released = false;
+    auto signal = std::make_shared<ReleaseSignal>(ReleaseSignal{&released});
     bool ran = false;
     runPrivileged("status", {}, [&ran, signal](bool, std::string) { ran = true; });
     signal.reset();
 
-    // Once the server holds the request, the worker is blocked in the exchange.
-    const bool held =
-        requestHeld.get_future().wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    const bool held = waiter_.waitUntil([&] { return requestHeld.load(); }, 10000, 10);
     destroyApplication();
     releaseReply.open();
 
     ASSERT_TRUE(held);
-    ASSERT_EQ(completionReleased.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    EXPECT_TRUE(released);
     EXPECT_FALSE(ran);
 }
 
