@@ -1,7 +1,7 @@
-#include "monitor/controller/LogExport.h"
-#include "monitor/controller/ShellQuote.h"
 #include "monitor/controller/TarvexMenuBarApp.h"
-#include "monitor/controller/TerminalScript.h"
+#include "monitor/desktop/LogExport.h"
+#include "monitor/desktop/ShellQuote.h"
+#include "monitor/desktop/TerminalScript.h"
 #include "monitor/host/Installation.h"
 
 namespace tarvex {

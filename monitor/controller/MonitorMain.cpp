@@ -1,12 +1,16 @@
 #include "monitor/controller/MonitorMain.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
+#include <QDir>
 #include <QFileInfo>
 #include <QKeySequence>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QLockFile>
 #include <QMenu>
 #include <QMenuBar>
+#include <QThread>
 #include <QTimer>
 
 #include <unistd.h>
@@ -15,9 +19,9 @@
 #include <cstdio>
 #include <memory>
 
-#include "monitor/controller/DesktopSeams.h"
-#include "monitor/controller/QuitSignals.h"
 #include "monitor/controller/TarvexMenuBarApp.h"
+#include "monitor/desktop/DesktopSeams.h"
+#include "monitor/desktop/QuitSignals.h"
 #include "monitor/host/Installation.h"
 #include "monitor/privileged/AdminAuthorization.h"
 #include "monitor/privileged/HelperClient.h"
@@ -38,16 +42,29 @@ std::uint32_t stableHash(const std::string& text) {
 }
 
 // A second start connects, says nothing and leaves; the first one brings its window forward.
+// The first may still be on its way to listening: it holds the lock, so it is worth a retry.
 bool askRunningInstanceToReopen(const QString& channel) {
+    QDeadlineTimer deadline(2000);
     QLocalSocket socket;
-    socket.connectToServer(channel);
-    if (!socket.waitForConnected(1000)) {
-        return false;
-    }
-    socket.write("reopen\n");
-    socket.waitForBytesWritten(1000);
-    socket.disconnectFromServer();
-    return true;
+    do {
+        socket.connectToServer(channel);
+        if (socket.waitForConnected(200)) {
+            socket.write("reopen\n");
+            socket.waitForBytesWritten(1000);
+            socket.disconnectFromServer();
+            return true;
+        }
+        QThread::msleep(50);
+    } while (!deadline.hasExpired());
+    return false;
+}
+
+// The lock beside the channel: whoever holds it is the one running monitor, so that two
+// started at the same moment cannot both find no channel and both stay.
+QString instanceLockPath(const QString& channel) {
+    const QString path =
+        channel.contains(QLatin1Char('/')) ? channel : QDir(QDir::tempPath()).filePath(channel);
+    return path + QStringLiteral(".lock");
 }
 
 void listenForReopen(QLocalServer& server, const QString& channel, TarvexMenuBarApp& controller) {
@@ -179,7 +196,12 @@ int runMonitor(int argc, char** argv) {
     const QString channel = QString::fromStdString(reopenChannelName(
         static_cast<unsigned>(getuid()), options.prefix.value_or(""),
         QFileInfo(runtimeDirectory).isDir() ? runtimeDirectory.toStdString() : std::string()));
-    if (askRunningInstanceToReopen(channel)) {
+    QLockFile instanceLock(instanceLockPath(channel));
+    instanceLock.setStaleLockTime(0);  // only a holder that no longer runs lets go of it
+    if (!instanceLock.tryLock(0)) {
+        if (!askRunningInstanceToReopen(channel)) {
+            qWarning("Another tarvex Monitor is starting or running; it did not answer.");
+        }
         return 0;
     }
 

@@ -10,8 +10,8 @@
 #include <optional>
 #include <string>
 
+#include "monitor/controller/MonitorSeams.h"
 #include "monitor/status/TarvexStatus.h"
-#include "monitor/ui/Seams.h"
 
 class QAction;
 class QMenu;

@@ -10,8 +10,8 @@
 #include <memory>
 #include <string>
 
+#include "monitor/desktop/Seams.h"
 #include "monitor/privileged/PrivilegedRunner.h"
-#include "monitor/ui/Seams.h"
 
 namespace tarvex {
 

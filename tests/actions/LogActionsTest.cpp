@@ -2,8 +2,8 @@
 
 #include <filesystem>
 
-#include "monitor/controller/ShellQuote.h"
-#include "monitor/controller/TerminalScript.h"
+#include "monitor/desktop/ShellQuote.h"
+#include "monitor/desktop/TerminalScript.h"
 #include "tests/actions/ControllerTestSupport.h"
 
 namespace tarvex::testing {

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <set>
 
-#include "monitor/controller/LogExport.h"
+#include "monitor/desktop/LogExport.h"
 #include "tests/actions/ActionsTestSupport.h"
 
 namespace tarvex::testing {

@@ -3,9 +3,9 @@
 
 #include <filesystem>
 
-#include "monitor/controller/PrivateDirectory.h"
-#include "monitor/controller/ShellQuote.h"
-#include "monitor/controller/TerminalScript.h"
+#include "monitor/desktop/PrivateDirectory.h"
+#include "monitor/desktop/ShellQuote.h"
+#include "monitor/desktop/TerminalScript.h"
 #include "tests/actions/ActionsTestSupport.h"
 #include "tests/support/FakeSeams.h"
 

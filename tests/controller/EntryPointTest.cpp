@@ -7,8 +7,8 @@
 
 #include <map>
 
-#include "monitor/controller/DesktopSeams.h"
 #include "monitor/controller/MonitorMain.h"
+#include "monitor/desktop/DesktopSeams.h"
 #include "tests/controller/ControllerHarness.h"
 
 namespace tarvex {

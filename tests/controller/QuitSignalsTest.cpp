@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "monitor/controller/QuitSignals.h"
+#include "monitor/desktop/QuitSignals.h"
 #include "tests/support/EventWaiter.h"
 #include "tests/support/TestApplication.h"
 

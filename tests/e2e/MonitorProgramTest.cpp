@@ -160,6 +160,26 @@ TEST_F(MonitorProgramTest, ASecondStartLeavesAtOnceAndAKilledOnesChannelIsTakenO
     EXPECT_TRUE(third.waitForFinished(15000));
 }
 
+TEST_F(MonitorProgramTest, TwoStartedAtTheSameMomentLeaveExactlyOneRunning) {
+    QProcess first;
+    QProcess second;
+    startMonitor(first);
+    startMonitor(second);
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            return first.state() == QProcess::NotRunning || second.state() == QProcess::NotRunning;
+        },
+        20000, 50));
+    QProcess& left = first.state() == QProcess::NotRunning ? first : second;
+    QProcess& stayed = &left == &first ? second : first;
+    EXPECT_EQ(left.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(left.exitCode(), 0);
+    EXPECT_FALSE(stayed.waitForFinished(1000)) << "both left";
+    EXPECT_EQ(stayed.state(), QProcess::Running);
+    stayed.terminate();
+    expectCleanExit(stayed);
+}
+
 TEST_F(MonitorProgramTest, AnswersHelpVersionAndBadOptionsWithoutPolling) {
     const Finished help = runToEnd({QStringLiteral("--help")});
     EXPECT_EQ(help.code, 0);

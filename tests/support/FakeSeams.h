@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "monitor/ui/Seams.h"
+#include "monitor/controller/MonitorSeams.h"
 
 namespace tarvex::testing {
 

@@ -1,4 +1,4 @@
-#include "monitor/controller/DesktopSeams.h"
+#include "monitor/desktop/DesktopSeams.h"
 
 #include <QAbstractButton>
 #include <QApplication>

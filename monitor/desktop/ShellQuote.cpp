@@ -1,4 +1,4 @@
-#include "monitor/controller/ShellQuote.h"
+#include "monitor/desktop/ShellQuote.h"
 
 namespace tarvex {
 

@@ -1,4 +1,4 @@
-#include "monitor/controller/QuitSignals.h"
+#include "monitor/desktop/QuitSignals.h"
 
 #include <fcntl.h>
 #include <sys/socket.h>

@@ -5,8 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "monitor/privileged/PrivilegedRunner.h"
-
 namespace tarvex {
 
 enum class AlertStyle { warning, informational, critical };
@@ -72,19 +70,6 @@ public:
     virtual ~AppHost() = default;
     virtual void activate() = 0;
     virtual void terminate() = 0;
-};
-
-// Everything outside the process that the controller reaches. main() wires the real ones.
-struct MonitorSeams {
-    PrivilegedRunner& runner;
-    Authorizer& authorizer;
-    Alerts& alerts;
-    SaveDialog& saveDialog;
-    TerminalOpener& terminal;
-    FileViewer& fileViewer;
-    Clock& clock;
-    BundleLocator& bundle;
-    AppHost& app;
 };
 
 }  // namespace tarvex

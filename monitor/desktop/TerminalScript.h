@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "monitor/ui/Seams.h"
+#include "monitor/desktop/Seams.h"
 
 class QTimer;
 

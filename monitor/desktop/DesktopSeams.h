@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "monitor/ui/Seams.h"
+#include "monitor/desktop/Seams.h"
 
 namespace tarvex {
 

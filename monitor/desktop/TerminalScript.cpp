@@ -1,4 +1,4 @@
-#include "monitor/controller/TerminalScript.h"
+#include "monitor/desktop/TerminalScript.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "monitor/controller/PrivateDirectory.h"
+#include "monitor/desktop/PrivateDirectory.h"
 #include "shared/base/ProcessRunner.h"
 
 namespace tarvex {

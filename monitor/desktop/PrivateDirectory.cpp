@@ -1,4 +1,4 @@
-#include "monitor/controller/PrivateDirectory.h"
+#include "monitor/desktop/PrivateDirectory.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "monitor/controller/LogExport.h"
+#include "monitor/desktop/LogExport.h"
 
 #include <unistd.h>
 
