@@ -1,0 +1,255 @@
+// The real helper run as root against a real polkitd, asked by a second account. polkitd, its
+// rules and actions and the system bus it answers on all live in a private mount namespace, so
+// the machine's own polkit set-up is neither read nor touched. Needs root; skips otherwise and
+// where the machine cannot make a mount namespace.
+#include <fcntl.h>
+#include <grp.h>
+#include <gtest/gtest.h>
+#include <pwd.h>
+#include <sched.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "tests/helper/AccountClient.h"
+#include "tests/helper/FakeTool.h"
+#include "tests/helper/HelperLauncher.h"
+#include "tests/helper/RawClient.h"
+
+extern char** environ;
+
+namespace tarvex {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::askAs;
+using testing::UNPRIVILEGED_UID;
+
+constexpr const char* MANAGE = "com.tarvex.monitor.manage";
+constexpr const char* BOOT = "com.tarvex.monitor.boot";
+constexpr const char* RULE_FILE = "/etc/polkit-1/rules.d/50-tarvex-test.rules";
+
+// A system bus that lets everyone own and call everything: it only ever carries this test.
+constexpr const char* BUS_CONFIG = R"(<!DOCTYPE busconfig PUBLIC
+ "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>system</type>
+  <listen>unix:path=/run/dbus/system_bus_socket</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow user="*"/>
+    <allow own="*"/>
+    <allow send_destination="*" eavesdrop="false"/>
+    <allow receive_sender="*"/>
+  </policy>
+</busconfig>
+)";
+
+// Used when the packaged policy file does not carry the boot action yet.
+constexpr const char* BOOT_ACTION = R"(  <action id="com.tarvex.monitor.boot">
+    <description>Change whether the tarvex service starts at boot</description>
+    <message>Authentication is required to change whether the tarvex service starts at boot.</message>
+    <defaults>
+      <allow_any>auth_admin</allow_any>
+      <allow_inactive>auth_admin</allow_inactive>
+      <allow_active>yes</allow_active>
+    </defaults>
+  </action>
+)";
+
+void writeFile(const std::string& path, const std::string& text) {
+    std::ofstream(path + ".next", std::ios::trunc) << text;
+    fs::rename(path + ".next", path);
+}
+
+pid_t spawn(const std::vector<std::string>& args, const std::string& logPath) {
+    std::vector<char*> argv;
+    for (const std::string& arg : args) {
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, logPath.c_str(),
+                                     O_WRONLY | O_CREAT | O_APPEND, 0644);
+    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+    pid_t pid = -1;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
+        pid = -1;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+int runToEnd(const std::vector<std::string>& args, const std::string& logPath) {
+    const pid_t pid = spawn(args, logPath);
+    int status = 0;
+    if (pid < 0 || waitpid(pid, &status, 0) != pid) {
+        return -1;
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+void stop(pid_t& pid) {
+    if (pid > 0) {
+        kill(pid, SIGTERM);
+        waitpid(pid, nullptr, 0);
+        pid = -1;
+    }
+}
+
+class HelperPolkitTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!testing::runningAsRoot()) {
+            GTEST_SKIP() << "needs root: it mounts over polkit's folders in a private namespace";
+        }
+        if (unshare(CLONE_NEWNS) != 0) {
+            GTEST_SKIP() << "this machine cannot make a mount namespace: " << std::strerror(errno);
+        }
+        ASSERT_EQ(mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr), 0);
+        for (const char* folder : {"/etc/polkit-1/rules.d", "/usr/share/polkit-1/actions",
+                                   "/usr/share/polkit-1/rules.d", "/run/dbus"}) {
+            fs::create_directories(folder);
+            ASSERT_EQ(mount("tmpfs", folder, "tmpfs", 0, "mode=0755"), 0) << folder;
+        }
+        std::ifstream packaged(TARVEX_POLICY_FILE);
+        std::string policy((std::istreambuf_iterator<char>(packaged)),
+                           std::istreambuf_iterator<char>());
+        ASSERT_NE(policy.find(MANAGE), std::string::npos) << TARVEX_POLICY_FILE;
+        if (policy.find(BOOT) == std::string::npos) {
+            policy.insert(policy.rfind("</policyconfig>"), BOOT_ACTION);
+        }
+        writeFile("/usr/share/polkit-1/actions/com.tarvex.monitor.policy", policy);
+
+        ASSERT_EQ(chmod(tool.prefix().c_str(), 0755), 0);
+        log = tool.path("daemons.log");
+        writeFile(tool.path("bus.conf"), BUS_CONFIG);
+        bus = spawn({"/usr/bin/dbus-daemon", "--config-file=" + tool.path("bus.conf"), "--nofork",
+                     "--nopidfile"},
+                    log);
+        ASSERT_TRUE(testing::eventually([] { return fs::exists("/run/dbus/system_bus_socket"); }))
+            << tool.read("daemons.log");
+        ASSERT_TRUE(fs::exists(POLKITD)) << POLKITD << " is missing: run scripts/bootstrap";
+        ASSERT_NE(getpwuid(UNPRIVILEGED_UID), nullptr) << "no account has uid " << UNPRIVILEGED_UID;
+        polkitd = spawn({POLKITD, "--no-debug"}, log);
+        ASSERT_TRUE(testing::eventually([&] { return pkcheck(MANAGE, getpid()) == 0; }))
+            << "polkitd did not answer for root: " << tool.read("daemons.log");
+
+        // The subject polkit is asked about must be alive while it is checked.
+        subject = fork();
+        if (subject == 0) {
+            if (setgroups(0, nullptr) == 0 &&
+                setresgid(UNPRIVILEGED_UID, UNPRIVILEGED_UID, UNPRIVILEGED_UID) == 0 &&
+                setresuid(UNPRIVILEGED_UID, UNPRIVILEGED_UID, UNPRIVILEGED_UID) == 0) {
+                pause();
+            }
+            _exit(1);
+        }
+        socketPath = tool.path("helper.socket");
+        tool.writeRecording("echo \"did $1\"");
+        ASSERT_TRUE(helper.start({"--prefix", tool.prefix(), "--socket", socketPath},
+                                 testing::HelperLauncher::Socket::bound, socketPath))
+            << helper.errors();
+    }
+
+    void TearDown() override {
+        if (helper.pid() > 0) {
+            EXPECT_EQ(helper.finish(SIGTERM), 0) << helper.errors();
+        }
+        if (subject > 0) {
+            kill(subject, SIGKILL);
+            waitpid(subject, nullptr, 0);
+        }
+        stop(polkitd);
+        stop(bus);
+    }
+
+    int pkcheck(const char* action, pid_t pid) {
+        return runToEnd(
+            {"/usr/bin/pkcheck", "--action-id", action, "--process", std::to_string(pid)}, log);
+    }
+
+    // Replaces the rules and waits until polkitd has picked them up: answers whether pkcheck
+    // came to say `manage` and `boot` (true: authorized) for the other account.
+    bool grant(const std::string& rules, bool manage, bool boot) {
+        writeFile(RULE_FILE, rules);
+        return testing::eventually([&] {
+            return (pkcheck(MANAGE, subject) == 0) == manage &&
+                   (pkcheck(BOOT, subject) == 0) == boot;
+        });
+    }
+
+    testing::FakeTool tool;
+    testing::HelperLauncher helper;
+    std::string socketPath;
+    std::string log;
+    pid_t bus = -1;
+    pid_t polkitd = -1;
+    pid_t subject = -1;
+};
+
+// polkit rules name accounts, not uids.
+std::string grantRule(const char* action) {
+    const passwd* account = getpwuid(UNPRIVILEGED_UID);
+    std::ostringstream rule;
+    rule << "polkit.addRule(function(action, subject) {\n"
+         << "  if (action.id == \"" << action << "\" && subject.user == \""
+         << (account != nullptr ? account->pw_name : "?") << "\")\n"
+         << "    return polkit.Result.YES;\n"
+         << "});\n";
+    return rule.str();
+}
+
+TEST_F(HelperPolkitTest, EachActionFollowsItsOwnRule) {
+    struct Case {
+        const char* name;
+        std::string rules;
+        bool manage;
+        bool boot;
+    };
+    const Case cases[] = {
+        {"no rule", "", false, false},
+        {"manage granted", grantRule(MANAGE), true, false},
+        {"boot granted", grantRule(BOOT), false, true},
+        {"both granted", grantRule(MANAGE) + grantRule(BOOT), true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(grant(c.rules, c.manage, c.boot)) << "pkcheck never agreed with the rules";
+        fs::remove(tool.path("runs"));
+        std::string runs;
+        for (const auto& [command, granted] :
+             {std::pair<std::string, bool>{"start", c.manage}, {"enable-boot", c.boot}}) {
+            const HelperReply reply = askAs(UNPRIVILEGED_UID, socketPath, command);
+            if (granted) {
+                EXPECT_EQ(reply, (HelperReply{true, "did " + command + "\n"}));
+                runs += command + "\n";
+            } else {
+                EXPECT_EQ(reply, (HelperReply{false, "Not authorized: " + command}));
+            }
+        }
+        EXPECT_EQ(tool.read("runs"), runs);
+    }
+}
+
+TEST_F(HelperPolkitTest, NoAnswerFromPolkitIsARefusalThatSaysSo) {
+    ASSERT_TRUE(grant(grantRule(MANAGE), true, false));
+    stop(polkitd);
+    EXPECT_EQ(askAs(UNPRIVILEGED_UID, socketPath, "start"),
+              (HelperReply{false, "Not authorized: start (authorization unavailable)"}));
+    EXPECT_EQ(tool.read("runs"), "");
+}
+
+}  // namespace
+}  // namespace tarvex
