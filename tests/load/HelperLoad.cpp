@@ -3,8 +3,12 @@
 // commands, and measures ordinary status requests meanwhile. Stops by itself; exit status 0
 // when the helper survived unchanged, 1 when a check failed, 2 on a usage or set-up error.
 //   tarvex_helper_load --helper PATH [--seconds N] [--rounds R] [--rss-slack-kib K|none]
+//                      [--hostile-seconds S] [--idle-connections C]
 // The load comes in R rounds of N/R seconds with a settle after each: descriptors and threads
 // must come back every time, and the resident set must not keep growing from round to round.
+// With --hostile-seconds, hostile phases of S-second windows follow (HostileLoad.h): idle
+// connections and drip-fed requests while an honest client measures status, large replies
+// nobody reads, simultaneous status requests. --rounds 0 runs only those.
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -20,7 +24,9 @@
 #include <thread>
 #include <vector>
 
+#include "tests/load/HostileLoad.h"
 #include "tests/load/LoadClients.h"
+#include "tests/load/LoadReport.h"
 #include "tests/load/ProcessProbe.h"
 
 extern char** environ;
@@ -50,6 +56,8 @@ struct Options {
     // Settled VmRSS was measured 130-750 KiB above the idle baseline after a burst, for the same
     // reasons as above. Negative: report the resident set, check nothing about it.
     long rssSlackKiB = 1024;
+    int hostileSeconds = 0;  // 0: no hostile phases
+    int idleConnections = HostileSizes{}.idleConnections;
 };
 
 bool parseOptions(int argc, char** argv, Options& options) {
@@ -64,22 +72,38 @@ bool parseOptions(int argc, char** argv, Options& options) {
         } else if (name == "--rss-slack-kib") {
             const std::string value = argv[i + 1];
             options.rssSlackKiB = value == "none" ? -1 : std::atol(value.c_str());
+        } else if (name == "--hostile-seconds") {
+            options.hostileSeconds = std::atoi(argv[i + 1]);
+        } else if (name == "--idle-connections") {
+            options.idleConnections = std::atoi(argv[i + 1]);
         } else {
             return false;
         }
     }
-    return argc % 2 == 1 && !options.helper.empty() && options.seconds > 0 && options.rounds > 0;
+    return argc % 2 == 1 && !options.helper.empty() && options.seconds > 0 && options.rounds >= 0 &&
+           options.hostileSeconds >= 0 && options.rounds + options.hostileSeconds > 0;
 }
 
-// A prefix whose control tool answers "status" at once and "start" after half a second.
+// A prefix whose control tool answers "status" at once and "start" after half a second. Files
+// in the prefix switch "status" to a slow or a 16 MiB report (the tool gets no environment from
+// the helper); every status run leaves a line in another. Readable by every account, since the
+// hostile clients reach the socket through it.
 bool writeFakeInstallation(const std::filesystem::path& prefix) {
     const auto bin = prefix / "opt/tarvex/bin";
     std::error_code error;
     std::filesystem::create_directories(bin, error);
+    std::filesystem::permissions(prefix, std::filesystem::perms(0755), error);
+    const std::string dir = prefix.string() + "/";
     std::ofstream tool(bin / "tarvexctl");
     tool << "#!/bin/sh\n"
             "case \"$1\" in\n"
-            "  status) printf '"
+            "  status)\n"
+         << "    [ -e '" << dir << SLOW_STATUS_SWITCH << "' ] && sleep 0.3\n"
+         << "    echo run >> '" << dir << STATUS_RUNS_FILE << "'\n"
+         << "    if [ -e '" << dir << BIG_STATUS_SWITCH << "' ]; then\n"
+         << "      head -c " << BIG_STATUS_BYTES << " /dev/zero | tr '\\0' x; exit 0\n"
+         << "    fi\n"
+         << "    printf '"
          << "Launchd: loaded\\nProcess: running (pid 4242)\\nPort: 7420\\nPort: open\\n"
          << "' ;;\n"
             "  start) sleep 0.5; echo started ;;\n"
@@ -113,16 +137,6 @@ bool waitUntilAnswering(const LoadClientConfig& config, pid_t pid) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return false;
-}
-
-double percentileMs(Latencies samples, double fraction) {
-    if (samples.empty()) {
-        return -1;
-    }
-    std::sort(samples.begin(), samples.end());
-    auto index = static_cast<std::size_t>(fraction * static_cast<double>(samples.size()));
-    index = std::min(index, samples.size() - 1);
-    return std::chrono::duration<double, std::milli>(samples[index]).count();
 }
 
 struct LoadResult {
@@ -186,10 +200,7 @@ int stopHelper(pid_t pid) {
     return -1;
 }
 
-bool check(bool passed, const char* what) {
-    std::printf("  [%s] %s\n", passed ? "pass" : "FAIL", what);
-    return passed;
-}
+bool runRounds(const Options& options, const LoadClientConfig& config, pid_t pid);
 
 int run(const Options& options) {
     char pattern[] = "/tmp/tarvex-load-XXXXXX";
@@ -216,6 +227,30 @@ int run(const Options& options) {
         return 2;
     }
 
+    bool passed = true;
+    if (options.rounds > 0) {
+        passed &= runRounds(options, config, pid);
+    }
+    if (options.hostileSeconds > 0) {
+        HostileSizes sizes;
+        sizes.seconds = options.hostileSeconds;
+        sizes.idleConnections = options.idleConnections;
+        sizes.checkMemory = options.rssSlackKiB >= 0;
+        passed &= runHostilePhases(config, pid, prefix, sizes);
+    }
+    LoadCounters counters;
+    const bool alive = childIsRunning(pid);
+    const bool answersAfter = alive && timeStatusRequest(config, counters).count() >= 0;
+    const int exitStatus = stopHelper(pid);
+    std::filesystem::remove_all(prefix);
+    passed &= check(alive && answersAfter, "helper still answering, same pid");
+    passed &= check(exitStatus == 0, "helper stopped cleanly on SIGTERM (exit status 0)");
+    std::printf("helper load run: %s\n", passed ? "PASSED" : "FAILED");
+    return passed ? 0 : 1;
+}
+
+// The rounds of faulty, abrupt, stalled and slow clients; answers whether every check held.
+bool runRounds(const Options& options, const LoadClientConfig& config, pid_t pid) {
     LoadCounters idleCounters;
     Latencies idle;
     for (int i = 0; i < IDLE_SAMPLES; ++i) {
@@ -240,10 +275,6 @@ int run(const Options& options) {
         afterRounds.push_back(settle(pid, baseline));
     }
     const ProcessSample& after = afterRounds.back();
-    const bool alive = childIsRunning(pid);
-    const bool answersAfter = alive && timeStatusRequest(config, counters).count() >= 0;
-    const int exitStatus = stopHelper(pid);
-    std::filesystem::remove_all(prefix);
 
     const double idleP50 = percentileMs(idle, 0.50);
     const double idleP99 = percentileMs(idle, 0.99);
@@ -288,8 +319,6 @@ int run(const Options& options) {
         [&](const ProcessSample& sample) { return sample.threads == baseline.threads; });
     const long rssGrowth = after.rssKiB - afterRounds.front().rssKiB;
     bool passed = true;
-    passed &= check(alive && answersAfter, "helper still answering, same pid");
-    passed &= check(exitStatus == 0, "helper stopped cleanly on SIGTERM (exit status 0)");
     passed &= check(counters.wrongAnswers == 0 && idleCounters.wrongAnswers == 0,
                     "every request answered as it should be");
     passed &= check(counters.malformedSent > 0 && counters.refusedSent > 0 &&
@@ -310,9 +339,8 @@ int run(const Options& options) {
     } else {
         std::printf("  [skip] VmRSS checks (--rss-slack-kib none)\n");
     }
-    passed &= check(ratio > 0 && ratio <= MAX_LATENCY_RATIO, "p99 under load <= 10 x idle p99");
-    std::printf("helper load run: %s\n", passed ? "PASSED" : "FAILED");
-    return passed ? 0 : 1;
+    return passed &
+           check(ratio > 0 && ratio <= MAX_LATENCY_RATIO, "p99 under load <= 10 x idle p99");
 }
 
 }  // namespace
@@ -323,7 +351,7 @@ int main(int argc, char** argv) {
     if (!tarvex::parseOptions(argc, argv, options)) {
         std::fprintf(stderr,
                      "usage: tarvex_helper_load --helper PATH [--seconds N] [--rounds R] "
-                     "[--rss-slack-kib K|none]\n");
+                     "[--rss-slack-kib K|none] [--hostile-seconds S] [--idle-connections C]\n");
         return 2;
     }
     signal(SIGPIPE, SIG_IGN);

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstddef>
+#include <string>
+
+#include "tests/load/LoadClients.h"
+
+namespace tarvex {
+
+// How hard the hostile phases push; the defaults are the sizes the figures are stated for.
+struct HostileSizes {
+    int seconds = 10;  // each measured window
+    int idleConnections = 1000;
+    int dripFeeders = 16;
+    std::size_t dripRequestBytes = 4u << 20;
+    int dripBytesPerSecond = 200;
+    int silentReaders = 32;  // clients that never read a 16 MiB status reply
+    int simultaneousStatus = 64;
+    bool checkMemory = true;  // false where a sanitizer's allocator makes VmRSS meaningless
+};
+
+// The files in the prefix that switch the fake tool's "status": a 16 MiB report, a slow one;
+// and the file it appends a line to on every status run.
+inline constexpr const char* BIG_STATUS_SWITCH = "big-status";
+inline constexpr const char* SLOW_STATUS_SWITCH = "slow-status";
+inline constexpr const char* STATUS_RUNS_FILE = "status-runs";
+inline constexpr std::size_t BIG_STATUS_BYTES = 16u << 20;
+
+// Runs the hostile phases against the helper `pid` serving `config.socketPath` with the fake
+// tool in `prefix`, prints each figure beside its target, and answers whether all were met.
+// Run as root, the hostile clients are one unprivileged account and the honest one another.
+bool runHostilePhases(const LoadClientConfig& config, pid_t pid, const std::string& prefix,
+                      const HostileSizes& sizes);
+
+}  // namespace tarvex
