@@ -4,6 +4,7 @@
 #include <grp.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/wait.h>
@@ -25,8 +26,10 @@ constexpr int CANNOT_CONNECT = 11;
 // Runs in the forked child: only system calls, no allocation.
 [[noreturn]] void exchangeAs(uid_t uid, const sockaddr_un& address, const std::string& frame,
                              int out) {
+    // Dumpable again, as a process of that account started from a program is: otherwise its
+    // /proc entries stay root's and the helper cannot tell who it is.
     if (setgroups(0, nullptr) != 0 || setresgid(uid, uid, uid) != 0 ||
-        setresuid(uid, uid, uid) != 0 || geteuid() != uid) {
+        setresuid(uid, uid, uid) != 0 || geteuid() != uid || prctl(PR_SET_DUMPABLE, 1) != 0) {
         _exit(CANNOT_DROP);
     }
     const int fd = socket(AF_UNIX, SOCK_STREAM, 0);

@@ -4,6 +4,7 @@
 #include <grp.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -31,8 +32,10 @@ bool becomeAccount(uid_t uid) {
         files.rlim_cur = files.rlim_max;
         setrlimit(RLIMIT_NOFILE, &files);
     }
+    // Dumpable again, like a process that account starts from a program, so that the helper
+    // can read who it is from /proc.
     return uid == SAME_ACCOUNT || (setgroups(0, nullptr) == 0 && setresgid(uid, uid, uid) == 0 &&
-                                   setresuid(uid, uid, uid) == 0);
+                                   setresuid(uid, uid, uid) == 0 && prctl(PR_SET_DUMPABLE, 1) == 0);
 }
 
 void reap(pid_t pid, std::chrono::seconds limit) {
