@@ -52,9 +52,19 @@ double honestP99(const LoadClientConfig& config, uid_t honest, int seconds) {
     return percentileMs(parseLatencies(latencies), 0.99);
 }
 
-bool latencyUnderSiege(const LoadClientConfig& config, const HostileSizes& sizes, uid_t hostile,
-                       uid_t honest) {
+// A figure met because the hostile clients never got through would be no figure at all: the
+// helper holds more descriptors while they are connected.
+bool reachedHelper(pid_t pid, long idleDescriptors) {
+    const long now = sampleProcess(pid).descriptors;
+    std::printf("  hostile: helper descriptors idle %ld, with the hostile clients %ld\n",
+                idleDescriptors, now);
+    return check(now > idleDescriptors, "the hostile clients reached the helper");
+}
+
+bool latencyUnderSiege(const LoadClientConfig& config, pid_t pid, const HostileSizes& sizes,
+                       uid_t hostile, uid_t honest) {
     const double idle = honestP99(config, honest, 2);
+    const long idleDescriptors = sampleProcess(pid).descriptors;
     AccountProcess siege(hostile, [&](int stopFd) {
         std::thread drips(dripRequests, std::cref(config), sizes.dripFeeders,
                           sizes.dripRequestBytes, sizes.dripBytesPerSecond, stopFd);
@@ -62,6 +72,7 @@ bool latencyUnderSiege(const LoadClientConfig& config, const HostileSizes& sizes
         drips.join();
     });
     std::this_thread::sleep_for(std::chrono::seconds(1));  // let the connections pile up
+    bool passed = reachedHelper(pid, idleDescriptors);
     const double besieged = honestP99(config, honest, sizes.seconds);
     siege.stop();
     const double ratio = idle > 0 && besieged > 0 ? besieged / idle : -1;
@@ -69,17 +80,19 @@ bool latencyUnderSiege(const LoadClientConfig& config, const HostileSizes& sizes
         "  hostile: status p99 idle %.3f ms, with %d idle connections and %d "
         "drip-feeders %.3f ms: ratio %.2f (target <= %.0f)\n",
         idle, sizes.idleConnections, sizes.dripFeeders, besieged, ratio, MAX_LATENCY_RATIO);
-    return check(ratio > 0 && ratio <= MAX_LATENCY_RATIO,
-                 "status p99 besieged by another account <= 10 x idle p99");
+    return passed & check(ratio > 0 && ratio <= MAX_LATENCY_RATIO,
+                          "status p99 besieged by another account <= 10 x idle p99");
 }
 
 bool cpuWhileDripping(const LoadClientConfig& config, pid_t pid, const HostileSizes& sizes,
                       uid_t hostile) {
+    const long idleDescriptors = sampleProcess(pid).descriptors;
     AccountProcess drips(hostile, [&](int stopFd) {
         dripRequests(config, sizes.dripFeeders, sizes.dripRequestBytes, sizes.dripBytesPerSecond,
                      stopFd);
     });
     std::this_thread::sleep_for(std::chrono::seconds(1));
+    bool passed = reachedHelper(pid, idleDescriptors);
     const long before = sampleProcess(pid).cpuTicks;
     const auto started = Clock::now();
     std::this_thread::sleep_for(std::chrono::seconds(sizes.seconds));
@@ -95,14 +108,16 @@ bool cpuWhileDripping(const LoadClientConfig& config, pid_t pid, const HostileSi
         "%.2f %% of one core (target <= %.0f)\n",
         sizes.dripFeeders, sizes.dripRequestBytes, sizes.dripBytesPerSecond, percent,
         MAX_DRIP_CPU_PERCENT);
-    return check(percent >= 0 && percent <= MAX_DRIP_CPU_PERCENT,
-                 "helper CPU while requests drip in <= 5 % of one core");
+    return passed & check(percent >= 0 && percent <= MAX_DRIP_CPU_PERCENT,
+                          "helper CPU while requests drip in <= 5 % of one core");
 }
 
 bool memoryWithSilentReaders(const LoadClientConfig& config, pid_t pid, const std::string& prefix,
                              const HostileSizes& sizes, uid_t hostile) {
     const std::string bigSwitch = prefix + "/" + BIG_STATUS_SWITCH;
+    const std::string runsFile = prefix + "/" + STATUS_RUNS_FILE;
     setSwitch(bigSwitch, true);
+    const long runsBefore = lineCount(runsFile);
     long peakKiB = sampleProcess(pid).rssKiB;
     {
         AccountProcess readers(
@@ -114,6 +129,8 @@ bool memoryWithSilentReaders(const LoadClientConfig& config, pid_t pid, const st
         }
     }
     setSwitch(bigSwitch, false);
+    // Without a run there was no large reply to hold.
+    const bool ran = check(lineCount(runsFile) > runsBefore, "the large status reply was made");
     const double peakMiB = static_cast<double>(peakKiB) / 1024.0;
     std::printf(
         "  hostile: helper VmRSS peak with %d clients not reading a %zu-byte reply: "
@@ -121,10 +138,10 @@ bool memoryWithSilentReaders(const LoadClientConfig& config, pid_t pid, const st
         sizes.silentReaders, BIG_STATUS_BYTES, peakMiB, MAX_SILENT_READERS_RSS_MIB);
     if (!sizes.checkMemory) {
         std::printf("  [skip] VmRSS with silent readers (sanitizer build)\n");
-        return true;
+        return ran;
     }
-    return check(peakKiB > 0 && peakMiB <= static_cast<double>(MAX_SILENT_READERS_RSS_MIB),
-                 "helper VmRSS with clients not reading a large reply <= 100 MiB");
+    return ran & check(peakKiB > 0 && peakMiB <= static_cast<double>(MAX_SILENT_READERS_RSS_MIB),
+                       "helper VmRSS with clients not reading a large reply <= 100 MiB");
 }
 
 bool toolRunsForSimultaneousStatus(const LoadClientConfig& config, const std::string& prefix,
@@ -175,7 +192,7 @@ bool runHostilePhases(const LoadClientConfig& config, pid_t pid, const std::stri
                      : "not root: every client in the helper's own account, which no per-account "
                        "limit applies to");
     bool passed = true;
-    passed &= latencyUnderSiege(config, sizes, hostile, honest);
+    passed &= latencyUnderSiege(config, pid, sizes, hostile, honest);
     passed &= cpuWhileDripping(config, pid, sizes, hostile);
     passed &= memoryWithSilentReaders(config, pid, prefix, sizes, hostile);
     // Threads from here on: no more forks.
