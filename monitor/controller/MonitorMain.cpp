@@ -182,6 +182,8 @@ int runMonitor(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("tarvex Monitor"));
     QApplication::setOrganizationName(QStringLiteral("tarvex"));
     QApplication::setApplicationVersion(QString::fromLatin1(TARVEX_VERSION));
+    // Lets the compositor match the windows to the installed desktop entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("tarvex-monitor"));
     QApplication::setQuitOnLastWindowClosed(false);
 
     // A logout's SIGTERM and a terminal's SIGINT end the event loop instead of the process, so

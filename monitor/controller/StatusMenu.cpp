@@ -62,6 +62,10 @@ void TarvexMenuBarApp::buildMenu() {
 
 void TarvexMenuBarApp::statusBarClicked(QSystemTrayIcon::ActivationReason reason,
                                         Qt::KeyboardModifiers modifiers) {
+    if (reason == QSystemTrayIcon::Context && statusItem != nullptr &&
+        statusItem->contextMenu() != nullptr) {
+        return;  // the tray shows the attached menu itself
+    }
     const bool wantsMenu = reason == QSystemTrayIcon::Context ||
                            (reason == QSystemTrayIcon::Trigger && modifiers.testFlag(CONTROL_KEY));
     if (wantsMenu) {

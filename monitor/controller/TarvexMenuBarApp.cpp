@@ -68,6 +68,12 @@ void TarvexMenuBarApp::applicationDidFinishLaunching() {
     }
 
     buildMenu();
+#ifndef Q_OS_MACOS
+    // Desktop trays show an attached menu themselves on a right click (StatusNotifierItem hosts
+    // read it over D-Bus) and still report a left click as a trigger; on macOS it would take
+    // over every click, so there it is attached only while it is up.
+    statusItem->setContextMenu(menu);
+#endif
 
     // Without a tray the window is the application's presence: it offers the status menu.
     if (!trayAvailable) {
