@@ -1,0 +1,283 @@
+#include "tests/desktop/DesktopSession.h"
+
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <QDBusArgument>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusVariant>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcessEnvironment>
+#include <QStandardPaths>
+#include <QtEndian>
+
+#include "monitor/ui/StatusIcon.h"
+#include "tests/support/TestApplication.h"
+
+namespace tarvex::testing {
+
+namespace {
+
+const QString WATCHER_SERVICE = QStringLiteral("org.kde.StatusNotifierWatcher");
+const QString ITEM_INTERFACE = QStringLiteral("org.kde.StatusNotifierItem");
+const QString ITEM_PATH = QStringLiteral("/StatusNotifierItem");
+const QString BUS_NAME = QStringLiteral("tarvex-desktop-test");
+constexpr int CALL_TIMEOUT_MS = 5000;
+
+const QDBusArgument& operator>>(const QDBusArgument& argument, MenuEntry& entry) {
+    argument.beginStructure();
+    argument >> entry.id >> entry.properties;
+    argument.beginArray();
+    while (!argument.atEnd()) {
+        QDBusVariant child;
+        argument >> child;
+        MenuEntry childEntry;
+        child.variant().value<QDBusArgument>() >> childEntry;
+        entry.children.push_back(std::move(childEntry));
+    }
+    argument.endArray();
+    argument.endStructure();
+    return argument;
+}
+
+// The first line a server prints on its standard output: where clients find it.
+QString firstLine(QProcess& server) {
+    while (!server.canReadLine()) {
+        if (!server.waitForReadyRead(10000)) {
+            return {};
+        }
+    }
+    return QString::fromLocal8Bit(server.readLine()).trimmed();
+}
+
+}  // namespace
+
+void StatusNotifierWatcher::RegisterStatusNotifierItem(const QString& serviceOrPath) {
+    // An item names its bus name, or only its object path on the caller's connection.
+    const QString service =
+        serviceOrPath.startsWith(QLatin1Char('/')) ? message().service() : serviceOrPath;
+    items_.append(service);
+    emit StatusNotifierItemRegistered(service);
+}
+
+std::string DesktopSession::missingProgram(const char* program, const char* package) {
+    if (!QStandardPaths::findExecutable(QString::fromLatin1(program)).isEmpty()) {
+        return {};
+    }
+    return std::string(program) + " is not installed (Debian package " + package + ")";
+}
+
+void DesktopSession::SetUp() {
+    ensureTestApplication();
+    if (const std::string missing = missingProgram("dbus-daemon", "dbus"); !missing.empty()) {
+        GTEST_SKIP() << missing;
+    }
+    ASSERT_TRUE(temp_.isValid());
+    // Qt, the bus and weston want a private runtime folder, as a login session has.
+    runtimeDir_ = temp_.filePath(QStringLiteral("runtime"));
+    ASSERT_EQ(mkdir(QFile::encodeName(runtimeDir_).constData(), 0700), 0);
+
+    prefix_ = temp_.filePath(QStringLiteral("prefix"));
+    socketPath_ = temp_.filePath(QStringLiteral("helper.sock"));
+    QProcess makePrefix;
+    makePrefix.start(QStringLiteral(TARVEX_MAKE_PREFIX), {prefix_});
+    ASSERT_TRUE(makePrefix.waitForFinished(30000));
+    ASSERT_EQ(makePrefix.exitCode(), 0) << makePrefix.readAllStandardError().toStdString();
+    ASSERT_TRUE(
+        helper_.start({"--prefix", prefix_.toStdString(), "--socket", socketPath_.toStdString()},
+                      HelperLauncher::Socket::bound, socketPath_.toStdString()))
+        << helper_.errors();
+
+    busAddress_ = startBus();
+    ASSERT_FALSE(busAddress_.isEmpty()) << "the private session bus did not start";
+    bus_ = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(busAddress_, BUS_NAME));
+    ASSERT_TRUE(bus_->isConnected()) << bus_->lastError().message().toStdString();
+    ASSERT_TRUE(bus_->registerObject(QStringLiteral("/StatusNotifierWatcher"), &watcher_,
+                                     QDBusConnection::ExportAllContents));
+    ASSERT_TRUE(bus_->registerService(WATCHER_SERVICE));
+}
+
+void DesktopSession::TearDown() {
+    if (monitor_.state() != QProcess::NotRunning) {
+        monitor_.kill();
+        monitor_.waitForFinished(10000);
+    }
+    if (bus_) {
+        bus_->unregisterObject(QStringLiteral("/StatusNotifierWatcher"));
+        bus_.reset();
+        QDBusConnection::disconnectFromBus(BUS_NAME);
+    }
+    for (auto server = servers_.rbegin(); server != servers_.rend(); ++server) {
+        (*server)->terminate();
+        if (!(*server)->waitForFinished(10000)) {
+            (*server)->kill();
+            (*server)->waitForFinished(10000);
+        }
+    }
+    if (helper_.pid() > 0) {
+        helper_.finish(SIGTERM);
+    }
+}
+
+QString DesktopSession::startBus() {
+    auto& bus = *servers_.emplace_back(std::make_unique<QProcess>());
+    bus.start(QStringLiteral("dbus-daemon"),
+              {QStringLiteral("--session"), QStringLiteral("--nofork"),
+               QStringLiteral("--nopidfile"), QStringLiteral("--print-address=1"),
+               QStringLiteral("--address=unix:path=") + temp_.filePath(QStringLiteral("bus"))});
+    return firstLine(bus);
+}
+
+QString DesktopSession::startXvfb() {
+    auto& xvfb = *servers_.emplace_back(std::make_unique<QProcess>());
+    // -displayfd picks a free display and prints its number once it accepts clients.
+    xvfb.start(QStringLiteral("Xvfb"),
+               {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                QStringLiteral("0"), QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
+                QStringLiteral("tcp")});
+    const QString number = firstLine(xvfb);
+    return number.isEmpty() ? QString() : QLatin1Char(':') + number;
+}
+
+QString DesktopSession::startWeston() {
+    const QString name = QStringLiteral("wayland-tarvex");
+    auto& weston = *servers_.emplace_back(std::make_unique<QProcess>());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir_);
+    weston.setProcessEnvironment(environment);
+    weston.setStandardOutputFile(temp_.filePath(QStringLiteral("weston.log")));
+    weston.setProcessChannelMode(QProcess::MergedChannels);
+    weston.start(
+        QStringLiteral("weston"),
+        {QStringLiteral("--backend=headless-backend.so"), QStringLiteral("--socket=") + name,
+         QStringLiteral("--idle-time=0"), QStringLiteral("--no-config")});
+    const QString socket = runtimeDir_ + QLatin1Char('/') + name;
+    const bool up = waitUntil(
+        [&] { return QFileInfo::exists(socket) || weston.state() == QProcess::NotRunning; });
+    return up && weston.state() == QProcess::Running ? name : QString();
+}
+
+void DesktopSession::startMonitor(const QStringList& environment) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    // Only what the test names: no desktop of the machine the test runs on.
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM",
+                             "QT_QPA_PLATFORMTHEME", "XDG_CURRENT_DESKTOP", "DESKTOP_SESSION"}) {
+        env.remove(QString::fromLatin1(name));
+    }
+    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), busAddress_);
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir_);
+    for (const QString& assignment : environment) {
+        const qsizetype equals = assignment.indexOf(QLatin1Char('='));
+        env.insert(assignment.left(equals), assignment.mid(equals + 1));
+    }
+    monitor_.setProcessEnvironment(env);
+    monitor_.setProcessChannelMode(QProcess::MergedChannels);
+    monitor_.setStandardOutputFile(temp_.filePath(QStringLiteral("monitor.log")));
+    monitor_.start(QStringLiteral(TARVEX_MONITOR_BINARY),
+                   {QStringLiteral("--prefix"), prefix_, QStringLiteral("--socket"), socketPath_});
+    ASSERT_TRUE(monitor_.waitForStarted(10000));
+}
+
+int DesktopSession::terminateMonitor() {
+    monitor_.terminate();
+    if (!monitor_.waitForFinished(15000) || monitor_.exitStatus() != QProcess::NormalExit) {
+        return -1;
+    }
+    return monitor_.exitCode();
+}
+
+std::string DesktopSession::monitorLog() const {
+    QFile log(temp_.filePath(QStringLiteral("monitor.log")));
+    return log.open(QIODevice::ReadOnly) ? log.readAll().toStdString() : std::string();
+}
+
+void DesktopSession::runTool(const QString& command) {
+    QProcess tool;
+    tool.start(prefix_ + QStringLiteral("/opt/tarvex/bin/tarvexctl"), {command});
+    ASSERT_TRUE(tool.waitForFinished(30000));
+    ASSERT_EQ(tool.exitCode(), 0) << tool.readAll().toStdString();
+}
+
+void DesktopSession::setPace(int factor) {
+    QFile pace(prefix_ + QStringLiteral("/opt/tarvex/var/tarvex/sim/pace"));
+    ASSERT_TRUE(pace.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    pace.write(QByteArray::number(factor) + '\n');
+}
+
+QString DesktopSession::itemService() const {
+    return watcher_.registeredItems().value(0);
+}
+
+QVariant DesktopSession::itemProperty(const QString& name) {
+    QDBusMessage get = QDBusMessage::createMethodCall(
+        itemService(), ITEM_PATH, QStringLiteral("org.freedesktop.DBus.Properties"),
+        QStringLiteral("Get"));
+    get << ITEM_INTERFACE << name;
+    const QDBusMessage reply = bus_->call(get, QDBus::Block, CALL_TIMEOUT_MS);
+    if (reply.type() != QDBusMessage::ReplyMessage) {
+        lastError_ = "reading " + name.toStdString() + ": " + reply.errorMessage().toStdString();
+        return {};
+    }
+    return reply.arguments().value(0).value<QDBusVariant>().variant();
+}
+
+QImage DesktopSession::itemIcon() {
+    const QDBusArgument pixmaps = itemProperty(QStringLiteral("IconPixmap")).value<QDBusArgument>();
+    int width = 0;
+    int height = 0;
+    QByteArray data;
+    pixmaps.beginArray();
+    if (!pixmaps.atEnd()) {
+        pixmaps.beginStructure();
+        pixmaps >> width >> height >> data;
+        pixmaps.endStructure();
+    }
+    if (width <= 0 || height <= 0 || data.size() != qsizetype(width) * height * 4) {
+        return {};
+    }
+    // ARGB, one 32-bit big-endian word per pixel.
+    QImage image(width, height, QImage::Format_ARGB32);
+    const auto* words = reinterpret_cast<const uchar*>(data.constData());
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            image.setPixel(x, y, qFromBigEndian<quint32>(words + 4 * (y * width + x)));
+        }
+    }
+    return image;
+}
+
+QImage DesktopSession::stateIcon(ServiceState state) {
+    return renderStatusIcon(state, 1.0).toImage().convertToFormat(QImage::Format_ARGB32);
+}
+
+std::vector<MenuEntry> DesktopSession::itemMenu() {
+    const QString path = itemProperty(QStringLiteral("Menu")).value<QDBusObjectPath>().path();
+    QDBusMessage getLayout = QDBusMessage::createMethodCall(
+        itemService(), path, QStringLiteral("com.canonical.dbusmenu"), QStringLiteral("GetLayout"));
+    getLayout << 0 << -1 << QStringList();
+    const QDBusMessage reply = bus_->call(getLayout, QDBus::Block, CALL_TIMEOUT_MS);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 2) {
+        lastError_ = "no menu at " + path.toStdString() + ": " + reply.errorMessage().toStdString();
+        return {};
+    }
+    MenuEntry root;
+    reply.arguments().at(1).value<QDBusArgument>() >> root;
+    return root.children;
+}
+
+void DesktopSession::activateItem() {
+    QDBusMessage activate = QDBusMessage::createMethodCall(itemService(), ITEM_PATH, ITEM_INTERFACE,
+                                                           QStringLiteral("Activate"));
+    activate << 0 << 0;
+    const QDBusMessage reply = bus_->call(activate, QDBus::Block, CALL_TIMEOUT_MS);
+    EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
+}
+
+bool DesktopSession::waitUntil(const std::function<bool()>& done, int deadlineMs) {
+    return waiter_.waitUntil(done, deadlineMs, 100);
+}
+
+}  // namespace tarvex::testing
