@@ -8,7 +8,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <optional>
 
 extern char** environ;
 
@@ -61,10 +63,6 @@ bool makePipe(int fds[2]) {
 #endif
 }
 
-std::string describeLaunchError(const std::string& path, int error) {
-    return "The program \"" + path + "\" could not be started: " + std::strerror(error);
-}
-
 void append(ProcessOutcome& outcome, const char* data, std::size_t size, std::size_t cap) {
     const std::size_t room = outcome.output.size() < cap ? cap - outcome.output.size() : 0;
     const std::size_t keep = size < room ? size : room;
@@ -90,7 +88,9 @@ std::size_t pipeCapacity(int fd) {
 // Reads until end of file, or until the child has exited and what it left in the pipe has been
 // read. The exit is checked on every pass, so a grandchild that keeps writing into the inherited
 // pipe cannot hold the caller: after the exit at most one pipe's worth more is read.
-void drain(int fd, pid_t pid, ProcessOutcome& outcome, std::size_t cap, int& waitStatus,
+// A child that outlives `deadline` is killed; the loop then sees it exit as usual.
+void drain(int fd, pid_t pid, ProcessOutcome& outcome, std::size_t cap,
+           std::optional<std::chrono::steady_clock::time_point> deadline, int& waitStatus,
            bool& reaped) {
     char buffer[65536];
     std::size_t leftAfterExit = 0;
@@ -98,6 +98,11 @@ void drain(int fd, pid_t pid, ProcessOutcome& outcome, std::size_t cap, int& wai
         if (!reaped && waitpid(pid, &waitStatus, WNOHANG) == pid) {
             reaped = true;
             leftAfterExit = pipeCapacity(fd);
+        }
+        if (!reaped && !outcome.timedOut && deadline &&
+            std::chrono::steady_clock::now() >= *deadline) {
+            outcome.timedOut = true;
+            kill(pid, SIGKILL);
         }
         pollfd pfd{fd, POLLIN, 0};
         const int ready = poll(&pfd, 1, reaped ? 0 : 100);
@@ -134,12 +139,22 @@ void drain(int fd, pid_t pid, ProcessOutcome& outcome, std::size_t cap, int& wai
 
 }  // namespace
 
+std::string describeLaunchError(const std::string& path, int error) {
+    return "The program \"" + path + "\" could not be started: " + std::strerror(error);
+}
+
 bool setCloseOnExec(int fd) {
     const int flags = fcntl(fd, F_GETFD);
     return flags >= 0 && fcntl(fd, F_SETFD, flags | FD_CLOEXEC) == 0;
 }
 
 ProcessOutcome runProcess(const std::vector<std::string>& argv, std::size_t maxOutput) {
+    ProcessSettings settings;
+    settings.maxOutput = maxOutput;
+    return runProcess(argv, settings);
+}
+
+ProcessOutcome runProcess(const std::vector<std::string>& argv, const ProcessSettings& settings) {
     ProcessOutcome outcome;
     if (argv.empty()) {
         outcome.launchError = "No program given";
@@ -187,10 +202,20 @@ ProcessOutcome runProcess(const std::vector<std::string>& argv, std::size_t maxO
         args.push_back(const_cast<char*>(arg.c_str()));
     }
     args.push_back(nullptr);
+    std::vector<char*> environment;
+    if (settings.environment) {
+        environment.reserve(settings.environment->size() + 1);
+        for (const auto& entry : *settings.environment) {
+            environment.push_back(const_cast<char*>(entry.c_str()));
+        }
+        environment.push_back(nullptr);
+    }
 
+    const auto started = std::chrono::steady_clock::now();
     pid_t pid = -1;
     const int spawnError =
-        posix_spawn(&pid, argv[0].c_str(), actions.get(), attributes.get(), args.data(), environ);
+        posix_spawn(&pid, argv[0].c_str(), actions.get(), attributes.get(), args.data(),
+                    settings.environment ? environment.data() : environ);
     close(fds[1]);
     if (spawnError != 0) {
         close(fds[0]);
@@ -201,8 +226,24 @@ ProcessOutcome runProcess(const std::vector<std::string>& argv, std::size_t maxO
 
     int waitStatus = 0;
     bool reaped = false;
-    drain(fds[0], pid, outcome, maxOutput, waitStatus, reaped);
+    std::optional<std::chrono::steady_clock::time_point> deadline;
+    if (settings.timeLimit.count() > 0) {
+        deadline = started + settings.timeLimit;
+    }
+    drain(fds[0], pid, outcome, settings.maxOutput, deadline, waitStatus, reaped);
     close(fds[0]);
+    // A child that closed its output early still counts against the time limit.
+    while (!reaped && deadline && !outcome.timedOut) {
+        const pid_t done = waitpid(pid, &waitStatus, WNOHANG);
+        if (done == pid) {
+            reaped = true;
+        } else if (std::chrono::steady_clock::now() >= *deadline) {
+            outcome.timedOut = true;
+            kill(pid, SIGKILL);
+        } else {
+            poll(nullptr, 0, 10);
+        }
+    }
     while (!reaped) {
         const pid_t done = waitpid(pid, &waitStatus, 0);
         if (done == pid || (done < 0 && errno != EINTR)) {

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,7 +15,16 @@ struct ProcessOutcome {
     std::string output;       // stdout and stderr as written, raw bytes, at most the cap
     bool truncated = false;   // more than the cap was written; the rest was drained and dropped
     bool signalled = false;
-    int status = -1;  // exit status, or the signal number when signalled
+    bool timedOut = false;  // killed because it outlived the time limit (then signalled too)
+    int status = -1;        // exit status, or the signal number when signalled
+};
+
+struct ProcessSettings {
+    std::size_t maxOutput = std::numeric_limits<std::size_t>::max();
+    // The child's whole environment, "NAME=value" each; nullopt passes ours on.
+    std::optional<std::vector<std::string>> environment;
+    // Zero: no limit. Past it the child is killed (SIGKILL) and reaped.
+    std::chrono::milliseconds timeLimit{0};
 };
 
 // Starts argv[0] by path (no shell, no search path) with argv[1..] as its arguments. Standard
@@ -22,6 +33,10 @@ struct ProcessOutcome {
 // Output that a grandchild keeps writing after the child exited is not waited for.
 ProcessOutcome runProcess(const std::vector<std::string>& argv,
                           std::size_t maxOutput = std::numeric_limits<std::size_t>::max());
+ProcessOutcome runProcess(const std::vector<std::string>& argv, const ProcessSettings& settings);
+
+// The text a failed launch of `path` is answered with.
+std::string describeLaunchError(const std::string& path, int error);
 
 // Sets FD_CLOEXEC; false on failure.
 bool setCloseOnExec(int fd);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <string>
 
@@ -160,6 +161,32 @@ TEST(ProcessRunnerTest, DoesNotWaitForAGrandchildThatKeepsWriting) {
     EXPECT_FALSE(outcome.signalled);
     EXPECT_EQ(outcome.status, 0);
     EXPECT_NE(outcome.output.find("started\n"), std::string::npos);
+}
+
+TEST(ProcessRunnerTest, AGivenEnvironmentIsTheChildsWholeEnvironment) {
+    setenv("TARVEX_RUNNER_PROBE", "leaked", 1);
+    ProcessSettings settings;
+    settings.environment = std::vector<std::string>{"A=1", "B=x y"};
+    const ProcessOutcome outcome = runProcess({"/usr/bin/env"}, settings);
+    unsetenv("TARVEX_RUNNER_PROBE");
+    EXPECT_EQ(outcome.output, "A=1\nB=x y\n");
+}
+
+TEST(ProcessRunnerTest, AChildPastItsTimeLimitIsKilled) {
+    // Silent, and with its output closed early: both must still be cut off at the limit.
+    ProcessSettings settings;
+    settings.timeLimit = std::chrono::milliseconds(200);
+    for (const char* script : {"exec sleep 30", "exec >&- 2>&-; exec sleep 30"}) {
+        const auto started = std::chrono::steady_clock::now();
+        const ProcessOutcome outcome = runProcess({"/bin/sh", "-c", script}, settings);
+        EXPECT_TRUE(outcome.timedOut) << script;
+        EXPECT_TRUE(outcome.signalled) << script;
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20)) << script;
+    }
+    settings.timeLimit = std::chrono::milliseconds(5000);
+    const ProcessOutcome quick = runProcess({"/bin/sh", "-c", "exit 2"}, settings);
+    EXPECT_FALSE(quick.timedOut);
+    EXPECT_EQ(quick.status, 2);
 }
 
 }  // namespace
