@@ -88,7 +88,6 @@ void EndToEndTest::TearDown() {
     app.reset();
     stopHelper();
     relocateInstallation("");
-    unsetenv("TARVEXCTL_SIM_NOW_MS");
 }
 
 void EndToEndTest::addFault(const std::string& line) {
@@ -98,7 +97,7 @@ void EndToEndTest::addFault(const std::string& line) {
 }
 
 bool EndToEndTest::startHelper() {
-    setenv("TARVEXCTL_SIM_NOW_MS", std::to_string(toolNowMs_).c_str(), 1);
+    std::ofstream(simFile("now_ms"), std::ios::trunc) << toolNowMs_ << "\n";
     return helper_.start({"--prefix", prefix_, "--socket", socketPath_},
                          HelperLauncher::Socket::bound, socketPath_);
 }

@@ -68,7 +68,7 @@ protected:
     void addFault(const std::string& line);
 
     // --- The helper and the tool's clock ---
-    // The tool's clock stands still (the helper passes its environment on), so that each state
+    // The tool's clock stands still (pinned in the simulation's now_ms file), so that each state
     // lasts exactly as long as the test wants; advancing it restarts the helper with a later
     // time. Call only while no request is outstanding.
     void advanceToolClock(long long milliseconds);

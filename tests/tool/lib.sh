@@ -64,8 +64,18 @@ parse_report() {
     }'
 }
 state_now() { "$CTL" status | parse_report | cut -d' ' -f1; }
+# at MS COMMAND...: runs COMMAND with the tool's clock pinned at MS milliseconds.
+at() {
+    local rc
+    printf '%s\n' "$1" >"$SIM/now_ms" || return 1
+    shift
+    "$@"
+    rc=$?
+    rm -f -- "$SIM/now_ms"
+    return "$rc"
+}
 # The status report with the tool's clock pinned at $1 milliseconds.
-status_at() { TARVEXCTL_SIM_NOW_MS=$1 "$CTL" status; }
+status_at() { at "$1" "$CTL" status; }
 state_at() { status_at "$1" | parse_report | cut -d' ' -f1; }
 # Whether a report line says the process runs / the port is open.
 running_at() { status_at "$1" | grep -q '^Process: running (pid [0-9][0-9]*)$'; }

@@ -35,13 +35,13 @@ expect "the three log files are back" \
 expect_eq "the new log starts with the initialize line" \
     "$(wc -l <"$DATA/log/tarvex.log") $(grep -c initialize "$DATA/log/tarvex.log")" "1 1"
 expect_eq "a stopped service stays stopped" "$(state_now)" stopped
-TARVEXCTL_SIM_NOW_MS=5000000 "$CTL" start >/dev/null
-TARVEXCTL_SIM_NOW_MS=5010000 "$CTL" initialize >/dev/null
+at 5000000 "$CTL" start >/dev/null
+at 5010000 "$CTL" initialize >/dev/null
 expect_eq "a started service comes up again like after a start" \
     "$(state_at 5010000) $(state_at 5013000)" "starting active"
 
 # A missing data folder: start fails and says so, the state stays.
-TARVEXCTL_SIM_NOW_MS=5020000 "$CTL" stop >/dev/null
+at 5020000 "$CTL" stop >/dev/null
 rm -rf "$DATA"
 out=$("$CTL" start 2>&1)
 expect_eq "start without a data folder exits 1" "$?" 1
@@ -72,7 +72,7 @@ expect "make-prefix --app lays out the installed application" test -d "$app"
 outside=$WORK/outside-data
 mkdir -p "$outside/log"
 echo "base-dir=$outside" >"$ACTIVE"
-TARVEXCTL_SIM_NOW_MS=1000 "$CTL" start >/dev/null
+at 1000 "$CTL" start >/dev/null
 "$CTL" uninstall >/dev/null
 expect_eq "uninstall exits 0" "$?" 0
 expect "the installation is gone" test ! -e "$P/opt/tarvex"

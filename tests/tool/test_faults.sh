@@ -3,20 +3,20 @@
 
 # start-never-runs: loaded, but the process never comes up, however long one waits.
 echo "start-never-runs" >>"$SIM/faults"
-TARVEXCTL_SIM_NOW_MS=1000000 "$CTL" start >/dev/null
+at 1000000 "$CTL" start >/dev/null
 expect_eq "start-never-runs: the start itself succeeds" "$?" 0
 expect "loaded" sh -c '"$1" status | grep -qx "Launchd: loaded"' - "$CTL"
 expect "no process after a minute" eval '! running_at 1060000'
 expect_eq "it stays starting" "$(state_at 1060000)" starting
-TARVEXCTL_SIM_NOW_MS=1060000 "$CTL" doctor >"$WORK/doctor.out"
+at 1060000 "$CTL" doctor >"$WORK/doctor.out"
 expect_eq "doctor exits 1 on a problem" "$?" 1
 expect "doctor names the problem" grep -q "process did not start" "$WORK/doctor.out"
-TARVEXCTL_SIM_NOW_MS=1061000 "$CTL" stop >/dev/null
+at 1061000 "$CTL" stop >/dev/null
 expect_eq "the stop sent after the failure stops it at once" "$(state_at 1061000)" stopped
 : >"$SIM/faults"
-TARVEXCTL_SIM_NOW_MS=2000000 "$CTL" start >/dev/null
+at 2000000 "$CTL" start >/dev/null
 expect_eq "without the fault a start runs again" "$(state_at 2003000)" active
-TARVEXCTL_SIM_NOW_MS=2004000 "$CTL" stop >/dev/null
+at 2004000 "$CTL" stop >/dev/null
 
 # fail <command>: exit 1 with a message; nothing changes; the failure is logged.
 echo "fail start" >"$SIM/faults"

@@ -35,7 +35,7 @@ expect "start and stop close their output" \
 
 # Pinned clock: a start at t = 1000000 ms.
 t=1000000
-TARVEXCTL_SIM_NOW_MS=$t "$CTL" start >/dev/null
+at $t "$CTL" start >/dev/null
 expect "no process just before 1 s" eval '! running_at $((t + 999))'
 expect "process runs at 1 s" running_at $((t + 1000))
 expect "port still closed just before 3 s" eval '! open_at $((t + 2999))'
@@ -45,32 +45,32 @@ expect_eq "the report carries the starting command's pid" \
     "$(status_at $((t + 3000)) | parse_report | cut -d' ' -f3)" "$(sed -n 's/^pid=//p' "$SIM/state")"
 
 # A second start changes nothing: the timeline is not restarted.
-TARVEXCTL_SIM_NOW_MS=$((t + 5000)) "$CTL" start >/dev/null
+at $((t + 5000)) "$CTL" start >/dev/null
 expect_eq "start while started keeps it active" "$(state_at $((t + 5000)))" active
 
 # Stop at t + 10 s: the port closes after 1 s, the process is gone after 2 s.
 s=$((t + 10000))
-TARVEXCTL_SIM_NOW_MS=$s "$CTL" stop >/dev/null
+at $s "$CTL" stop >/dev/null
 expect "port open right after the stop" open_at "$s"
 expect "port closed at 1 s after the stop" eval '! open_at $((s + 1000))'
 expect "process still running just before 2 s" running_at $((s + 1999))
 expect_eq "stopping just before 2 s" "$(state_at $((s + 1999)))" stopping
 expect_eq "stopped at 2 s" "$(state_at $((s + 2000)))" stopped
-TARVEXCTL_SIM_NOW_MS=$((s + 5000)) "$CTL" stop >/dev/null
+at $((s + 5000)) "$CTL" stop >/dev/null
 expect "stop while stopped exits 0" test $? -eq 0
 expect_eq "and leaves it stopped" "$(state_at $((s + 5000)))" stopped
 
 # A stop during start-up leaves no process behind.
 u=$((t + 100000))
-TARVEXCTL_SIM_NOW_MS=$u "$CTL" start >/dev/null
-TARVEXCTL_SIM_NOW_MS=$((u + 500)) "$CTL" stop >/dev/null
+at $u "$CTL" start >/dev/null
+at $((u + 500)) "$CTL" stop >/dev/null
 expect_eq "stop before the process came up is stopped at once" "$(state_at $((u + 500)))" stopped
 
 # Restart of an active service: loaded throughout, a new process after 1 s.
 r=$((t + 200000))
-TARVEXCTL_SIM_NOW_MS=$r "$CTL" start >/dev/null
+at $r "$CTL" start >/dev/null
 old_pid=$(status_at $((r + 3000)) | parse_report | cut -d' ' -f3)
-TARVEXCTL_SIM_NOW_MS=$((r + 4000)) "$CTL" restart >/dev/null
+at $((r + 4000)) "$CTL" restart >/dev/null
 expect_eq "restart goes back to starting" "$(state_at $((r + 4000)))" starting
 expect_eq "active 3 s after the restart" "$(state_at $((r + 7000)))" active
 new_pid=$(status_at $((r + 7000)) | parse_report | cut -d' ' -f3)
@@ -79,8 +79,8 @@ expect "restart brings a new process id" test "$new_pid" != "$old_pid"
 # A pace file stretches the timeline: with pace 4 the process comes up at 4 s, the port at 12 s.
 echo 4 >"$SIM/pace"
 q=$((t + 300000))
-TARVEXCTL_SIM_NOW_MS=$((q - 100000)) "$CTL" stop >/dev/null
-TARVEXCTL_SIM_NOW_MS=$q "$CTL" start >/dev/null
+at $((q - 100000)) "$CTL" stop >/dev/null
+at $q "$CTL" start >/dev/null
 expect "paced: no process at 3.9 s" eval '! running_at $((q + 3999))'
 expect "paced: process at 4 s" running_at $((q + 4000))
 expect_eq "paced: still starting at 11.9 s" "$(state_at $((q + 11999)))" starting

@@ -23,12 +23,12 @@ check_grammar() {
 
 t=3000000
 expect "stopped report keeps to the grammar" check_grammar < <(status_at $t)
-TARVEXCTL_SIM_NOW_MS=$t "$CTL" start >/dev/null
+at $t "$CTL" start >/dev/null
 for offset in 0 1500 3000; do
     expect "report at $offset ms after the start keeps to the grammar" \
         check_grammar < <(status_at $((t + offset)))
 done
-TARVEXCTL_SIM_NOW_MS=$((t + 5000)) "$CTL" stop >/dev/null
+at $((t + 5000)) "$CTL" stop >/dev/null
 expect "stopping report keeps to the grammar" check_grammar < <(status_at $((t + 5500)))
 expect "the grammar check catches a bad line" eval '! printf "Launchd: loaded\nPort: 1\nPort: open\nProcess: running\n" | check_grammar >/dev/null'
 expect "and a missing one" eval '! printf "Launchd: loaded\nPort: 1\nProcess: stopped\n" | check_grammar >/dev/null'
