@@ -3,9 +3,6 @@
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
-#ifdef __APPLE__
-#include <sys/un.h>  // LOCAL_PEERPID
-#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -105,36 +102,7 @@ void writeReply(int fd, const HelperReply& reply, Clock::time_point deadline) {
 
 }  // namespace
 
-PeerCredentials readPeerCredentials(int fd) {
-    PeerCredentials peer;
-#if defined(__APPLE__)
-    uid_t uid = 0;
-    gid_t gid = 0;
-    if (getpeereid(fd, &uid, &gid) == 0) {
-        peer.known = true;
-        peer.uid = uid;
-        pid_t pid = -1;
-        socklen_t size = sizeof pid;
-        if (getsockopt(fd, SOL_LOCAL, LOCAL_PEERPID, &pid, &size) == 0) {
-            peer.pid = pid;
-        }
-    }
-#elif defined(SO_PEERCRED)
-    ucred credentials{};
-    socklen_t size = sizeof credentials;
-    if (getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials, &size) == 0 &&
-        size == sizeof credentials) {
-        peer.known = true;
-        peer.uid = credentials.uid;
-        peer.pid = credentials.pid;
-    }
-#else
-    (void)fd;
-#endif
-    return peer;
-}
-
-void serveConnection(int fd, Helper& helper, const ConnectionLimits& limits) {
+void serveConnection(int fd, const Caller& caller, Helper& helper, const ConnectionLimits& limits) {
     HelperRequest request;
     const ReadResult read = readRequest(fd, Clock::now() + limits.requestTimeout, request);
     if (read == ReadResult::dropped) {
@@ -144,7 +112,7 @@ void serveConnection(int fd, Helper& helper, const ConnectionLimits& limits) {
     HelperReply reply{false, std::string(MALFORMED_REQUEST)};
     if (read == ReadResult::complete) {
         // Called exactly once by the helper; the reply is written after the tool has finished.
-        helper.execute(request.command, request.args, [&reply](bool success, std::string output) {
+        helper.serve(caller, request, [&reply](bool success, std::string output) {
             reply.success = success;
             reply.output = std::move(output);
         });

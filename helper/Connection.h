@@ -13,13 +13,10 @@ struct ConnectionLimits {
     std::chrono::milliseconds replyTimeout{30000};
 };
 
-// What the kernel says about the peer of a connected Unix-domain socket.
-PeerCredentials readPeerCredentials(int fd);
-
 // Serves one connection: reads one request frame, runs it through `helper`, writes the one
 // reply and closes `fd`. A malformed or truncated frame gets (false, "Malformed request") and
 // runs nothing; a client that does not finish its request in time is closed without a reply.
 // `fd` must be a non-blocking stream socket; it is closed in every case.
-void serveConnection(int fd, Helper& helper, const ConnectionLimits& limits);
+void serveConnection(int fd, const Caller& caller, Helper& helper, const ConnectionLimits& limits);
 
 }  // namespace tarvex

@@ -1,5 +1,11 @@
 #include "helper/Helper.h"
 
+#include <unistd.h>
+
+#include <optional>
+
+#include "helper/ToolEnvironment.h"
+#include "helper/TrustedTool.h"
 #include "shared/WireFormat.h"
 #include "shared/base/FixedPaths.h"
 #include "shared/base/ProcessRunner.h"
@@ -18,28 +24,80 @@ void capOutput(std::string& output) {
     }
 }
 
+std::string describeResult(const ProcessOutcome& outcome) {
+    if (!outcome.launched) {
+        return "not started";
+    }
+    return (outcome.signalled ? "signal " : "exit ") + std::to_string(outcome.status);
+}
+
 }  // namespace
 
-bool Helper::listener(const PeerCredentials& /*shouldAcceptNewConnection*/) const {
+Helper::Helper(Authority& authority, uid_t helperUid, AuditSink audit)
+    : authority_(authority), helperUid_(helperUid), audit_(std::move(audit)) {}
+
+bool Helper::listener(const Caller& /*shouldAcceptNewConnection*/) const {
     return true;
+}
+
+void Helper::serve(const Caller& caller, const HelperRequest& request, Reply withReply) {
+    const std::string& command = request.command;
+    std::optional<HelperReply> refusal;
+    if (!isAllowedCommand(command)) {
+        refusal = HelperReply{false, std::string(COMMAND_NOT_ALLOWED) + command};
+    } else if (!request.args.empty()) {
+        refusal = HelperReply{false, std::string(ARGUMENTS_NOT_ALLOWED)};
+    } else {
+        refusal = authorize(command, caller, helperUid_, authority_);
+    }
+    if (refusal) {
+        audit_(auditLine(caller, command, "refused", refusal->output));
+        withReply(false, std::move(refusal->output));
+        return;
+    }
+    HelperReply reply = runTool(caller, command);
+    withReply(reply.success, std::move(reply.output));
 }
 
 void Helper::execute(const std::string& command, const std::vector<std::string>& args,
                      Reply withReply) {
-    if (!isAllowedCommand(command)) {
-        withReply(false, std::string(COMMAND_NOT_ALLOWED) + command);
-        return;
-    }
-    std::vector<std::string> argv;
-    argv.reserve(args.size() + 2);
-    argv.push_back(TARVEXCTL);
-    argv.push_back(command);
-    argv.insert(argv.end(), args.begin(), args.end());
+    Caller self;
+    self.known = true;
+    self.uid = helperUid_;
+    self.pid = getpid();
+    serve(self, HelperRequest{command, args}, std::move(withReply));
+}
 
-    ProcessOutcome outcome = runProcess(argv, MAX_REPLY_OUTPUT + 1);
+HelperReply Helper::runTool(const Caller& caller, const std::string& command) {
+    std::string program = TARVEXCTL;
+    if (helperUid_ == 0) {
+        const ToolCheck check = checkTrustedTool(TARVEXCTL);
+        if (check.error != 0) {
+            // Nothing there to run: answer as a failed launch would.
+            HelperReply reply{false, describeLaunchError(TARVEXCTL, check.error)};
+            if (command != "status") {
+                audit_(auditLine(caller, command, "allowed", "not started"));
+            }
+            return reply;
+        }
+        if (!check.problem.empty()) {
+            HelperReply reply{false,
+                              std::string(REFUSING_TO_RUN) + TARVEXCTL + ": " + check.problem};
+            audit_(auditLine(caller, command, "refused", reply.output));
+            return reply;
+        }
+        // Run what was checked, not a path a link could point elsewhere by now.
+        program = check.resolved;
+    }
+    ProcessSettings settings;
+    settings.maxOutput = MAX_REPLY_OUTPUT + 1;
+    settings.environment = toolEnvironment();
+    ProcessOutcome outcome = runProcess({program, command}, settings);
+    if (command != "status") {
+        audit_(auditLine(caller, command, "allowed", describeResult(outcome)));
+    }
     if (!outcome.launched) {
-        withReply(false, std::move(outcome.launchError));
-        return;
+        return HelperReply{false, std::move(outcome.launchError)};
     }
     std::string output = std::move(outcome.output);
     capOutput(output);
@@ -47,8 +105,7 @@ void Helper::execute(const std::string& command, const std::vector<std::string>&
         output.clear();
     }
     // A tool killed by a signal has not succeeded, whatever number the signal has.
-    const bool success = !outcome.signalled && outcome.status == 0;
-    withReply(success, std::move(output));
+    return HelperReply{!outcome.signalled && outcome.status == 0, std::move(output)};
 }
 
 }  // namespace tarvex

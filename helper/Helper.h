@@ -5,30 +5,40 @@
 #include <string>
 #include <vector>
 
+#include "helper/AuditLog.h"
+#include "helper/Authorization.h"
+#include "helper/Caller.h"
 #include "shared/HelperProtocol.h"
 
 namespace tarvex {
 
-// Who is on the other end of a connection, as the kernel reports it. Nothing here comes from
-// the request itself, so a client cannot claim to be someone else.
-struct PeerCredentials {
-    bool known = false;  // false when the platform could not tell
-    uid_t uid = static_cast<uid_t>(-1);
-    pid_t pid = -1;
-};
-
-// The root helper's request handler. It holds no state: every request builds its own process
-// and pipe, so requests on different connections may run at the same time.
+// The root helper's request handler. It holds no state between requests: every request builds
+// its own process and pipe, so requests on different connections may run at the same time.
 class Helper final : public TarvexHelperProtocol {
 public:
-    // Asked once for every new connection, before anything is read from it. Every client is
-    // accepted; a policy that restricts clients (by uid, by pid) belongs here and nowhere else.
-    bool listener(const PeerCredentials& shouldAcceptNewConnection) const;
+    // `helperUid` is the effective uid the helper runs as: callers with it are let through,
+    // and when it is root the tool must sit where only root can change it.
+    Helper(Authority& authority, uid_t helperUid, AuditSink audit = systemAuditSink);
 
-    // Checks the command against the allow-list, runs the control tool with the command and the
-    // args unchanged, and replies exactly once with the tool's success and combined output.
+    // Asked once for every new connection, before anything is read from it. Every client is
+    // accepted: what a caller may do is decided per request, in `serve`.
+    bool listener(const Caller& shouldAcceptNewConnection) const;
+
+    // The whole path of one request from `caller`, in this order: the allow-list, no arguments,
+    // the caller's authorization, a trusted tool; then the tool runs with the command alone.
+    // Replies exactly once, with the tool's success and combined output or the refusal.
+    void serve(const Caller& caller, const HelperRequest& request, Reply withReply);
+
+    // `serve` for a request made by the helper's own uid.
     void execute(const std::string& command, const std::vector<std::string>& args,
                  Reply withReply) override;
+
+private:
+    HelperReply runTool(const Caller& caller, const std::string& command);
+
+    Authority& authority_;
+    uid_t helperUid_;
+    AuditSink audit_;
 };
 
 }  // namespace tarvex

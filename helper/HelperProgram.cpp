@@ -2,11 +2,13 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <syslog.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 
+#include "helper/Authorization.h"
 #include "helper/Helper.h"
 #include "helper/HelperServer.h"
 #include "helper/ListeningSocket.h"
@@ -137,7 +139,11 @@ int runHelperProgram(int argc, char** argv) {
         std::fprintf(stderr, "tarvex-helper: %s\n", listening.error.c_str());
         return 1;
     }
-    Helper helper;
+    openlog("tarvex-helper", LOG_PID, LOG_AUTHPRIV);
+    const uid_t helperUid = geteuid();
+    // polkitd takes the prompt text only from root; a helper started by a user leaves it out.
+    PkcheckAuthority authority("/usr/bin/pkcheck", std::chrono::minutes(2), helperUid == 0);
+    Helper helper(authority, helperUid);
     HelperServer server(helper, listening.fd);
     stoppingServer = &server;
     if (!server.ready() || !installStopHandlers()) {

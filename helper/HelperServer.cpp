@@ -146,8 +146,9 @@ bool finishClient(HelperServerState& state) {
 
 void serveOne(HelperServerState& state, int fd) {
     try {
-        if (state.helper.listener(readPeerCredentials(fd))) {
-            serveConnection(fd, state.helper, state.limits.connection);
+        const Caller caller = identifyCaller(fd);
+        if (state.helper.listener(caller)) {
+            serveConnection(fd, caller, state.helper, state.limits.connection);
             return;
         }
     } catch (...) {

@@ -10,7 +10,8 @@
 
 namespace tarvex {
 
-// The one request: a control command for the tool and its arguments, passed on unchanged.
+// The one request: a control command for the tool. The frame can carry arguments, but the
+// helper refuses any request that does: the tool runs with the command alone.
 struct HelperRequest {
     std::string command;
     std::vector<std::string> args;
@@ -35,6 +36,10 @@ bool isAllowedCommand(std::string_view command);
 
 inline constexpr std::string_view COMMAND_NOT_ALLOWED = "Command not allowed: ";
 inline constexpr std::string_view MALFORMED_REQUEST = "Malformed request";
+inline constexpr std::string_view ARGUMENTS_NOT_ALLOWED = "Arguments not allowed";
+inline constexpr std::string_view NOT_AUTHORIZED = "Not authorized: ";  // + the command
+inline constexpr std::string_view AUTHORIZATION_UNAVAILABLE = " (authorization unavailable)";
+inline constexpr std::string_view REFUSING_TO_RUN = "Refusing to run ";  // + path: reason
 inline constexpr std::string_view CANNOT_CONNECT = "Cannot connect to helper service";
 inline constexpr std::string_view CONNECTION_LOST = "Connection to helper service lost";
 

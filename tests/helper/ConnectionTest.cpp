@@ -6,6 +6,8 @@
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <thread>
 
 #include "helper/Connection.h"
@@ -13,6 +15,7 @@
 #include "shared/HelperSocket.h"
 #include "shared/WireFormat.h"
 #include "shared/base/FixedPaths.h"
+#include "tests/helper/FakeAuthority.h"
 #include "tests/helper/FakeTool.h"
 #include "tests/helper/RawClient.h"
 
@@ -37,21 +40,23 @@ protected:
 
     // Serves the server end on a thread, as the listener would.
     std::thread serve(ConnectionLimits limits = {}) {
-        return std::thread([this, limits] { serveConnection(fds[1], helper, limits); });
+        return std::thread(
+            [this, limits] { serveConnection(fds[1], identifyCaller(fds[1]), helper, limits); });
     }
     void send(const std::string& bytes) {
         ASSERT_TRUE(writeAll(fds[0], bytes.data(), bytes.size()));
     }
 
     FakeTool tool;
-    Helper helper;
+    testing::FakeAuthority authority;
+    Helper helper{authority, geteuid()};
     int fds[2] = {-1, -1};
 };
 
 TEST_F(ConnectionTest, ARequestSentInSmallPiecesIsServedOnceAndTheConnectionClosed) {
     tool.writeRecording("printf 'ran %s' \"$1\"");
     std::thread server = serve();
-    const std::string frame = encodeRequest({"status", {"--verbose"}});
+    const std::string frame = encodeRequest({"status", {}});
     for (char byte : frame) {
         send(std::string(1, byte));
     }
@@ -60,7 +65,7 @@ TEST_F(ConnectionTest, ARequestSentInSmallPiecesIsServedOnceAndTheConnectionClos
     server.join();
     EXPECT_TRUE(closed);
     EXPECT_EQ(testing::decodeWholeReply(answer), (HelperReply{true, "ran status"}));
-    EXPECT_EQ(tool.read("runs"), "status --verbose\n");
+    EXPECT_EQ(tool.read("runs"), "status\n");
 }
 
 TEST_F(ConnectionTest, AFrameCutShortByThePeerIsMalformedAndRunsNothing) {
@@ -99,13 +104,31 @@ TEST_F(ConnectionTest, AClientThatNeverReadsItsReplyDoesNotHoldTheConnectionFore
     SUCCEED();
 }
 
-TEST_F(ConnectionTest, PeerCredentialsComeFromTheKernel) {
-    const PeerCredentials peer = readPeerCredentials(fds[1]);
-    ASSERT_TRUE(peer.known);
-    EXPECT_EQ(peer.uid, getuid());
-    EXPECT_EQ(peer.pid, getpid());
-    EXPECT_TRUE(helper.listener(peer));
+TEST_F(ConnectionTest, TheCallerIsWhomTheKernelNames) {
+    const Caller caller = identifyCaller(fds[1]);
+    ASSERT_TRUE(caller.known);
+    EXPECT_EQ(caller.uid, geteuid());
+    EXPECT_EQ(caller.gid, getegid());
+    EXPECT_EQ(caller.pid, getpid());
+    std::ifstream stat("/proc/self/stat");
+    const std::string text((std::istreambuf_iterator<char>(stat)),
+                           std::istreambuf_iterator<char>());
+    EXPECT_EQ(caller.startTime, parseProcessStartTime(text).value_or(0));
+    EXPECT_NE(caller.startTime, 0u);
+    EXPECT_TRUE(helper.listener(caller));
     close(fds[1]);
+}
+
+TEST(ProcessStartTimeTest, FieldTwentyTwoCountedFromTheEndOfTheName) {
+    const std::string tail = " S 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 777 19 20\n";
+    EXPECT_EQ(parseProcessStartTime("42 (sh)" + tail), 777u);
+    EXPECT_EQ(parseProcessStartTime("42 (a) (b) 9 9 9)" + tail), 777u);  // a name made to mislead
+    EXPECT_EQ(parseProcessStartTime("42 (sh) S 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 777"),
+              777u);
+    EXPECT_EQ(parseProcessStartTime("42 (sh) S 1 2 3"), std::nullopt);
+    EXPECT_EQ(parseProcessStartTime("42 (sh) S 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 x7 1"),
+              std::nullopt);
+    EXPECT_EQ(parseProcessStartTime("42 sh S"), std::nullopt);
 }
 
 // A listening socket in the fake prefix with a server running on a thread of the test.
@@ -127,7 +150,8 @@ protected:
     }
 
     FakeTool tool;
-    Helper helper;
+    testing::FakeAuthority authority;
+    Helper helper{authority, geteuid()};
     std::string socketPath;
     int listening = -1;
 };

@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include "helper/Helper.h"
 #include "shared/WireFormat.h"
 #include "shared/base/FixedPaths.h"
+#include "tests/helper/FakeAuthority.h"
 #include "tests/helper/FakeTool.h"
 
 namespace tarvex {
@@ -29,10 +34,17 @@ protected:
         });
         return recorded;
     }
+    // The tool's exit status for the next runs, read by scripts that `exit "$(code)"`.
+    void setExit(int status) const { std::ofstream(tool.path("exit")) << status; }
 
     testing::FakeTool tool;
-    Helper helper;
+    testing::FakeAuthority authority;
+    std::vector<std::string> audited;
+    Helper helper{authority, geteuid(),
+                  [this](const std::string& line) { audited.push_back(line); }};
 };
+
+constexpr const char* EXIT_FROM_FILE = "exit \"$(cat \"$TEST_DIR/exit\" 2>/dev/null || echo 0)\"";
 
 TEST_F(HelperExecuteTest, RefusedCommandsRunNothingAndReplyOnce) {
     tool.writeRecording();
@@ -46,26 +58,45 @@ TEST_F(HelperExecuteTest, RefusedCommandsRunNothingAndReplyOnce) {
     EXPECT_EQ(tool.read("runs"), "");
 }
 
-TEST_F(HelperExecuteTest, RunsTheToolAtItsFixedPathWithCommandThenArgs) {
-    tool.write("printf '%s|' \"$0\" \"$@\"");
-    EXPECT_EQ(run("restart", {"--force"}).reply,
-              (HelperReply{true, tool.toolPath() + "|restart|--force|"}));
-    EXPECT_EQ(run("initialize").reply, (HelperReply{true, tool.toolPath() + "|initialize|"}));
-    EXPECT_EQ(run("status", {"", "a b", "$HOME", "é"}).reply,
-              (HelperReply{true, tool.toolPath() + "|status||a b|$HOME|é|"}));
+TEST_F(HelperExecuteTest, RunsTheToolAtItsFixedPathWithTheCommandAloneAndAFixedEnvironment) {
+    tool.write(
+        "printf '%s|' \"$0\" \"$@\" \"$PATH\" \"${LANG-}\" \"${BASH_ENV-unset}\" "
+        "\"${PROBE-unset}\"");
+    setenv("BASH_ENV", "/nonexistent/profile", 1);
+    setenv("PROBE", "leaked", 1);
+    const HelperReply reply = run("initialize").reply;
+    unsetenv("BASH_ENV");
+    unsetenv("PROBE");
+    EXPECT_EQ(reply, (HelperReply{true, tool.toolPath() +
+                                            "|initialize|/usr/sbin:/usr/bin:/sbin:/bin|C.UTF-8|"
+                                            "unset|unset|"}));
+}
+
+TEST_F(HelperExecuteTest, ArgumentsAreRefusedAndRunNothing) {
+    tool.writeRecording();
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--force"}, {""}, {"--base-dir=/", "x"}}) {
+        const Recorded recorded = run("restart", args);
+        EXPECT_EQ(recorded.calls, 1);
+        EXPECT_EQ(recorded.reply, (HelperReply{false, "Arguments not allowed"}));
+    }
+    EXPECT_EQ(tool.read("runs"), "");
 }
 
 TEST_F(HelperExecuteTest, SuccessFollowsTheExitStatusAndOutputIsKeptAsWritten) {
-    tool.write("printf '  ok\\n\\n'; exit \"${2:-0}\"");
+    tool.write(std::string("printf '  ok\\n\\n'; ") + EXIT_FROM_FILE);
     EXPECT_EQ(run("status").reply, (HelperReply{true, "  ok\n\n"}));
-    EXPECT_EQ(run("status", {"1"}).reply, (HelperReply{false, "  ok\n\n"}));
-    EXPECT_EQ(run("status", {"255"}).reply, (HelperReply{false, "  ok\n\n"}));
+    setExit(1);
+    EXPECT_EQ(run("status").reply, (HelperReply{false, "  ok\n\n"}));
+    setExit(255);
+    EXPECT_EQ(run("status").reply, (HelperReply{false, "  ok\n\n"}));
 }
 
 TEST_F(HelperExecuteTest, AToolKilledBySignalFailsWithWhatItWrote) {
-    tool.write("printf partial; kill -${2} $$");
-    EXPECT_EQ(run("stop", {"KILL"}).reply, (HelperReply{false, "partial"}));
-    EXPECT_EQ(run("stop", {"TERM"}).reply, (HelperReply{false, "partial"}));
+    for (const std::string signal : {"KILL", "TERM"}) {
+        tool.write("printf partial; kill -" + signal + " $$");
+        EXPECT_EQ(run("stop").reply, (HelperReply{false, "partial"})) << signal;
+    }
 }
 
 TEST_F(HelperExecuteTest, StandardOutputAndErrorArriveInWriteOrder) {
@@ -74,9 +105,10 @@ TEST_F(HelperExecuteTest, StandardOutputAndErrorArriveInWriteOrder) {
 }
 
 TEST_F(HelperExecuteTest, OutputThatIsNotUtf8BecomesEmptyButKeepsTheStatus) {
-    tool.write("printf 'abc\\377'; exit \"${2:-0}\"");
+    tool.write(std::string("printf 'abc\\377'; ") + EXIT_FROM_FILE);
     EXPECT_EQ(run("status").reply, (HelperReply{true, ""}));
-    EXPECT_EQ(run("status", {"3"}).reply, (HelperReply{false, ""}));
+    setExit(3);
+    EXPECT_EQ(run("status").reply, (HelperReply{false, ""}));
     tool.write("printf 'ab\\303'");  // a character cut short by the tool itself
     EXPECT_EQ(run("status").reply, (HelperReply{true, ""}));
 }

@@ -1,0 +1,107 @@
+#include "helper/Caller.h"
+
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#ifdef __APPLE__
+#include <sys/un.h>  // LOCAL_PEERPID
+#endif
+
+#include <algorithm>
+#include <charconv>
+#include <string>
+
+namespace tarvex {
+
+namespace {
+
+#if defined(__linux__)
+// The start time of `pid`, if that process still belongs to `uid`: should the caller have
+// exited and its pid gone to another account's process, nothing is answered.
+std::uint64_t readStartTime(pid_t pid, uid_t uid) {
+    const std::string path = "/proc/" + std::to_string(pid) + "/stat";
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return 0;
+    }
+    struct stat info {};
+    char buffer[1024];  // the fields up to 22 fit well within this, whatever the name
+    const ssize_t n =
+        fstat(fd, &info) == 0 && info.st_uid == uid ? read(fd, buffer, sizeof buffer) : -1;
+    close(fd);
+    if (n <= 0) {
+        return 0;
+    }
+    return parseProcessStartTime(std::string_view(buffer, static_cast<std::size_t>(n))).value_or(0);
+}
+#endif
+
+}  // namespace
+
+std::optional<std::uint64_t> parseProcessStartTime(std::string_view stat) {
+    const std::size_t close = stat.rfind(')');
+    if (close == std::string_view::npos) {
+        return std::nullopt;
+    }
+    std::string_view rest = stat.substr(close + 1);
+    // Field 3 follows the name; field 22 is the twentieth after it.
+    for (int field = 3; field <= 22; ++field) {
+        const std::size_t start = rest.find_first_not_of(' ');
+        if (start == std::string_view::npos) {
+            return std::nullopt;
+        }
+        rest.remove_prefix(start);
+        const std::size_t end = std::min(rest.find(' '), rest.size());
+        if (field == 22) {
+            std::string_view text = rest.substr(0, end);
+            if (!text.empty() && text.back() == '\n') {
+                text.remove_suffix(1);
+            }
+            std::uint64_t value = 0;
+            const auto [stop, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+            if (ec != std::errc() || stop != text.data() + text.size() || text.empty()) {
+                return std::nullopt;
+            }
+            return value;
+        }
+        rest.remove_prefix(end);
+    }
+    return std::nullopt;
+}
+
+Caller identifyCaller(int fd) {
+    Caller caller;
+#if defined(__APPLE__)
+    uid_t uid = 0;
+    gid_t gid = 0;
+    if (getpeereid(fd, &uid, &gid) == 0) {
+        caller.known = true;
+        caller.uid = uid;
+        caller.gid = gid;
+        pid_t pid = -1;
+        socklen_t size = sizeof pid;
+        if (getsockopt(fd, SOL_LOCAL, LOCAL_PEERPID, &pid, &size) == 0) {
+            caller.pid = pid;
+        }
+    }
+#elif defined(SO_PEERCRED)
+    ucred credentials{};
+    socklen_t size = sizeof credentials;
+    if (getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials, &size) == 0 &&
+        size == sizeof credentials) {
+        caller.known = true;
+        caller.uid = credentials.uid;
+        caller.gid = credentials.gid;
+        caller.pid = credentials.pid;
+        if (caller.pid > 0) {
+            caller.startTime = readStartTime(caller.pid, caller.uid);
+        }
+    }
+#else
+    (void)fd;
+#endif
+    return caller;
+}
+
+}  // namespace tarvex

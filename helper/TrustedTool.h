@@ -1,0 +1,21 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <optional>
+#include <string>
+
+namespace tarvex {
+
+// A root helper runs a file only if nobody but root can change what runs: the file and every
+// folder above it are owned by root (or by `alsoTrusted`, for tests) and not writable by group
+// or others. A folder writable by others counts as safe when it is sticky (like /tmp): there
+// nobody may rename or remove an entry they do not own, and the entry itself is checked too.
+struct ToolCheck {
+    std::string resolved;  // the path with every link resolved: the file to run
+    std::string problem;   // empty when the file may be run
+    int error = 0;         // errno when the path could not be resolved at all
+};
+ToolCheck checkTrustedTool(const std::string& path, uid_t alsoTrusted = 0);
+
+}  // namespace tarvex
