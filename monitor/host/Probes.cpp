@@ -1,6 +1,8 @@
 #include "monitor/host/Probes.h"
 
 #include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <charconv>
@@ -10,6 +12,7 @@
 
 #include "monitor/host/HostFiles.h"
 #include "monitor/host/Installation.h"
+#include "shared/base/FixedPaths.h"
 #include "shared/base/Utf8.h"
 
 namespace tarvex {
@@ -39,6 +42,22 @@ bool processIsAlive(std::int32_t pid) {
     return kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
 }
 
+// The lock sits in a folder anyone may write to (/tmp), so only a lock the tool itself could
+// have taken counts: a real folder, not a link, owned by root, as the tool runs through the
+// root helper. With a prefix (the demo, the tests) the helper and its tool run as the user,
+// and a folder of the monitor's own account counts too; another account's never does.
+bool lockFolderIsGenuine(const std::string& pidFile) {
+    const std::size_t slash = pidFile.rfind('/');
+    if (slash == std::string::npos || slash == 0) {
+        return false;
+    }
+    struct stat info {};
+    if (lstat(pidFile.substr(0, slash).c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+        return false;
+    }
+    return info.st_uid == 0 || (!fixedPathPrefix().empty() && info.st_uid == geteuid());
+}
+
 }  // namespace
 
 bool pathIsInTrash(std::string_view path) {
@@ -58,6 +77,9 @@ bool pathIsInTrash(std::string_view path) {
 }
 
 bool tarvexctlOperationInProgress() {
+    if (!lockFolderIsGenuine(TARVEXCTL_LOCK_PID)) {
+        return false;
+    }
     const std::optional<std::string> content = readWholeFile(TARVEXCTL_LOCK_PID);
     if (!content || !isValidUtf8(*content)) {
         return false;

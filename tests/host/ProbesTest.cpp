@@ -112,6 +112,22 @@ TEST_F(LockProbeTest, ProcessOfAnotherUserCounts) {
     EXPECT_EQ(WEXITSTATUS(status), 0) << "1: answered false; 3: cannot drop rights; 4: not denied";
 }
 
+TEST_F(LockProbeTest, APlantedLockFolderIsIgnored) {
+    const std::string folder = std::filesystem::path(TARVEXCTL_LOCK_PID).parent_path();
+    const std::string live = std::to_string(getpid()) + "\n";
+    writeFile(prefix() + "/planted/pid", live);
+    std::filesystem::create_directories(prefix() + "/tmp");
+    std::filesystem::create_directory_symlink(prefix() + "/planted", folder);
+    EXPECT_FALSE(tarvexctlOperationInProgress()) << "a link to a folder";
+    std::filesystem::remove(folder);
+    writeFile(TARVEXCTL_LOCK_PID, live);
+    ASSERT_TRUE(tarvexctlOperationInProgress());
+    if (geteuid() == 0) {
+        ASSERT_EQ(chown(folder.c_str(), 65534, 65534), 0);
+        EXPECT_FALSE(tarvexctlOperationInProgress()) << "another account's folder";
+    }
+}
+
 using CoreInstallProbeTest = RelocatedInstallation;
 
 TEST_F(CoreInstallProbeTest, MissingOnlyWhenToolAndRootAreBothGone) {
