@@ -61,13 +61,15 @@ else
     echo "note: systemd-analyze not available; unit syntax checked by hand only"
 fi
 
-# The polkit action is well-formed XML that names our action with admin authentication.
+# The polkit policy is well-formed XML with both actions: manage (administrator, kept) and boot.
 policy=$root/usr/share/polkit-1/actions/com.tarvex.monitor.policy
 if command -v xmllint >/dev/null 2>&1; then
     xmllint --noout "$policy" || fail "policy is not well-formed XML"
 fi
-grep -q 'action id="com.tarvex.monitor.manage"' "$policy" || fail "policy action id"
-grep -q '<allow_active>auth_admin</allow_active>' "$policy" || fail "policy allow_active"
+grep -q 'action id="com.tarvex.monitor.manage"' "$policy" || fail "policy manage action id"
+grep -q 'action id="com.tarvex.monitor.boot"' "$policy" || fail "policy boot action id"
+grep -q '<allow_active>auth_admin_keep</allow_active>' "$policy" || fail "policy manage allow_active"
+grep -q '<allow_active>yes</allow_active>' "$policy" || fail "policy boot allow_active"
 
 for desktop in usr/share/applications/tarvex-monitor.desktop etc/xdg/autostart/tarvex-monitor.desktop; do
     grep -qx 'Exec=/usr/bin/tarvex-monitor' "$root/$desktop" || fail "$desktop Exec"
