@@ -13,6 +13,7 @@
 #include "helper/HelperServer.h"
 #include "helper/ListeningSocket.h"
 #include "shared/base/FixedPaths.h"
+#include "tarvex/Version.h"
 
 #if defined(__GLIBC__)
 #include <malloc.h>
@@ -75,9 +76,10 @@ void markInheritedDescriptorsCloseOnExec() {
 }  // namespace
 
 std::string helperUsage() {
-    return "usage: tarvex-helper [--prefix DIR] [--socket PATH]\n"
+    return "usage: tarvex-helper [--prefix DIR] [--socket PATH] [--version] [--help]\n"
            "  --prefix DIR   put DIR in front of every fixed path (tests, demo)\n"
            "  --socket PATH  listen on PATH instead of the standard socket\n"
+           "  --version      print the version and exit\n"
            "  --help         show this text\n";
 }
 
@@ -87,6 +89,10 @@ HelperOptions parseHelperOptions(const std::vector<std::string>& arguments) {
         const std::string& argument = arguments[i];
         if (argument == "--help" || argument == "-h") {
             options.action = HelperOptions::Action::help;
+            return options;
+        }
+        if (argument == "--version") {
+            options.action = HelperOptions::Action::version;
             return options;
         }
         std::optional<std::string>* target = argument == "--prefix"   ? &options.prefix
@@ -112,6 +118,10 @@ int runHelperProgram(int argc, char** argv) {
         parseHelperOptions(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
     if (options.action == HelperOptions::Action::help) {
         std::fputs(helperUsage().c_str(), stdout);
+        return 0;
+    }
+    if (options.action == HelperOptions::Action::version) {
+        std::printf("tarvex-helper %s\n", TARVEX_VERSION);
         return 0;
     }
     if (options.action == HelperOptions::Action::usageError) {

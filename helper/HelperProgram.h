@@ -7,7 +7,7 @@
 namespace tarvex {
 
 struct HelperOptions {
-    enum class Action { run, help, usageError };
+    enum class Action { run, help, version, usageError };
     Action action = Action::run;
     std::optional<std::string> prefix;  // --prefix DIR
     std::optional<std::string> socket;  // --socket PATH

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <thread>
 
 #include "shared/WireFormat.h"
@@ -320,6 +321,12 @@ TEST(HelperProgramStartTest, OptionsAreCheckedBeforeAnythingStarts) {
     const testing::QuickRun help = testing::runHelperToEnd({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.output.find("--socket PATH"), std::string::npos);
+
+    const testing::QuickRun version = testing::runHelperToEnd({"--prefix", "/x", "--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_TRUE(
+        std::regex_match(version.output, std::regex("tarvex-helper [0-9]+\\.[0-9]+\\.[0-9]+\n")))
+        << version.output;
 }
 
 }  // namespace
