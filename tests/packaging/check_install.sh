@@ -3,10 +3,9 @@
 set -euo pipefail
 build=$1
 src=$2
+source "$(dirname "$0")/common.sh"
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 cmake --install "$build" --prefix "$root" >/dev/null
 
@@ -17,7 +16,7 @@ expect_file() {  # path mode
     mode=$(stat -c %a "$path")
     [ "$mode" = "$2" ] || fail "$1 has mode $mode, expected $2"
 }
-expect_file opt/tarvex-monitor/bin/tarvex-monitor 755
+expect_file usr/bin/tarvex-monitor 755
 expect_file usr/libexec/tarvex-helper 755
 expect_file lib/systemd/system/tarvex-helper.socket 644
 expect_file lib/systemd/system/tarvex-helper.service 644
@@ -26,24 +25,14 @@ expect_file usr/share/applications/tarvex-monitor.desktop 644
 expect_file etc/xdg/autostart/tarvex-monitor.desktop 644
 expect_file usr/share/icons/hicolor/scalable/apps/tarvex-monitor.svg 644
 
-# The /usr/bin entry is a relative link into the application folder, so it works in any root.
-link=$root/usr/bin/tarvex-monitor
-if [ -L "$link" ]; then
-    [ "$(readlink "$link")" = "../../opt/tarvex-monitor/bin/tarvex-monitor" ] ||
-        fail "usr/bin/tarvex-monitor points to $(readlink "$link")"
-    [ -x "$link" ] || fail "usr/bin/tarvex-monitor does not resolve to the program"
-else
-    fail "usr/bin/tarvex-monitor is not a symbolic link"
-fi
-
 # Nothing of ours may land in the service's own installation.
 [ ! -e "$root/opt/tarvex" ] || fail "the package writes into /opt/tarvex"
 
-# The socket unit serves the helper's endpoint to the tarvex group only.
+# The socket unit serves the helper's endpoint to every local account: the helper decides.
 unit=$root/lib/systemd/system/tarvex-helper.socket
-grep -qx 'ListenStream=/var/run/com.tarvex.helper.socket' "$unit" || fail "socket path"
-grep -qx 'SocketMode=0660' "$unit" || fail "socket mode"
-grep -qx 'SocketGroup=tarvex' "$unit" || fail "socket group"
+grep -qx 'ListenStream=/run/com.tarvex.helper.socket' "$unit" || fail "socket path"
+grep -qx 'SocketMode=0666' "$unit" || fail "socket mode"
+! grep -q '^SocketGroup=' "$unit" || fail "socket group"
 grep -qx 'ExecStart=/usr/libexec/tarvex-helper' "$root/lib/systemd/system/tarvex-helper.service" ||
     fail "service ExecStart"
 if command -v systemd-analyze >/dev/null 2>&1; then
@@ -52,7 +41,8 @@ if command -v systemd-analyze >/dev/null 2>&1; then
     sed "s#/usr/libexec/tarvex-helper#$root/usr/libexec/tarvex-helper#" \
         "$root/lib/systemd/system/tarvex-helper.service" >"$tmpunits/tarvex-helper.service"
     cp "$unit" "$tmpunits/"
-    if ! out=$(systemd-analyze verify "$tmpunits/tarvex-helper.socket" \
+    # Its man: lookups would read the machine's manual pages; ours are checked on their own.
+    if ! out=$(systemd-analyze verify --man=no "$tmpunits/tarvex-helper.socket" \
             "$tmpunits/tarvex-helper.service" 2>&1); then
         fail "systemd-analyze verify: $out"
     fi
@@ -72,12 +62,8 @@ grep -q '<allow_active>auth_admin_keep</allow_active>' "$policy" || fail "policy
 grep -q '<allow_active>yes</allow_active>' "$policy" || fail "policy boot allow_active"
 
 for desktop in usr/share/applications/tarvex-monitor.desktop etc/xdg/autostart/tarvex-monitor.desktop; do
-    grep -qx 'Exec=/usr/bin/tarvex-monitor' "$root/$desktop" || fail "$desktop Exec"
+    grep -Eq '^Exec=/usr/bin/tarvex-monitor( |$)' "$root/$desktop" || fail "$desktop Exec"
     grep -qx 'Type=Application' "$root/$desktop" || fail "$desktop Type"
 done
 
-if [ "$failures" -ne 0 ]; then
-    echo "$failures check(s) failed"
-    exit 1
-fi
-echo "install tree: all checks passed"
+verdict "install tree"
