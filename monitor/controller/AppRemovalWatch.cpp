@@ -55,7 +55,9 @@ void TarvexMenuBarApp::startAppRemovalMonitor() {
     appRemovalTimer = new QTimer(this);
     appRemovalTimer->setInterval(kAppRemovalIntervalMs);
     appRemovalTimer->setSingleShot(false);
-    connect(appRemovalTimer, &QTimer::timeout, this, &TarvexMenuBarApp::checkAppRemoval);
+    connect(appRemovalTimer, &QTimer::timeout, this, [this] {
+        modalDeferral_->runWhenIdle(appRemovalTimer, [this] { checkAppRemoval(); });
+    });
     appRemovalTimer->start();
     checkAppRemoval();
 }

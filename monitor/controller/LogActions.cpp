@@ -21,12 +21,28 @@ TerminalScriptLauncher& TarvexMenuBarApp::terminalScriptLauncher() {
     return *terminalScriptLauncher_;
 }
 
+// What cannot run in a terminal window is offered to the user to run by hand.
+void TarvexMenuBarApp::runInTerminal(const std::string& subcommand) {
+    const std::string command = shellQuote(TARVEXCTL) + " " + subcommand;
+    const std::string failure = terminalScriptLauncher().openTerminal(command + kWaitForKey);
+    if (failure.empty()) {
+        return;
+    }
+    seams_.alerts.runModal(
+        AlertSpec{tr("No Terminal Window").toStdString(),
+                  tr("%1\n\nRun this command in a terminal yourself:\n%2")
+                      .arg(QString::fromStdString(failure), QString::fromStdString(command))
+                      .toStdString(),
+                  AlertStyle::warning,
+                  {}});
+}
+
 void TarvexMenuBarApp::viewLogs() {
-    terminalScriptLauncher().openTerminal(shellQuote(TARVEXCTL) + " logs" + kWaitForKey);
+    runInTerminal("logs");
 }
 
 void TarvexMenuBarApp::runDoctor() {
-    terminalScriptLauncher().openTerminal(shellQuote(TARVEXCTL) + " doctor" + kWaitForKey);
+    runInTerminal("doctor");
 }
 
 void TarvexMenuBarApp::saveLogs() {
@@ -42,7 +58,15 @@ void TarvexMenuBarApp::saveLogs() {
             AlertSpec{"Failed to save logs", result.errorDescription, AlertStyle::warning, {}});
         return;
     }
-    seams_.fileViewer.showFolder(*destination);
+    if (!seams_.fileViewer.showFolder(*destination)) {
+        seams_.alerts.runModal(
+            AlertSpec{tr("Logs Saved").toStdString(),
+                      tr("No file manager could open the folder. The logs are in:\n%1")
+                          .arg(QString::fromStdString(*destination))
+                          .toStdString(),
+                      AlertStyle::warning,
+                      {}});
+    }
 }
 
 }  // namespace tarvex

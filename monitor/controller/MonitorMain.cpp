@@ -20,7 +20,9 @@
 #include <memory>
 
 #include "monitor/controller/TarvexMenuBarApp.h"
+#include "monitor/desktop/DesktopNotifier.h"
 #include "monitor/desktop/DesktopSeams.h"
+#include "monitor/desktop/LoginItem.h"
 #include "monitor/desktop/QuitSignals.h"
 #include "monitor/host/Installation.h"
 #include "monitor/privileged/AdminAuthorization.h"
@@ -119,6 +121,8 @@ MonitorOptions parseMonitorOptions(const std::vector<std::string>& arguments) {
             (argument == "--prefix" ? options.prefix : options.socket) = arguments[++i];
         } else if (argument == "--demo") {
             options.demo = true;
+        } else if (argument == "--background") {
+            options.background = true;
         } else if (argument == "--version") {
             options.showVersion = true;
         } else if (argument == "--help" || argument == "-h") {
@@ -132,10 +136,12 @@ MonitorOptions parseMonitorOptions(const std::vector<std::string>& arguments) {
 }
 
 std::string monitorUsage() {
-    return "usage: tarvex-monitor [--prefix DIR] [--socket PATH] [--demo] [--version] [--help]\n"
+    return "usage: tarvex-monitor [--prefix DIR] [--socket PATH] [--demo] [--background]\n"
+           "                      [--version] [--help]\n"
            "  --prefix DIR   use the installation under DIR instead of the standard paths\n"
            "  --socket PATH  reach the helper at PATH\n"
            "  --demo         confirm administrator actions in an in-app dialog\n"
+           "  --background   start with the tray icon only (the window where there is no tray)\n"
            "  --version      print the version and exit\n"
            "  --help         print this help and exit\n";
 }
@@ -217,9 +223,26 @@ int runMonitor(int argc, char** argv) {
     SystemClock clock;
     ExecutableBundleLocator bundle;
     QtAppHost appHost;
+    // Without a notification service the tray icon's balloon says it; the icon is the
+    // controller's, made at launch.
+    TarvexMenuBarApp* trayOwner = nullptr;
+    DesktopNotifier notifier(
+        QDBusConnection::sessionBus(),
+        [&trayOwner](const QString& summary, const QString& body, NotificationUrgency urgency) {
+            if (trayOwner != nullptr && trayOwner->statusItem != nullptr) {
+                trayOwner->statusItem->showMessage(summary, body,
+                                                   urgency == NotificationUrgency::critical
+                                                       ? QSystemTrayIcon::Critical
+                                                       : QSystemTrayIcon::Information);
+            }
+        });
+    const std::unique_ptr<LoginItem> loginItem = makePlatformLoginItem(
+        {QCoreApplication::applicationFilePath().toStdString(), "--background"});
 
     TarvexMenuBarApp controller(MonitorSeams{runner, *authorizer, alerts, saveDialog, terminal,
-                                             fileViewer, clock, bundle, appHost});
+                                             fileViewer, clock, bundle, appHost, notifier,
+                                             *loginItem});
+    trayOwner = &controller;
     appHost.beforeQuit = [&controller] { controller.applicationShouldTerminate(); };
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &controller,
                      [&controller] { controller.applicationShouldTerminate(); });
@@ -228,8 +251,9 @@ int runMonitor(int argc, char** argv) {
     QLocalServer reopenServer;
     listenForReopen(reopenServer, channel, controller);
 
+    const LaunchMode mode = options.background ? LaunchMode::background : LaunchMode::ordinary;
     QTimer::singleShot(0, &controller,
-                       [&controller] { controller.applicationDidFinishLaunching(); });
+                       [&controller, mode] { controller.applicationDidFinishLaunching(mode); });
     app.exec();
     // Removes the channel's socket file, so that the next start does not knock on it.
     reopenServer.close();

@@ -10,6 +10,7 @@ struct MonitorOptions {
     std::optional<std::string> prefix;  // --prefix DIR: the whole installation under DIR
     std::optional<std::string> socket;  // --socket PATH: the helper's socket
     bool demo = false;                  // --demo: an in-app authorization dialog
+    bool background = false;            // --background: the tray icon only, no window
     bool showVersion = false;
     bool showHelp = false;
     std::string error;  // not empty: the arguments are unusable

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "monitor/desktop/LoginItem.h"
+#include "monitor/desktop/Notifier.h"
 #include "monitor/desktop/Seams.h"
 #include "monitor/privileged/PrivilegedRunner.h"
 
@@ -16,6 +18,8 @@ struct MonitorSeams {
     Clock& clock;
     BundleLocator& bundle;
     AppHost& app;
+    Notifier& notifier;
+    LoginItem& loginItem;
 };
 
 }  // namespace tarvex

@@ -11,6 +11,7 @@ namespace {
 
 // What distinguishes start, stop and restart; the sequence around them is the same.
 struct LockedOperation {
+    ServiceOperation kind;
     const char* prompt;
     ServiceState iconState;
     const char* statusLine;
@@ -19,13 +20,25 @@ struct LockedOperation {
 };
 
 constexpr LockedOperation kStart{
-    "tarvex Monitor needs your password to start the database service.", ServiceState::starting,
-    "tarvex: Starting…", "start", "Start Failed"};
-constexpr LockedOperation kStop{"tarvex Monitor needs your password to stop the database service.",
-                                ServiceState::stopping, "tarvex: Stopping…", "stop", "Stop Failed"};
+    ServiceOperation::start,
+    "tarvex Monitor needs your password to start the database service.",
+    ServiceState::starting,
+    "tarvex: Starting…",
+    "start",
+    "Start Failed"};
+constexpr LockedOperation kStop{ServiceOperation::stop,
+                                "tarvex Monitor needs your password to stop the database service.",
+                                ServiceState::stopping,
+                                "tarvex: Stopping…",
+                                "stop",
+                                "Stop Failed"};
 constexpr LockedOperation kRestart{
-    "tarvex Monitor needs your password to restart the database service.", ServiceState::starting,
-    "tarvex: Restarting…", "restart", "Restart Failed"};
+    ServiceOperation::restart,
+    "tarvex Monitor needs your password to restart the database service.",
+    ServiceState::starting,
+    "tarvex: Restarting…",
+    "restart",
+    "Restart Failed"};
 
 void showIcon(TarvexMenuBarApp& app, ServiceState state) {
     if (app.statusItem) {
@@ -37,7 +50,7 @@ void runLockedOperation(TarvexMenuBarApp& app, const LockedOperation& operation)
     if (app.serviceOperationInProgress) {
         return;
     }
-    if (!app.seams().authorizer.authorizeAdmin(operation.prompt)) {
+    if (!app.authorize(operation.prompt)) {
         return;
     }
     app.serviceOperationInProgress = true;
@@ -51,12 +64,14 @@ void runLockedOperation(TarvexMenuBarApp& app, const LockedOperation& operation)
     app.applyButtonState();
     QPointer<TarvexMenuBarApp> guard(&app);
     const std::string failureTitle = operation.failureTitle;
+    const ServiceOperation kind = operation.kind;
     app.seams().runner.run(operation.command, {},
-                           [guard, failureTitle](bool success, const std::string& output) {
+                           [guard, failureTitle, kind](bool success, const std::string& output) {
                                if (!guard) {
                                    return;
                                }
                                guard->serviceOperationInProgress = false;
+                               guard->notifications().operationFinished(kind, success);
                                if (!success) {
                                    guard->showResult(false, output, failureTitle);
                                }
@@ -65,6 +80,23 @@ void runLockedOperation(TarvexMenuBarApp& app, const LockedOperation& operation)
 }
 
 }  // namespace
+
+bool TarvexMenuBarApp::authorize(const std::string& prompt) {
+    if (seams_.authorizer.authorizeAdmin(prompt)) {
+        return true;
+    }
+    // A refusal by the user stays silent; a check that could not run at all is told.
+    const std::string reason = seams_.authorizer.unavailableReason();
+    if (!reason.empty()) {
+        seams_.app.activate();
+        seams_.alerts.runModal(
+            AlertSpec{tr("Cannot Ask for the Administrator Password").toStdString(),
+                      reason,
+                      AlertStyle::warning,
+                      {}});
+    }
+    return false;
+}
 
 bool TarvexMenuBarApp::confirmAction(const std::string& message, const std::string& info) {
     seams_.app.activate();
@@ -103,8 +135,8 @@ void TarvexMenuBarApp::setupService() {
                        "Configuration and plugins will be preserved.\n\nThis cannot be undone.")) {
         return;
     }
-    if (!seams_.authorizer.authorizeAdmin("tarvex Monitor needs your password to initialize the "
-                                          "database. All current data will be erased.")) {
+    if (!authorize("tarvex Monitor needs your password to initialize the "
+                   "database. All current data will be erased.")) {
         return;
     }
     serviceOperationInProgress = true;
@@ -129,8 +161,7 @@ void TarvexMenuBarApp::uninstallService() {
                        "data.\nThis cannot be undone.")) {
         return;
     }
-    if (!seams_.authorizer.authorizeAdmin(
-            "tarvex Monitor needs your password to uninstall tarvex and remove all data.")) {
+    if (!authorize("tarvex Monitor needs your password to uninstall tarvex and remove all data.")) {
         return;
     }
     QPointer<TarvexMenuBarApp> guard(this);

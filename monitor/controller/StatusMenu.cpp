@@ -103,6 +103,7 @@ void TarvexMenuBarApp::openSettings() {
         return;
     }
     if (settingsController) {
+        settingsController->setMonitorOptions(notifications_.enabled(), seams_.loginItem.enabled());
         settingsController->showWindow();
     }
 }

@@ -3,9 +3,11 @@
 #include <QAction>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QSettings>
 
 #include <chrono>
 
+#include "monitor/controller/HelperReachability.h"
 #include "monitor/host/Installation.h"
 #include "monitor/ui/MainWindowController.h"
 #include "monitor/ui/SettingsWindowController.h"
@@ -19,6 +21,8 @@ int milliseconds(double seconds) {
     return static_cast<int>(seconds * 1000.0);
 }
 
+const QString SHOW_NOTIFICATIONS_KEY = QStringLiteral("notifications/show");
+
 }  // namespace
 
 TarvexMenuBarApp::TarvexMenuBarApp(MonitorSeams seams, QObject* parent)
@@ -27,7 +31,16 @@ TarvexMenuBarApp::TarvexMenuBarApp(MonitorSeams seams, QObject* parent)
           std::make_unique<SettingsWindowController>(seams.runner, seams.alerts, seams.app)),
       mainWindowController(std::make_unique<MainWindowController>()),
       launchedFromInstalledApp(seams.bundle.bundlePath() == MONITOR_APP_PATH),
-      seams_(seams) {
+      seams_(seams),
+      notifications_(seams.notifier),
+      modalDeferral_(new ModalDeferral(this)) {
+    notifications_.setEnabled(QSettings().value(SHOW_NOTIFICATIONS_KEY, true).toBool());
+    SettingsWindowController* settings = settingsController.get();
+    connect(settings, &SettingsWindowController::showNotificationsToggled, this,
+            &TarvexMenuBarApp::setShowNotifications);
+    connect(settings, &SettingsWindowController::startAtLoginToggled, this,
+            &TarvexMenuBarApp::setStartAtLogin);
+
     MainWindowController* window = mainWindowController.get();
     connect(window, &MainWindowController::startRequested, this, &TarvexMenuBarApp::startService);
     connect(window, &MainWindowController::stopRequested, this, &TarvexMenuBarApp::stopService);
@@ -54,7 +67,7 @@ TarvexMenuBarApp::~TarvexMenuBarApp() {
     delete menu;
 }
 
-void TarvexMenuBarApp::applicationDidFinishLaunching() {
+void TarvexMenuBarApp::applicationDidFinishLaunching(LaunchMode mode) {
     statusItem = new QSystemTrayIcon(this);
     statusItem->setIcon(makeStatusIcon(ServiceState::stopped));
     statusItem->setToolTip(QStringLiteral("tarvex Monitor"));
@@ -62,7 +75,7 @@ void TarvexMenuBarApp::applicationDidFinishLaunching() {
             [this](QSystemTrayIcon::ActivationReason reason) {
                 statusBarClicked(reason, QGuiApplication::keyboardModifiers());
             });
-    const bool trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
+    const bool trayAvailable = seams_.app.trayAvailable();
     if (trayAvailable) {
         statusItem->show();
     }
@@ -80,7 +93,10 @@ void TarvexMenuBarApp::applicationDidFinishLaunching() {
         connect(mainWindowController.get(), &MainWindowController::contextMenuRequested, this,
                 &TarvexMenuBarApp::popUpStatusMenu);
     }
-    mainWindowController->showWindow();
+    // Without a tray the window is the only way in, so it shows even in the background mode.
+    if (mode == LaunchMode::ordinary || !trayAvailable) {
+        mainWindowController->showWindow();
+    }
 
     refreshStatus();
     startAppRemovalMonitor();
@@ -94,22 +110,26 @@ void TarvexMenuBarApp::refreshStatus() {
     const quint64 generation = ++statusRequestGeneration_;
     statusAnswerDeadline_->start();
     QPointer<TarvexMenuBarApp> self(this);
-    seams_.runner.run("status", {}, [self, generation](bool success, std::string output) {
-        if (self) {
-            self->receiveStatusAnswer(generation, success, output);
-        }
-    });
+    seams_.runner.runReporting(
+        "status", {}, [self, generation](bool success, std::string output, HelperFault fault) {
+            if (self) {
+                self->receiveStatusAnswer(generation, success, output, fault);
+            }
+        });
 }
 
 void TarvexMenuBarApp::receiveStatusAnswer(quint64 generation, bool success,
-                                           const std::string& output) {
+                                           const std::string& output, HelperFault fault) {
     // An answer to a request already given up on must not overtake the current one.
     if (!statusRefreshInFlight || generation != statusRequestGeneration_) {
         return;
     }
     statusAnswerDeadline_->stop();
     statusRefreshInFlight = false;
-    applyStatus(success ? TarvexStatus::parse(output) : TarvexStatus{});
+    helperFault_ = fault;
+    const TarvexStatus status = success ? TarvexStatus::parse(output) : TarvexStatus{};
+    applyStatus(status);
+    notifications_.statusApplied(status, success, serviceOperationInProgress);
 }
 
 void TarvexMenuBarApp::statusAnswerTimedOut() {
@@ -118,7 +138,9 @@ void TarvexMenuBarApp::statusAnswerTimedOut() {
     }
     ++statusRequestGeneration_;
     statusRefreshInFlight = false;
+    helperFault_ = HelperFault::noAnswer;
     applyStatus(TarvexStatus{});
+    notifications_.statusApplied(TarvexStatus{}, false, serviceOperationInProgress);
 }
 
 void TarvexMenuBarApp::applyStatus(const TarvexStatus& status) {
@@ -150,15 +172,44 @@ void TarvexMenuBarApp::applyStatus(const TarvexStatus& status) {
     portMenuItem->setText(
         QString::fromStdString("Port: " + (status.port.empty() ? std::string("--") : status.port)));
 
+    // While the helper cannot be reached the service actions could only fail.
     const bool unlocked = !serviceOperationInProgress;
-    startItem->setEnabled(unlocked && state == ServiceState::stopped);
-    stopItem->setEnabled(unlocked && state == ServiceState::active);
-    restartItem->setEnabled(unlocked && state == ServiceState::active);
+    const bool serviceActions = unlocked && helperFault_ == HelperFault::none;
+    startItem->setEnabled(serviceActions && state == ServiceState::stopped);
+    stopItem->setEnabled(serviceActions && state == ServiceState::active);
+    restartItem->setEnabled(serviceActions && state == ServiceState::active);
     settingsItem->setEnabled(unlocked);
-    setupItem->setEnabled(unlocked);
+    setupItem->setEnabled(serviceActions);
 
     mainWindowController->update(status, serviceOperationInProgress);
+    showHelperState();
     scheduleNextPoll();
+}
+
+void TarvexMenuBarApp::showHelperState() {
+    const bool reachable = helperFault_ == HelperFault::none;
+    const QString explanation =
+        reachable ? QString() : HelperReachability::explanation(helperFault_);
+    if (statusItem != nullptr) {
+        statusItem->setToolTip(reachable ? QStringLiteral("tarvex Monitor")
+                                         : QStringLiteral("tarvex Monitor\n") + explanation);
+    }
+    mainWindowController->showHelperProblem(tr("The helper cannot be reached"), explanation);
+}
+
+void TarvexMenuBarApp::setShowNotifications(bool on) {
+    QSettings().setValue(SHOW_NOTIFICATIONS_KEY, on);
+    notifications_.setEnabled(on);
+}
+
+void TarvexMenuBarApp::setStartAtLogin(bool on) {
+    const std::string failure = seams_.loginItem.setEnabled(on);
+    if (failure.empty()) {
+        return;
+    }
+    settingsController->setMonitorOptions(notifications_.enabled(), seams_.loginItem.enabled());
+    seams_.alerts.runModal(AlertSpec{
+        tr("Cannot Change the Login Item").toStdString(), failure, AlertStyle::warning, {}});
 }
 
 void TarvexMenuBarApp::scheduleNextPoll() {
@@ -166,7 +217,8 @@ void TarvexMenuBarApp::scheduleNextPoll() {
         statusTimer = new QTimer(this);
         statusTimer->setObjectName(QStringLiteral("statusTimer"));
         statusTimer->setSingleShot(true);
-        connect(statusTimer, &QTimer::timeout, this, &TarvexMenuBarApp::refreshStatus);
+        connect(statusTimer, &QTimer::timeout, this,
+                [this] { modalDeferral_->runWhenIdle(statusTimer, [this] { refreshStatus(); }); });
     }
     statusTimer->stop();
     const ServiceState state = currentStatus.state();
@@ -194,6 +246,7 @@ void TarvexMenuBarApp::showStartupFailure() {
                             logDetailsText();
     alert.style = AlertStyle::critical;
     alert.buttons = {"Stop Service", "View Logs and Stop"};
+    notifications_.startupFailed(static_cast<int>(STARTUP_FAILURE_TIMEOUT));
     const int answer = seams_.alerts.runModal(alert);
     if (answer == NO_ANSWER) {
         return;  // the application is quitting (a logout): that is not a request to stop

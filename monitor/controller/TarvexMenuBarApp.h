@@ -11,6 +11,8 @@
 #include <string>
 
 #include "monitor/controller/MonitorSeams.h"
+#include "monitor/controller/ServiceNotifications.h"
+#include "monitor/desktop/ModalDeferral.h"
 #include "monitor/status/TarvexStatus.h"
 
 class QAction;
@@ -23,6 +25,9 @@ class SettingsWindowController;
 
 inline constexpr double STATUS_INTERVAL_STABLE = 10.0;
 inline constexpr double STATUS_INTERVAL_TRANSIENT = 1.0;
+
+// background: the tray icon only, as at login; the window waits for a click or a second start.
+enum class LaunchMode { ordinary, background };
 
 // The one controller: owns the tray icon, the status menu, both timers and the two window
 // controllers, and holds all state about the service. Everything runs on the main thread.
@@ -57,7 +62,7 @@ public:
     bool statusRefreshInFlight = false;
 
     // --- Launch, polling, menu (TarvexMenuBarApp.cpp, StatusMenu.cpp) ---
-    void applicationDidFinishLaunching();
+    void applicationDidFinishLaunching(LaunchMode mode = LaunchMode::ordinary);
     void statusBarClicked(QSystemTrayIcon::ActivationReason reason,
                           Qt::KeyboardModifiers modifiers);
     bool applicationShouldHandleReopen();
@@ -78,6 +83,11 @@ public:
     bool confirmAction(const std::string& message, const std::string& info);
 
     MonitorSeams& seams() { return seams_; }
+    // Why the helper could not be reached at the last status answer; none when it answered.
+    HelperFault helperFault() const { return helperFault_; }
+    // Asks for the administrator right; when nobody could even be asked, says why.
+    bool authorize(const std::string& prompt);
+    ServiceNotifications& notifications() { return notifications_; }
 
 public slots:
     void startService();
@@ -100,11 +110,20 @@ private:
     // --- Poll loop and menu internals (TarvexMenuBarApp.cpp, StatusMenu.cpp) ---
     // A status request unanswered this long counts as a failed answer.
     static constexpr int STATUS_ANSWER_TIMEOUT_MS = 60'000;
-    void receiveStatusAnswer(quint64 generation, bool success, const std::string& output);
+    void receiveStatusAnswer(quint64 generation, bool success, const std::string& output,
+                             HelperFault fault);
+    void showHelperState();
+    void setShowNotifications(bool on);
+    void setStartAtLogin(bool on);
+    void runInTerminal(const std::string& subcommand);
     void statusAnswerTimedOut();
     void popUpStatusMenu(const QPoint& globalPosition);
     QTimer* statusAnswerDeadline_ = nullptr;  // objectName "statusAnswerDeadline"
     quint64 statusRequestGeneration_ = 0;     // answers to older requests are ignored
+    HelperFault helperFault_ = HelperFault::none;
+    ServiceNotifications notifications_;
+    // The poll and the app-removal watch wait while an alert or the status menu is open.
+    ModalDeferral* modalDeferral_ = nullptr;
 
     // --- Log actions and app-removal watch internals (LogActions.cpp, AppRemovalWatch.cpp) ---
     class TerminalScriptLauncher& terminalScriptLauncher();  // made on first use, a child

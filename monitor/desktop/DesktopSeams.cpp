@@ -6,10 +6,12 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QSystemTrayIcon>
 #include <QUrl>
 #include <QWidget>
 
@@ -76,6 +78,12 @@ int MessageBoxAlerts::runModal(const AlertSpec& alert) {
     box.setIcon(iconFor(alert.style));
     box.setText(QString::fromStdString(alert.message));
     box.setInformativeText(QString::fromStdString(alert.informativeText));
+    // Paths and commands in an alert are there to be copied.
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    if (auto* informative = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"))) {
+        informative->setTextInteractionFlags(Qt::TextSelectableByMouse |
+                                             Qt::TextSelectableByKeyboard);
+    }
     const std::vector<std::string> titles =
         alert.buttons.empty() ? std::vector<std::string>{"OK"} : alert.buttons;
     std::vector<QPushButton*> buttons;
@@ -136,28 +144,36 @@ std::vector<std::string> terminalCommandFor(
     return {};
 }
 
-void DesktopTerminalOpener::openScript(const std::string& scriptPath) {
+std::string DesktopTerminalOpener::openScript(const std::string& scriptPath) {
 #ifdef __APPLE__
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(scriptPath)));
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(scriptPath)))) {
+        return "The system could not open " + scriptPath + " in Terminal.";
+    }
+    return {};
 #else
     const std::vector<std::string> command = terminalCommandFor(
         scriptPath, qEnvironmentVariable("TERMINAL").toStdString(), [](const std::string& name) {
             return QStandardPaths::findExecutable(QString::fromStdString(name)).toStdString();
         });
     if (command.empty()) {
-        qWarning("No terminal emulator found to run %s", scriptPath.c_str());
-        return;
+        const std::string variable = qEnvironmentVariable("TERMINAL").toStdString();
+        return "No terminal program was found. Tried: " +
+               (variable.empty() ? std::string("$TERMINAL (not set)") : variable) +
+               ", x-terminal-emulator, gnome-terminal, konsole, xfce4-terminal, xterm.";
     }
     QStringList arguments;
     for (std::size_t i = 1; i < command.size(); ++i) {
         arguments << QString::fromStdString(command[i]);
     }
-    QProcess::startDetached(QString::fromStdString(command.front()), arguments);
+    if (!QProcess::startDetached(QString::fromStdString(command.front()), arguments)) {
+        return "The terminal program " + command.front() + " could not be started.";
+    }
+    return {};
 #endif
 }
 
-void DesktopFileViewer::showFolder(const std::string& path) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+bool DesktopFileViewer::showFolder(const std::string& path) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
 }
 
 std::chrono::system_clock::time_point SystemClock::now() {
@@ -184,21 +200,30 @@ std::string ExecutableBundleLocator::bundlePath() {
     return installFolderOfExecutable(executable);
 }
 
+// Raising every window, in the application's arbitrary order, could put the main window over
+// the settings window the user just opened; only the window in use comes forward.
 void QtAppHost::activate() {
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-        const Qt::WindowType type = window->windowType();
-        if (window->isVisible() && (type == Qt::Window || type == Qt::Dialog)) {
-            window->raise();
-            window->activateWindow();
-        }
+    QWidget* window = QApplication::activeModalWidget();
+    if (window == nullptr) {
+        window = QApplication::activeWindow();
     }
+    if (window != nullptr) {
+        window->raise();
+        window->activateWindow();
+    }
+}
+
+bool QtAppHost::trayAvailable() {
+    return QSystemTrayIcon::isSystemTrayAvailable();
 }
 
 void QtAppHost::terminate() {
     if (beforeQuit) {
         beforeQuit();
     }
-    QCoreApplication::quit();
+    // exit() ends every running event loop, an open alert's too, which then closes without an
+    // answer. quit() would ask the windows first, and an alert without a Cancel button refuses.
+    QCoreApplication::exit(0);
 }
 
 }  // namespace tarvex

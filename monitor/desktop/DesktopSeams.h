@@ -26,12 +26,12 @@ public:
 // emulator found, detached from this process.
 class DesktopTerminalOpener : public TerminalOpener {
 public:
-    void openScript(const std::string& scriptPath) override;
+    std::string openScript(const std::string& scriptPath) override;
 };
 
 class DesktopFileViewer : public FileViewer {
 public:
-    void showFolder(const std::string& path) override;
+    bool showFolder(const std::string& path) override;
 };
 
 class SystemClock : public Clock {
@@ -50,6 +50,7 @@ class QtAppHost : public AppHost {
 public:
     void activate() override;
     void terminate() override;
+    bool trayAvailable() override;
     std::function<void()> beforeQuit;
 };
 

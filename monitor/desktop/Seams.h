@@ -36,18 +36,19 @@ public:
                                                          const std::string& proposedName) = 0;
 };
 
-// Runs an executable script in a new interactive terminal window.
+// Runs an executable script in a new interactive terminal window. Empty when a terminal was
+// started; otherwise what was tried and why it failed, in words for the user.
 class TerminalOpener {
 public:
     virtual ~TerminalOpener() = default;
-    virtual void openScript(const std::string& scriptPath) = 0;
+    virtual std::string openScript(const std::string& scriptPath) = 0;
 };
 
-// Shows a folder in the desktop's file viewer.
+// Shows a folder in the desktop's file viewer; false when nothing could show it.
 class FileViewer {
 public:
     virtual ~FileViewer() = default;
-    virtual void showFolder(const std::string& path) = 0;
+    virtual bool showFolder(const std::string& path) = 0;
 };
 
 class Clock {
@@ -64,12 +65,14 @@ public:
     virtual std::string bundlePath() = 0;
 };
 
-// The application object: bring it to the front, or end it.
+// The application object: bring it to the front, or end it; and whether the desktop shows
+// tray icons.
 class AppHost {
 public:
     virtual ~AppHost() = default;
     virtual void activate() = 0;
     virtual void terminate() = 0;
+    virtual bool trayAvailable() = 0;
 };
 
 }  // namespace tarvex

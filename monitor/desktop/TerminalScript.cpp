@@ -81,18 +81,18 @@ TerminalScriptLauncher::TerminalScriptLauncher(TerminalOpener& opener, QObject* 
     }
 }
 
-void TerminalScriptLauncher::openTerminal(std::string_view commandLine) {
-    // Without a private folder there is no safe place for an executable file: do nothing
+std::string TerminalScriptLauncher::openTerminal(std::string_view commandLine) {
+    // Without a private folder there is no safe place for an executable file: run nothing
     // rather than fall back to a folder other users can write to.
     const std::optional<std::string> directory = locateDirectory_();
     if (!directory) {
-        return;
+        return "There is no private folder for the script that a terminal would run.";
     }
     const std::optional<WrittenScript> script = writeTerminalScript(*directory, commandLine);
     if (!script) {
-        return;
+        return "The script for the terminal could not be written in " + *directory + ".";
     }
-    opener_.openScript(script->path);
+    std::string failure = opener_.openScript(script->path);
 
     auto* removal = new QTimer(this);
     removal->setObjectName(kRemovalTimerName);
@@ -105,6 +105,7 @@ void TerminalScriptLauncher::openTerminal(std::string_view commandLine) {
         removal->deleteLater();
     });
     removal->start();
+    return failure;
 }
 
 QList<QTimer*> TerminalScriptLauncher::pendingRemovals() const {

@@ -20,9 +20,11 @@ public:
     explicit PolkitAuthorizer(std::string pkcheckPath);
 
     bool authorizeAdmin(const std::string& prompt) override;
+    std::string unavailableReason() const override { return unavailableReason_; }
 
 private:
     std::string pkcheckPath_;  // empty: not installed
+    std::string unavailableReason_;
 };
 
 // The absolute path of pkcheck in /usr/bin or /bin, or "" when neither has it.

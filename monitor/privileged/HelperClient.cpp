@@ -152,4 +152,12 @@ void HelperRunner::run(const std::string& command, const std::vector<std::string
     runPrivileged(command, args, std::move(completion));
 }
 
+void HelperRunner::runReporting(const std::string& command, const std::vector<std::string>& args,
+                                ReportingCompletion completion) {
+    sendToHelper(HelperRequest{command, args},
+                 [completion = std::move(completion)](HelperAnswer answer) {
+                     completion(answer.success, std::move(answer.output), answer.fault);
+                 });
+}
+
 }  // namespace tarvex

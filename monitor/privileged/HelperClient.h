@@ -10,15 +10,6 @@
 
 namespace tarvex {
 
-// Why a request got no reply from the helper; `none` when the helper answered.
-enum class HelperFault {
-    none,
-    noSocket,          // nothing listens at the socket path
-    permissionDenied,  // the socket exists but this user may not connect to it
-    noAnswer,          // the helper did not accept the connection in time
-    connectionLost,    // the connection broke before the whole reply had arrived
-};
-
 // One answer: the helper's reply unchanged, or failure with CANNOT_CONNECT (noSocket,
 // permissionDenied, noAnswer) or CONNECTION_LOST (connectionLost) and the fault that says why.
 struct HelperAnswer {
@@ -50,6 +41,8 @@ class HelperRunner : public PrivilegedRunner {
 public:
     void run(const std::string& command, const std::vector<std::string>& args,
              PrivilegedCompletion completion) override;
+    void runReporting(const std::string& command, const std::vector<std::string>& args,
+                      ReportingCompletion completion) override;
 };
 
 }  // namespace tarvex

@@ -11,12 +11,27 @@ namespace tarvex {
 namespace {
 
 constexpr int PKCHECK_AUTHORIZED = 0;
+constexpr int PKCHECK_NO_AGENT = 2;
+constexpr int PKCHECK_CANNOT_RUN = 126;
 constexpr int PKCHECK_ERROR = 127;
 
 // pkcheck's replies are short; the output only matters to a human reading a trace.
 constexpr std::size_t PKCHECK_OUTPUT_CAP = 64 * 1024;
 
-bool runPkcheck(const std::string& pkcheck, const std::string* prompt, int& status) {
+struct PkcheckRun {
+    bool finished = false;  // exited on its own; `status` holds its exit status
+    int status = -1;
+    std::string failure;  // why it did not finish
+    std::string output;
+};
+
+// The first line pkcheck wrote, for the user to read in an alert.
+std::string firstLine(const std::string& output) {
+    const std::string line = output.substr(0, output.find('\n'));
+    return line.empty() ? std::string("no details given") : line;
+}
+
+PkcheckRun runPkcheck(const std::string& pkcheck, const std::string* prompt) {
     std::vector<std::string> argv = {pkcheck, "--action-id", std::string(ADMIN_ACTION_ID),
                                      // Our own, living process: its pid cannot be reused
                                      // while we wait, so the bare pid form is not racy here.
@@ -26,11 +41,37 @@ bool runPkcheck(const std::string& pkcheck, const std::string* prompt, int& stat
         argv.insert(argv.end(), {"--detail", "polkit.message", *prompt});
     }
     const ProcessOutcome outcome = runProcess(argv, PKCHECK_OUTPUT_CAP);
-    if (!outcome.launched || outcome.signalled) {
-        return false;
+    if (!outcome.launched) {
+        return {false, -1, pkcheck + " could not be started: " + outcome.launchError, ""};
     }
-    status = outcome.status;
-    return true;
+    if (outcome.signalled) {
+        return {false, -1, pkcheck + " was ended by signal " + std::to_string(outcome.status),
+                outcome.output};
+    }
+    return {true, outcome.status, "", outcome.output};
+}
+
+// Declined (1) and dismissed (3) are the user's answers; the others mean nobody could ask.
+std::string whyNobodyCouldAsk(const PkcheckRun& run) {
+    if (!run.finished) {
+        return run.failure;
+    }
+    switch (run.status) {
+        case PKCHECK_AUTHORIZED:
+        case 1:
+        case 3:
+            return {};
+        case PKCHECK_NO_AGENT:
+            return "No polkit authentication agent is running in this session, so nobody "
+                   "could ask for the administrator password.";
+        case PKCHECK_CANNOT_RUN:
+            return "pkcheck could not be run: " + firstLine(run.output);
+        case PKCHECK_ERROR:
+            return "The polkit authorization service could not be asked: " + firstLine(run.output);
+        default:
+            return "pkcheck failed with status " + std::to_string(run.status) + ": " +
+                   firstLine(run.output);
+    }
 }
 
 }  // namespace
@@ -55,19 +96,21 @@ PolkitAuthorizer::PolkitAuthorizer(std::string pkcheckPath)
 // use CheckAuthorization() and pass details"; pkcheck exits with 127), as seen with polkit 122.
 // So the prompt is offered first, and when the check fails with that error it is asked again
 // without it: the agent then shows the action's own message. The prompt never decides the
-// answer. Denial (1), no agent (2) and a dismissed dialog (3) are final and never asked again.
+// answer. Denial (1), no agent (2) and a dismissed dialog (3) are final and never asked again;
+// of these only no agent is not the user's own answer, and it says so.
 bool PolkitAuthorizer::authorizeAdmin(const std::string& prompt) {
     if (pkcheckPath_.empty()) {
+        unavailableReason_ =
+            "pkcheck (polkit) is not installed, so the administrator right "
+            "cannot be asked for.";
         return false;
     }
-    int status = -1;
-    if (!runPkcheck(pkcheckPath_, &prompt, status)) {
-        return false;
+    PkcheckRun run = runPkcheck(pkcheckPath_, &prompt);
+    if (run.finished && run.status == PKCHECK_ERROR) {
+        run = runPkcheck(pkcheckPath_, nullptr);
     }
-    if (status == PKCHECK_ERROR && !runPkcheck(pkcheckPath_, nullptr, status)) {
-        return false;
-    }
-    return status == PKCHECK_AUTHORIZED;
+    unavailableReason_ = whyNobodyCouldAsk(run);
+    return run.finished && run.status == PKCHECK_AUTHORIZED;
 }
 
 #ifndef __APPLE__

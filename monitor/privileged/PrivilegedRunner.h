@@ -9,6 +9,17 @@ namespace tarvex {
 // Called exactly once per request, on the main thread, never from inside the call that sent it.
 using PrivilegedCompletion = std::function<void(bool success, std::string output)>;
 
+// Why a request got no reply from the helper; `none` when the helper answered.
+enum class HelperFault {
+    none,
+    noSocket,          // nothing listens at the socket path
+    permissionDenied,  // the socket exists but this user may not connect to it
+    noAnswer,          // the helper did not accept the connection in time
+    connectionLost,    // the connection broke before the whole reply had arrived
+};
+using ReportingCompletion =
+    std::function<void(bool success, std::string output, HelperFault fault)>;
+
 // Sends one control command through the root helper. The controller and the settings window
 // hold this seam; tests pass fakes.
 class PrivilegedRunner {
@@ -16,6 +27,14 @@ public:
     virtual ~PrivilegedRunner() = default;
     virtual void run(const std::string& command, const std::vector<std::string>& args,
                      PrivilegedCompletion completion) = 0;
+    // The same, also telling why the helper could not be reached. A runner that cannot tell
+    // reports every answer as the helper's own.
+    virtual void runReporting(const std::string& command, const std::vector<std::string>& args,
+                              ReportingCompletion completion) {
+        run(command, args, [completion = std::move(completion)](bool success, std::string output) {
+            completion(success, std::move(output), HelperFault::none);
+        });
+    }
 };
 
 // Asks the local user for the administrator right with an action-specific prompt. Blocks until
@@ -24,6 +43,9 @@ class Authorizer {
 public:
     virtual ~Authorizer() = default;
     virtual bool authorizeAdmin(const std::string& prompt) = 0;
+    // After a refusal: why the user could not be asked (no authentication agent, no
+    // authorization service), in words for the user. Empty when the user answered.
+    virtual std::string unavailableReason() const { return {}; }
 };
 
 }  // namespace tarvex

@@ -121,6 +121,22 @@ void MainWindowController::update(const TarvexStatus& status, bool locked) {
     initializeButton->setEnabled(!locked);
 }
 
+void MainWindowController::showHelperProblem(const QString& shortReason,
+                                             const QString& explanation) {
+    if (window == nullptr) {
+        return;
+    }
+    noticeLabel->setText(explanation);
+    noticeLabel->setVisible(!explanation.isEmpty());
+    if (explanation.isEmpty()) {
+        return;
+    }
+    statusDetailLabel->setText(shortReason);
+    for (QPushButton* button : {startButton, stopButton, restartButton, initializeButton}) {
+        button->setEnabled(false);
+    }
+}
+
 void MainWindowController::buildWindow() {
     ownedWindow_ = std::make_unique<MainWindow>();
     window = ownedWindow_.get();
@@ -157,6 +173,15 @@ void MainWindowController::buildWindow() {
     detailPalette.setColor(QPalette::WindowText, secondaryTextColour(*statusDetailLabel));
     statusDetailLabel->setPalette(detailPalette);
     statusDetailLabel->setGeometry(fromBottomLeft(46, 16, CONTENT_WIDTH - 60, 18, CARD_HEIGHT));
+
+    // Between the last section and the Close button.
+    noticeLabel = new QLabel(window);
+    noticeLabel->setObjectName(QStringLiteral("helperNotice"));
+    noticeLabel->setWordWrap(true);
+    noticeLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    noticeLabel->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    noticeLabel->setGeometry(fromBottomLeft(CONTENT_LEFT, 58, CONTENT_WIDTH, 78, WINDOW_HEIGHT));
+    noticeLabel->hide();
 
     // One cursor runs down the sections, in bottom-left coordinates.
     double cursorY = 394;

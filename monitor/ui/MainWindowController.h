@@ -42,6 +42,10 @@ public:
     void closeWindow();
     // Shows a status; ignored until the window exists, applied while hidden.
     void update(const TarvexStatus& status, bool locked = false);
+    // While `problem` is not empty the helper cannot be reached: the card says so, the notice
+    // under the sections explains it (selectable, with the command that mends it) and the
+    // service buttons, which could only fail, are disabled. Call after update().
+    void showHelperProblem(const QString& shortReason, const QString& explanation);
 
     // Controls, empty until the first showWindow().
     QWidget* window = nullptr;
@@ -53,6 +57,7 @@ public:
     QPushButton* restartButton = nullptr;
     QPushButton* settingsButton = nullptr;
     QPushButton* initializeButton = nullptr;
+    QLabel* noticeLabel = nullptr;  // objectName "helperNotice"; hidden while all is well
 
 signals:
     void startRequested();

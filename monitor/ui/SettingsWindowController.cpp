@@ -75,10 +75,11 @@ void SettingsWindowController::showWindow() {
     if (!window_ || !window_->isVisible()) {
         buildWindow();
     }
+    // The application first, then this window above its others.
+    app_.activate();
     window_->show();
     window_->raise();
     window_->activateWindow();
-    app_.activate();
     loadBootStartupState();
 }
 
@@ -89,12 +90,29 @@ void SettingsWindowController::buildWindow() {
                            Qt::WindowCloseButtonHint);
     window->setFixedSize(WINDOW_WIDTH, WINDOW_HEIGHT);
 
+    auto* monitorHeading = new QLabel(tr("tarvex Monitor"), window.get());
+    auto* notifications = new QCheckBox(tr("Show notifications"), window.get());
+    notifications->setObjectName(QStringLiteral("showNotificationsSwitch"));
+    notifications->setChecked(showNotifications_);
+    notifications->setGeometry(fromBottomLeft(16, 164, 428, 22));
+    connect(notifications, &QCheckBox::clicked, this, [this](bool on) {
+        showNotifications_ = on;
+        emit showNotificationsToggled(on);
+    });
+    auto* login = new QCheckBox(tr("Start tarvex Monitor at login"), window.get());
+    login->setObjectName(QStringLiteral("startAtLoginSwitch"));
+    login->setChecked(startAtLogin_);
+    login->setGeometry(fromBottomLeft(16, 136, 428, 22));
+    connect(login, &QCheckBox::clicked, this, &SettingsWindowController::startAtLoginToggled);
+
     auto* heading = new QLabel("Start at Boot", window.get());
     QFont headingFont = heading->font();
     headingFont.setPointSizeF(13);
     headingFont.setWeight(QFont::DemiBold);
     heading->setFont(headingFont);
     heading->setGeometry(fromBottomLeft(16, 100, 428, 22));
+    monitorHeading->setFont(headingFont);
+    monitorHeading->setGeometry(fromBottomLeft(16, 196, 428, 22));
 
     auto* bootSwitch = new QCheckBox(kSwitchTitle, window.get());
     bootSwitch->setGeometry(fromBottomLeft(16, 68, 428, 22));
@@ -122,6 +140,19 @@ void SettingsWindowController::buildWindow() {
     window_ = std::move(window);  // the previous window, if any, goes with its controls
     bootStartupSwitch_ = bootSwitch;
     statusLabel_ = label;
+    notificationsSwitch_ = notifications;
+    loginSwitch_ = login;
+}
+
+void SettingsWindowController::setMonitorOptions(bool showNotifications, bool startAtLogin) {
+    showNotifications_ = showNotifications;
+    startAtLogin_ = startAtLogin;
+    if (notificationsSwitch_) {
+        notificationsSwitch_->setChecked(showNotifications);
+    }
+    if (loginSwitch_) {
+        loginSwitch_->setChecked(startAtLogin);
+    }
 }
 
 void SettingsWindowController::loadBootStartupState() {

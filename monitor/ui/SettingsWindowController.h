@@ -28,7 +28,8 @@ public:
     using BootStatusReader = std::function<void(std::function<void(std::string output)> done)>;
 
     static constexpr int WINDOW_WIDTH = 460;
-    static constexpr int WINDOW_HEIGHT = 150;
+    // The boot setting's 150 points, and above them the monitor's own options.
+    static constexpr int WINDOW_HEIGHT = 238;
 
     SettingsWindowController(PrivilegedRunner& runner, Alerts& alerts, AppHost& app,
                              BootStatusReader readBootStatus = {}, QObject* parent = nullptr);
@@ -38,12 +39,18 @@ public:
     void loadBootStartupState();
     void bootStartupToggled(bool requestedOn);
     void closeSettings();
+    // The monitor's own options as the windows built from now on, and the current one, show.
+    void setMonitorOptions(bool showNotifications, bool startAtLogin);
 
     // The current window and its controls; null until the window is first shown.
     QDialog* window() const { return window_.get(); }
     QCheckBox* bootStartupSwitch() const { return bootStartupSwitch_; }
     QLabel* statusLabel() const { return statusLabel_; }
     bool isApplying() const { return bootStartupApplying_; }
+
+signals:
+    void showNotificationsToggled(bool on);
+    void startAtLoginToggled(bool on);
 
 private:
     void buildWindow();
@@ -59,7 +66,11 @@ private:
     std::unique_ptr<QDialog> window_;
     QPointer<QCheckBox> bootStartupSwitch_;
     QPointer<QLabel> statusLabel_;
+    QPointer<QCheckBox> notificationsSwitch_;
+    QPointer<QCheckBox> loginSwitch_;
     bool bootStartupApplying_ = false;
+    bool showNotifications_ = true;
+    bool startAtLogin_ = false;
 };
 
 }  // namespace tarvex

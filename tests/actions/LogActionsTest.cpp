@@ -85,6 +85,32 @@ TEST_F(LogActionsTest, SaveLogsCopiesTheLogFolderAndShowsIt) {
     EXPECT_TRUE(world.alerts.shown.empty());
 }
 
+TEST_F(LogActionsTest, WithoutATerminalTheAlertNamesWhatWasTriedAndTheCommand) {
+    world.terminal.failure = "No terminal program was found. Tried: xterm.";
+    app->viewLogs();
+    ASSERT_EQ(world.alerts.shown.size(), 1u);
+    const AlertSpec& alert = world.alerts.shown[0];
+    EXPECT_EQ(alert.style, AlertStyle::warning);
+    EXPECT_NE(alert.informativeText.find(world.terminal.failure), std::string::npos);
+    EXPECT_NE(alert.informativeText.find("\n" + shellQuote(TARVEXCTL) + " logs"), std::string::npos)
+        << alert.informativeText;
+
+    world.terminal.failure.clear();
+    app->runDoctor();
+    EXPECT_EQ(world.alerts.shown.size(), 1u) << "a terminal that started needs no alert";
+}
+
+TEST_F(LogActionsTest, SavedLogsThatNoFileManagerShowsAreToldWithTheirPath) {
+    writeFile(logDir() + "/tarvex.log", "service\n");
+    const std::string destination = temp / "tarvex-logs";
+    world.saveDialog.answer = destination;
+    world.fileViewer.opens = false;
+    app->saveLogs();
+    ASSERT_EQ(world.alerts.shown.size(), 1u);
+    EXPECT_NE(world.alerts.shown[0].informativeText.find("\n" + destination), std::string::npos);
+    EXPECT_EQ(readFile(destination + "/tarvex.log"), "service\n");
+}
+
 TEST_F(LogActionsTest, ACancelledDialogDoesNothing) {
     writeFile(logDir() + "/tarvex.log", "service\n");
     world.saveDialog.answer = std::nullopt;

@@ -235,5 +235,25 @@ TEST_F(ServiceOperationsTest, RepliesAfterTheControllerIsGoneAreHandledSafely) {
     EXPECT_EQ(world.alerts.shown.size(), 1u);  // only the confirmation
 }
 
+TEST_F(ServiceOperationsTest, AuthorizationThatCannotRunIsToldWhileADeclineStaysSilent) {
+    world.authorizer.grant = false;
+    app->startService();
+    EXPECT_TRUE(world.alerts.shown.empty()) << "the user said no";
+
+    world.authorizer.reason = "No polkit authentication agent is running in this session.";
+    for (void (TarvexMenuBarApp::*action)() :
+         {&TarvexMenuBarApp::startService, &TarvexMenuBarApp::setupService}) {
+        world.alerts.shown.clear();
+        world.alerts.answers = {1};  // confirms the initialization
+        (app.get()->*action)();
+        ASSERT_FALSE(world.alerts.shown.empty());
+        const AlertSpec& alert = world.alerts.shown.back();
+        EXPECT_EQ(alert.style, AlertStyle::warning);
+        EXPECT_EQ(alert.informativeText, world.authorizer.reason);
+    }
+    EXPECT_TRUE(world.runner.requests.empty());
+    EXPECT_FALSE(app->serviceOperationInProgress);
+}
+
 }  // namespace
 }  // namespace tarvex::testing

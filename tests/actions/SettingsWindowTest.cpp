@@ -65,7 +65,7 @@ TEST_F(SettingsWindowTest, TheWindowHasItsSizeTitleAndControls) {
     controller->showWindow();
     QDialog* window = controller->window();
     ASSERT_NE(window, nullptr);
-    EXPECT_EQ(window->size(), QSize(460, 150));
+    EXPECT_EQ(window->size(), QSize(460, 238));
     EXPECT_EQ(window->windowTitle(), "tarvex Settings");
     EXPECT_TRUE(window->isVisible());
     EXPECT_GE(world.appHost.activations, 1);
@@ -76,13 +76,13 @@ TEST_F(SettingsWindowTest, TheWindowHasItsSizeTitleAndControls) {
     }
     EXPECT_TRUE(labels.contains("Start at Boot"));
     EXPECT_TRUE(box()->text().startsWith("Start automatically when "));
-    EXPECT_EQ(box()->geometry(), QRect(16, 60, 428, 22));
+    EXPECT_EQ(box()->geometry(), QRect(16, 148, 428, 22));
     EXPECT_EQ(label(), "");
     const auto buttons = window->findChildren<QPushButton*>();
     ASSERT_EQ(buttons.size(), 1);
     EXPECT_EQ(buttons[0]->text(), "Close");
     EXPECT_TRUE(buttons[0]->isDefault());
-    EXPECT_EQ(buttons[0]->geometry(), QRect(348, 102, 96, 32));
+    EXPECT_EQ(buttons[0]->geometry(), QRect(348, 190, 96, 32));
 }
 
 TEST_F(SettingsWindowTest, KnownAnswersSetAndEnableTheCheckbox) {

@@ -32,12 +32,13 @@ inline constexpr const char* STOPPED_REPORT =
 // A fake runner that also lets the test look around at the moment a request is sent.
 class ObservingRunner : public FakeRunner {
 public:
-    void run(const std::string& command, const std::vector<std::string>& args,
-             PrivilegedCompletion completion) override {
+    // Every request passes here, also those sent through run().
+    void runReporting(const std::string& command, const std::vector<std::string>& args,
+                      ReportingCompletion completion) override {
         if (onRun) {
             onRun(command);
         }
-        FakeRunner::run(command, args, std::move(completion));
+        FakeRunner::runReporting(command, args, std::move(completion));
     }
     std::function<void(const std::string&)> onRun;
 };

@@ -15,12 +15,13 @@ namespace tarvex {
 namespace {
 
 TEST(MonitorOptionsTest, AcceptsEveryOptionTogether) {
-    const MonitorOptions options =
-        parseMonitorOptions({"--prefix", "/tmp/p", "--socket", "/tmp/s.sock", "--demo"});
+    const MonitorOptions options = parseMonitorOptions(
+        {"--prefix", "/tmp/p", "--socket", "/tmp/s.sock", "--demo", "--background"});
     EXPECT_TRUE(options.error.empty());
     EXPECT_EQ(options.prefix, "/tmp/p");
     EXPECT_EQ(options.socket, "/tmp/s.sock");
     EXPECT_TRUE(options.demo);
+    EXPECT_TRUE(options.background);
     EXPECT_FALSE(options.showHelp);
     EXPECT_FALSE(options.showVersion);
 
@@ -28,6 +29,7 @@ TEST(MonitorOptionsTest, AcceptsEveryOptionTogether) {
     EXPECT_TRUE(none.error.empty());
     EXPECT_FALSE(none.prefix.has_value());
     EXPECT_FALSE(none.demo);
+    EXPECT_FALSE(none.background);
     EXPECT_TRUE(parseMonitorOptions({"--version"}).showVersion);
     EXPECT_TRUE(parseMonitorOptions({"--help"}).showHelp);
 }
@@ -130,6 +132,35 @@ TEST(MessageBoxAlertsTest, AnAlertClosedWithoutAClickHasNoAnswer) {
                                         AlertStyle::critical,
                                         {"Stop Service", "View Logs and Stop"}}),
               NO_ANSWER);
+}
+
+TEST(QtAppHostTest, TerminateEndsTheApplicationEvenWithAnAlertOpen) {
+    testing::ensureTestApplication();
+    QtAppHost host;
+    int stopped = 0;
+    host.beforeQuit = [&stopped] { ++stopped; };
+    MessageBoxAlerts alerts;
+    int answer = 99;
+    QTimer::singleShot(0, [&] {
+        QTimer::singleShot(0, [&host] { host.terminate(); });
+        answer = alerts.runModal(AlertSpec{"tarvex Failed to Start",
+                                           "details",
+                                           AlertStyle::critical,
+                                           {"Stop Service", "View Logs and Stop"}});
+    });
+    // Should the quit be swallowed, this ends the wait with a status that fails the test.
+    QTimer failsafe;
+    failsafe.setSingleShot(true);
+    QObject::connect(&failsafe, &QTimer::timeout, [] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            box->hide();
+        }
+        QCoreApplication::exit(1);
+    });
+    failsafe.start(10000);
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_EQ(answer, NO_ANSWER) << "an alert closed by the quit answers nothing";
+    EXPECT_EQ(stopped, 1);
 }
 
 }  // namespace

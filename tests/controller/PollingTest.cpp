@@ -43,6 +43,21 @@ TEST_F(LaunchTest, StoppedIconBeforeTheFirstAnswerAndRequestAfterMenuAndWindow) 
     EXPECT_FALSE(app->statusRefreshInFlight);
 }
 
+TEST_F(LaunchTest, BackgroundStartShowsTheWindowOnlyWhereThereIsNoTray) {
+    for (const bool tray : {true, false}) {
+        appHost.tray = tray;
+        app = std::make_unique<TarvexMenuBarApp>(seams());
+        app->applicationDidFinishLaunching(LaunchMode::background);
+        QWidget* window = app->mainWindowController->window;
+        EXPECT_EQ(window != nullptr && window->isVisible(), !tray) << "tray " << tray;
+        EXPECT_EQ(runner.pendingCommands(), std::vector<std::string>{"status"});
+        runner.requests.clear();
+    }
+    // The window is built at the first click then.
+    app->statusBarClicked(QSystemTrayIcon::Trigger, Qt::NoModifier);
+    EXPECT_TRUE(app->mainWindowController->window->isVisible());
+}
+
 TEST_F(LaunchTest, InstalledCopyIsRecognisedByItsBundlePath) {
     bundle.path = MONITOR_APP_PATH;
     EXPECT_TRUE(TarvexMenuBarApp(seams()).launchedFromInstalledApp);

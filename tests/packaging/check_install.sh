@@ -62,8 +62,13 @@ grep -q '<allow_active>auth_admin_keep</allow_active>' "$policy" || fail "policy
 grep -q '<allow_active>yes</allow_active>' "$policy" || fail "policy boot allow_active"
 
 for desktop in usr/share/applications/tarvex-monitor.desktop etc/xdg/autostart/tarvex-monitor.desktop; do
-    grep -Eq '^Exec=/usr/bin/tarvex-monitor( |$)' "$root/$desktop" || fail "$desktop Exec"
     grep -qx 'Type=Application' "$root/$desktop" || fail "$desktop Type"
 done
+grep -qx 'Exec=/usr/bin/tarvex-monitor' "$root/usr/share/applications/tarvex-monitor.desktop" ||
+    fail "menu entry Exec"
+# At login: the tray icon only, and listed in the desktop's start-up settings (not hidden).
+autostart=$root/etc/xdg/autostart/tarvex-monitor.desktop
+grep -qx 'Exec=/usr/bin/tarvex-monitor --background' "$autostart" || fail "autostart Exec"
+grep -q '^NoDisplay=true' "$autostart" && fail "autostart entry is hidden"
 
 verdict "install tree"

@@ -79,12 +79,18 @@ TEST(PolkitAuthorizerTest, GrantedCheckPassesTheActionOwnPidAndPromptIntact) {
     EXPECT_EQ(calls[0], expectedArgs(&PROMPT));
 }
 
+// Only denial and dismissal are the user's answers; for the others the reason is told.
 TEST(PolkitAuthorizerTest, DenialNoAgentAndDismissalAreFinalAnswers) {
-    for (int status : {1, 2, 3, 126}) {
-        FakePkcheck pkcheck("exit " + std::to_string(status));
+    const std::pair<int, const char*> cases[] = {
+        {1, ""}, {3, ""}, {2, "No polkit authentication agent"}, {126, "could not be run: oops"}};
+    for (const auto& [status, reason] : cases) {
+        FakePkcheck pkcheck("echo oops >&2; exit " + std::to_string(status));
         PolkitAuthorizer authorizer(pkcheck.path());
         EXPECT_FALSE(authorizer.authorizeAdmin(PROMPT)) << "status " << status;
         EXPECT_EQ(pkcheck.calls().size(), 1u) << "asked again after status " << status;
+        const std::string told = authorizer.unavailableReason();
+        EXPECT_EQ(told.empty(), *reason == '\0') << status << ": " << told;
+        EXPECT_NE(told.find(reason), std::string::npos) << told;
     }
 }
 
@@ -102,19 +108,31 @@ TEST(PolkitAuthorizerTest, RefusedPromptIsDroppedAndTheCheckAskedAgain) {
     EXPECT_EQ(calls[1], expectedArgs(nullptr));
 }
 
-TEST(PolkitAuthorizerTest, ErrorWithoutThePromptIsDenied) {
-    FakePkcheck pkcheck("exit 127");
-    EXPECT_FALSE(PolkitAuthorizer(pkcheck.path()).authorizeAdmin(PROMPT));
+TEST(PolkitAuthorizerTest, ErrorWithoutThePromptIsDeniedAndTold) {
+    FakePkcheck pkcheck("echo 'Error checking for authorization: no polkitd' >&2; exit 127");
+    PolkitAuthorizer authorizer(pkcheck.path());
+    EXPECT_FALSE(authorizer.authorizeAdmin(PROMPT));
     EXPECT_EQ(pkcheck.calls().size(), 2u);
+    EXPECT_NE(authorizer.unavailableReason().find(
+                  "could not be asked: Error checking for authorization: no polkitd"),
+              std::string::npos)
+        << authorizer.unavailableReason();
 }
 
 TEST(PolkitAuthorizerTest, MissingOrKilledPkcheckIsDenied) {
     QTemporaryDir dir;
-    EXPECT_FALSE(PolkitAuthorizer(dir.filePath("pkcheck").toStdString()).authorizeAdmin(PROMPT));
-    EXPECT_FALSE(PolkitAuthorizer("").authorizeAdmin(PROMPT));
-
     FakePkcheck killed("kill -KILL $$");
-    EXPECT_FALSE(PolkitAuthorizer(killed.path()).authorizeAdmin(PROMPT));
+    for (const std::string& path :
+         {dir.filePath("pkcheck").toStdString(), std::string(), killed.path()}) {
+        PolkitAuthorizer authorizer(path);
+        EXPECT_FALSE(authorizer.authorizeAdmin(PROMPT)) << path;
+        EXPECT_FALSE(authorizer.unavailableReason().empty()) << path;
+    }
+    // A later check that the user answers forgets the earlier reason.
+    FakePkcheck declined("exit 1");
+    PolkitAuthorizer authorizer(declined.path());
+    authorizer.authorizeAdmin(PROMPT);
+    EXPECT_EQ(authorizer.unavailableReason(), "");
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "monitor/controller/MonitorSeams.h"
+#include "monitor/desktop/Notifier.h"
 
 namespace tarvex::testing {
 
@@ -19,23 +20,33 @@ public:
     struct Request {
         std::string command;
         std::vector<std::string> args;
-        PrivilegedCompletion completion;
+        ReportingCompletion completion;
     };
 
     void run(const std::string& command, const std::vector<std::string>& args,
              PrivilegedCompletion completion) override {
+        runReporting(
+            command, args,
+            [completion = std::move(completion)](bool success, std::string output, HelperFault) {
+                completion(success, std::move(output));
+            });
+    }
+    void runReporting(const std::string& command, const std::vector<std::string>& args,
+                      ReportingCompletion completion) override {
         requests.push_back({command, args, std::move(completion)});
     }
 
-    // Answers the oldest unanswered request; false when there is none.
-    bool answerNext(bool success, const std::string& output = "") {
+    // Answers the oldest unanswered request; false when there is none. A fault answers as
+    // the runner does when the helper cannot be reached.
+    bool answerNext(bool success, const std::string& output = "",
+                    HelperFault fault = HelperFault::none) {
         if (requests.empty()) {
             return false;
         }
         Request request = std::move(requests.front());
         requests.pop_front();
         answered.push_back(request.command);
-        request.completion(success, output);
+        request.completion(success, output, fault);
         return true;
     }
 
@@ -57,7 +68,9 @@ public:
         prompts.push_back(prompt);
         return grant;
     }
+    std::string unavailableReason() const override { return reason; }
     bool grant = true;
+    std::string reason;  // when refused: why nobody could be asked
     std::vector<std::string> prompts;
 };
 
@@ -95,14 +108,22 @@ public:
 
 class FakeTerminal : public TerminalOpener {
 public:
-    void openScript(const std::string& scriptPath) override { opened.push_back(scriptPath); }
+    std::string openScript(const std::string& scriptPath) override {
+        opened.push_back(scriptPath);
+        return failure;
+    }
     std::vector<std::string> opened;
+    std::string failure;  // what the opener reports; empty: a terminal started
 };
 
 class FakeFileViewer : public FileViewer {
 public:
-    void showFolder(const std::string& path) override { shown.push_back(path); }
+    bool showFolder(const std::string& path) override {
+        shown.push_back(path);
+        return opens;
+    }
     std::vector<std::string> shown;
+    bool opens = true;
 };
 
 class FakeClock : public Clock {
@@ -125,8 +146,38 @@ class FakeAppHost : public AppHost {
 public:
     void activate() override { ++activations; }
     void terminate() override { ++terminations; }
+    bool trayAvailable() override { return tray; }
+    bool tray = false;  // as on the offscreen platform
     int activations = 0;
     int terminations = 0;
+};
+
+class FakeNotifier : public Notifier {
+public:
+    struct Sent {
+        std::string summary;
+        std::string body;
+        NotificationUrgency urgency;
+    };
+    void notify(const QString& summary, const QString& body, NotificationUrgency urgency) override {
+        sent.push_back({summary.toStdString(), body.toStdString(), urgency});
+    }
+    std::vector<Sent> sent;
+};
+
+class FakeLoginItem : public LoginItem {
+public:
+    bool enabled() const override { return on; }
+    std::string setEnabled(bool wanted) override {
+        requested.push_back(wanted);
+        if (failure.empty()) {
+            on = wanted;
+        }
+        return failure;
+    }
+    bool on = false;
+    std::string failure;
+    std::vector<bool> requested;
 };
 
 // Every fake but the privileged runner, which each harness picks for itself: one that holds
@@ -140,10 +191,12 @@ struct FakeDesktop {
     FakeClock clock;
     FakeBundle bundle;
     FakeAppHost appHost;
+    FakeNotifier notifier;
+    FakeLoginItem loginItem;
 
     MonitorSeams seamsWith(PrivilegedRunner& runner) {
-        return MonitorSeams{runner,     authorizer, alerts, saveDialog, terminal,
-                            fileViewer, clock,      bundle, appHost};
+        return MonitorSeams{runner, authorizer, alerts,  saveDialog, terminal, fileViewer,
+                            clock,  bundle,     appHost, notifier,   loginItem};
     }
 };
 

@@ -1,0 +1,220 @@
+#include "monitor/desktop/LoginItem.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+#include <utility>
+
+namespace tarvex {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Written beside the target and renamed over it, so that a session starting at that moment
+// never reads half an entry.
+std::string writeFileAtomically(const fs::path& path, const std::string& content) {
+    std::error_code error;
+    fs::create_directories(path.parent_path(), error);
+    if (error) {
+        return "Cannot create the folder " + path.parent_path().string() + ": " + error.message();
+    }
+    const fs::path temporary = path.string() + ".new";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out << content;
+        out.close();
+        if (!out) {
+            const std::string reason = std::strerror(errno);
+            fs::remove(temporary, error);
+            return "Cannot write " + path.string() + ": " + reason;
+        }
+    }
+    fs::rename(temporary, path, error);
+    if (error) {
+        fs::remove(temporary, error);
+        return "Cannot write " + path.string() + ": " + error.message();
+    }
+    return {};
+}
+
+std::string removeFile(const fs::path& path) {
+    std::error_code error;
+    fs::remove(path, error);
+    if (error) {
+        return "Cannot remove " + path.string() + ": " + error.message();
+    }
+    return {};
+}
+
+// An entry takes part in autostart unless it is hidden or switched off (the key that GNOME's
+// start-up settings write).
+bool entryStarts(const fs::path& path) {
+    std::ifstream in(path);
+    if (!in) {
+        return false;
+    }
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line == "Hidden=true" || line == "X-GNOME-Autostart-enabled=false") {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool needsQuoting(const std::string& argument) {
+    return argument.empty() ||
+           argument.find_first_of(" \t\n\"'\\><~|&;$*?#()`") != std::string::npos;
+}
+
+std::string xmlEscaped(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        switch (c) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            default:
+                out += c;
+        }
+    }
+    return out;
+}
+
+std::string environmentOr(const char* name, const std::string& fallback) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0' ? std::string(value) : fallback;
+}
+
+}  // namespace
+
+std::string desktopExecLine(const std::vector<std::string>& command) {
+    std::string line;
+    for (const std::string& argument : command) {
+        if (!line.empty()) {
+            line += ' ';
+        }
+        std::string quoted;
+        for (char c : argument) {
+            if (c == '%') {
+                quoted += "%%";  // field codes start with %
+            } else if (needsQuoting(argument) && (c == '"' || c == '`' || c == '$' || c == '\\')) {
+                // Escaped once for the quoting and once more because the value is a string
+                // whose own escape is the backslash.
+                quoted += (c == '\\') ? "\\\\\\\\" : std::string("\\\\") + c;
+            } else {
+                quoted += c;
+            }
+        }
+        line += needsQuoting(argument) ? "\"" + quoted + "\"" : quoted;
+    }
+    return line;
+}
+
+XdgAutostart::XdgAutostart(std::string userConfigHome, std::vector<std::string> systemConfigDirs,
+                           std::vector<std::string> command)
+    : userConfigHome_(std::move(userConfigHome)),
+      systemConfigDirs_(std::move(systemConfigDirs)),
+      command_(std::move(command)) {}
+
+std::string XdgAutostart::userEntryPath() const {
+    return (fs::path(userConfigHome_) / "autostart" / AUTOSTART_ENTRY_NAME).string();
+}
+
+// The first system folder that holds the entry decides, as in the autostart lookup.
+bool XdgAutostart::systemEntryStarts() const {
+    for (const std::string& dir : systemConfigDirs_) {
+        const fs::path entry = fs::path(dir) / "autostart" / AUTOSTART_ENTRY_NAME;
+        if (fs::exists(entry)) {
+            return entryStarts(entry);
+        }
+    }
+    return false;
+}
+
+bool XdgAutostart::enabled() const {
+    const fs::path user = userEntryPath();
+    return fs::exists(user) ? entryStarts(user) : systemEntryStarts();
+}
+
+std::string XdgAutostart::setEnabled(bool on) {
+    const bool packaged = systemEntryStarts();
+    if (on == packaged) {
+        return removeFile(userEntryPath());
+    }
+    std::ostringstream entry;
+    entry << "[Desktop Entry]\n"
+          << "Type=Application\n"
+          << "Name=tarvex Monitor\n"
+          << "Comment=See and control the local tarvex database service\n"
+          << "Exec=" << desktopExecLine(command_) << "\n"
+          << "Icon=tarvex-monitor\n"
+          << "Terminal=false\n";
+    if (!on) {
+        entry << "Hidden=true\n";
+    }
+    return writeFileAtomically(userEntryPath(), entry.str());
+}
+
+LaunchAgentLoginItem::LaunchAgentLoginItem(std::string agentsDir, std::vector<std::string> command)
+    : agentsDir_(std::move(agentsDir)), command_(std::move(command)) {}
+
+std::string LaunchAgentLoginItem::agentPath() const {
+    return (fs::path(agentsDir_) / (std::string(LAUNCH_AGENT_LABEL) + ".plist")).string();
+}
+
+bool LaunchAgentLoginItem::enabled() const {
+    return fs::exists(agentPath());
+}
+
+std::string LaunchAgentLoginItem::setEnabled(bool on) {
+    if (!on) {
+        return removeFile(agentPath());
+    }
+    std::ostringstream plist;
+    plist << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+          << "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
+             "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+          << "<plist version=\"1.0\">\n<dict>\n"
+          << "\t<key>Label</key>\n\t<string>" << LAUNCH_AGENT_LABEL << "</string>\n"
+          << "\t<key>ProgramArguments</key>\n\t<array>\n";
+    for (const std::string& argument : command_) {
+        plist << "\t\t<string>" << xmlEscaped(argument) << "</string>\n";
+    }
+    plist << "\t</array>\n"
+          << "\t<key>RunAtLoad</key>\n\t<true/>\n"
+          << "\t<key>ProcessType</key>\n\t<string>Interactive</string>\n"
+          << "</dict>\n</plist>\n";
+    return writeFileAtomically(agentPath(), plist.str());
+}
+
+std::unique_ptr<LoginItem> makePlatformLoginItem(std::vector<std::string> command) {
+    const std::string home = environmentOr("HOME", "/");
+#ifdef __APPLE__
+    return std::make_unique<LaunchAgentLoginItem>(home + "/Library/LaunchAgents",
+                                                  std::move(command));
+#else
+    std::vector<std::string> systemDirs;
+    std::stringstream dirs(environmentOr("XDG_CONFIG_DIRS", "/etc/xdg"));
+    for (std::string dir; std::getline(dirs, dir, ':');) {
+        if (!dir.empty()) {
+            systemDirs.push_back(dir);
+        }
+    }
+    return std::make_unique<XdgAutostart>(environmentOr("XDG_CONFIG_HOME", home + "/.config"),
+                                          std::move(systemDirs), std::move(command));
+#endif
+}
+
+}  // namespace tarvex
