@@ -6,7 +6,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QTimer>
 
 #include "monitor/ui/MainWindowController.h"
@@ -23,8 +22,8 @@ class MonitorTruthTest : public ControllerTest {
 protected:
     void SetUp() override {
         // The "Show notifications" setting goes to a folder of the test's own.
-        QStandardPaths::setTestModeEnabled(true);
-        QSettings().clear();
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                           QString::fromStdString(temp / "config"));
         ControllerTest::SetUp();
     }
 
