@@ -33,6 +33,8 @@ public:
     void execute(const std::string& command, const std::vector<std::string>& args,
                  Reply withReply) override;
 
+    uid_t helperUid() const { return helperUid_; }
+
 private:
     HelperReply runTool(const Caller& caller, const std::string& command);
 

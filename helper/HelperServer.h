@@ -1,10 +1,11 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <chrono>
 #include <cstddef>
 #include <memory>
 
-#include "helper/Connection.h"
 #include "helper/Helper.h"
 
 namespace tarvex {
@@ -12,17 +13,31 @@ namespace tarvex {
 struct HelperServerState;
 
 struct ServerLimits {
-    ConnectionLimits connection;
-    // Connections served at once; further ones wait in the listen backlog.
-    std::size_t maxConnections = 64;
-    // Each thread runs one request at a time and the tool's pipe loop: a small stack will do,
-    // and keeps 64 threads cheap.
+    // The whole request must arrive within this time, or the client is dropped unanswered.
+    std::chrono::milliseconds requestTimeout{10000};
+    // Writing the reply may take this long at most; a client that stops reading is dropped.
+    std::chrono::milliseconds replyTimeout{30000};
+    // Tool runs (and the authorization checks before them) at once; more wait their turn.
+    std::size_t maxRuns = 64;
+    // Per account other than the helper's own: connections still sending their request, all
+    // open connections, and runs asked for but not yet answered. A connection beyond any of
+    // them is closed at once, so one account can neither starve the others nor fill the
+    // listen backlog.
+    std::size_t maxReceivingPerUid = 16;
+    std::size_t maxConnectionsPerUid = 64;
+    std::size_t maxRunsPerUid = 4;
+    // Reply bytes held for clients that do not read them fast enough, all clients together;
+    // a client whose reply would go beyond this is dropped. One reply shared by many status
+    // callers counts once.
+    std::size_t maxHeldReplyBytes = 64u * 1024u * 1024u;
+    // Workers run one request each and the tool's pipe loop: a small stack will do.
     std::size_t threadStackSize = 256 * 1024;
 };
 
-// Accepts connections on a listening socket and serves each on a thread of its own. Threads
-// wait in accept themselves and are reused, so a client is served by the thread that took it;
-// at most `maxConnections` exist, and further clients wait in the listen backlog.
+// Serves the listening socket: one thread runs an event loop that accepts connections and
+// receives requests, so that a client still sending holds no worker; a complete request that
+// needs the tool goes to a worker (at most `maxRuns`), and the loop writes the reply. Status
+// requests share runs (see StatusMerger).
 class HelperServer {
 public:
     HelperServer(Helper& helper, int listeningFd, ServerLimits limits = {});
@@ -35,7 +50,8 @@ public:
     const char* error() const;
 
     // Serves until stop is requested; false when it could not start serving. When it returns,
-    // no thread touches the listening socket any more, which it leaves open.
+    // nothing touches the listening socket any more, which it leaves open; connections already
+    // accepted are still served.
     bool run();
 
     // Makes `run` return soon. Async-signal-safe: a signal handler may call it.
@@ -45,8 +61,11 @@ public:
     // most `grace`; true when none is left.
     bool waitForIdle(std::chrono::milliseconds grace);
 
-    // Connections being served right now.
-    std::size_t activeConnections() const;
+    // Tool runs in progress or waiting for a worker, tool runs started so far, and complete
+    // requests not answered yet.
+    std::size_t activeRuns() const;
+    std::size_t runsStarted() const;
+    std::size_t awaitingReply() const;
 
 private:
     std::shared_ptr<HelperServerState> state_;  // shared with the threads, which may outlive us

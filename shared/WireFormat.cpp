@@ -60,51 +60,105 @@ std::string encodeReply(const HelperReply& reply) {
     return out;
 }
 
+bool RequestReceiver::fail() {
+    status_ = DecodeStatus::malformed;
+    strings_.clear();
+    return false;
+}
+
+bool RequestReceiver::finishWord() {
+    if (stage_ == Stage::count) {
+        if (word_ < 1 || word_ > MAX_REQUEST_STRINGS) {
+            return fail();
+        }
+        count_ = word_;
+        strings_.reserve(count_);
+        stage_ = Stage::length;
+        return true;
+    }
+    if (word_ > MAX_REQUEST_STRING_LENGTH) {
+        return fail();
+    }
+    length_ = word_;
+    strings_.emplace_back();
+    stage_ = Stage::text;
+    return length_ > 0 || finishString();
+}
+
+bool RequestReceiver::finishString() {
+    const std::string& text = strings_.back();
+    if (text.find('\0') != std::string::npos || !isValidUtf8(text)) {
+        return fail();
+    }
+    if (strings_.size() == count_) {
+        status_ = DecodeStatus::complete;
+    } else {
+        stage_ = Stage::length;
+    }
+    return true;
+}
+
+std::size_t RequestReceiver::feed(std::string_view bytes) {
+    std::size_t used = 0;
+    while (used < bytes.size() && status_ == DecodeStatus::needMore) {
+        if (stage_ == Stage::text) {
+            std::string& text = strings_.back();
+            const std::size_t take =
+                std::min<std::size_t>(length_ - text.size(), bytes.size() - used);
+            text.append(bytes.substr(used, take));
+            used += take;
+            if (text.size() == length_ && !finishString()) {
+                break;
+            }
+            continue;
+        }
+        const char byte = bytes[used++];
+        if (stage_ == Stage::magic) {
+            if (byte != REQUEST_MAGIC[wordBytes_]) {
+                fail();
+                break;
+            }
+            if (++wordBytes_ == REQUEST_MAGIC.size()) {
+                wordBytes_ = 0;
+                stage_ = Stage::count;
+            }
+            continue;
+        }
+        word_ = (word_ << 8) | static_cast<unsigned char>(byte);
+        if (++wordBytes_ == 4) {
+            wordBytes_ = 0;
+            const bool ok = finishWord();
+            word_ = 0;
+            if (!ok) {
+                break;
+            }
+        }
+    }
+    consumed_ += used;
+    return used;
+}
+
+HelperRequest RequestReceiver::take() {
+    HelperRequest request;
+    if (status_ != DecodeStatus::complete || strings_.empty()) {
+        return request;
+    }
+    request.command = std::move(strings_.front());
+    request.args.assign(std::make_move_iterator(strings_.begin() + 1),
+                        std::make_move_iterator(strings_.end()));
+    strings_.clear();
+    return request;
+}
+
 RequestDecode decodeRequest(std::string_view bytes) {
+    RequestReceiver receiver;
+    receiver.feed(bytes);
     RequestDecode result;
-    if (!magicMatchesSoFar(bytes, REQUEST_MAGIC)) {
-        result.status = DecodeStatus::malformed;
-        return result;
+    result.status = receiver.status();
+    if (result.status == DecodeStatus::complete) {
+        result.consumed = receiver.consumed();
+        result.request = receiver.take();
     }
-    if (bytes.size() < REQUEST_MAGIC.size()) {
-        return result;
-    }
-    std::size_t pos = REQUEST_MAGIC.size();
-    std::uint32_t count = 0;
-    if (!readU32(bytes, pos, count)) {
-        return result;
-    }
-    if (count < 1 || count > MAX_REQUEST_STRINGS) {
-        result.status = DecodeStatus::malformed;
-        return result;
-    }
-    std::vector<std::string> strings;
-    strings.reserve(count);
-    for (std::uint32_t i = 0; i < count; ++i) {
-        std::uint32_t length = 0;
-        if (!readU32(bytes, pos, length)) {
-            return result;
-        }
-        if (length > MAX_REQUEST_STRING_LENGTH) {
-            result.status = DecodeStatus::malformed;
-            return result;
-        }
-        if (bytes.size() - pos < length) {
-            return result;
-        }
-        std::string_view text = bytes.substr(pos, length);
-        if (text.find('\0') != std::string_view::npos || !isValidUtf8(text)) {
-            result.status = DecodeStatus::malformed;
-            return result;
-        }
-        strings.emplace_back(text);
-        pos += length;
-    }
-    result.status = DecodeStatus::complete;
-    result.consumed = pos;
-    result.request.command = std::move(strings.front());
-    result.request.args.assign(std::make_move_iterator(strings.begin() + 1),
-                               std::make_move_iterator(strings.end()));
     return result;
 }
 

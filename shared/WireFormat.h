@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "shared/HelperProtocol.h"
 
@@ -38,6 +39,36 @@ struct ReplyDecode {
     DecodeStatus status = DecodeStatus::needMore;
     HelperReply reply;
     std::size_t consumed = 0;
+};
+
+// Receives one request frame as it arrives, in pieces of any size: the magic, the count, then
+// each length and its bytes. Each byte is copied once where it belongs and each string is
+// checked once when it is whole, so receiving costs time linear in the frame's size, and
+// nothing is kept beyond what is known to be valid so far.
+class RequestReceiver {
+public:
+    // Takes bytes; answers how many were used, which is fewer than given only when the frame
+    // ended (complete or malformed) before them.
+    std::size_t feed(std::string_view bytes);
+    DecodeStatus status() const { return status_; }
+    std::size_t consumed() const { return consumed_; }
+    // The request, once complete.
+    HelperRequest take();
+
+private:
+    enum class Stage { magic, count, length, text };
+    bool fail();
+    bool finishWord();  // the 4 bytes of the count or a length are in `word_`
+    bool finishString();
+
+    Stage stage_ = Stage::magic;
+    DecodeStatus status_ = DecodeStatus::needMore;
+    std::uint32_t word_ = 0;
+    std::size_t wordBytes_ = 0;
+    std::uint32_t count_ = 0;
+    std::uint32_t length_ = 0;
+    std::vector<std::string> strings_;
+    std::size_t consumed_ = 0;
 };
 
 // Both decoders take everything received so far and may be called again as more arrives.

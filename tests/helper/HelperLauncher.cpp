@@ -109,7 +109,11 @@ bool HelperLauncher::start(const std::vector<std::string>& arguments, Socket soc
     if (pid_ == 0) {
         dup2(errorFds[1], STDERR_FILENO);
         if (activated) {
-            dup2(listening, 3);  // dup2 leaves the copy open across exec
+            if (listening == 3) {
+                fcntl(3, F_SETFD, 0);  // dup2 onto itself would leave close-on-exec set
+            } else {
+                dup2(listening, 3);  // dup2 leaves the copy open across exec
+            }
             setup.fillPid();
         }
         execve(setup.argv[0], setup.argv.data(), setup.envp.data());

@@ -131,5 +131,28 @@ TEST(WireReplyTest, MalformedReplies) {
               DecodeStatus::malformed);
 }
 
+TEST(WireRequestTest, AFrameSplitAtAnyByteDecodesOnceAndLeavesWhatFollows) {
+    const HelperRequest request{"restart", {"caf\xC3\xA9", ""}};
+    const std::string frame = encodeRequest(request);
+    const std::string stream = frame + "TVXQ";
+    for (std::size_t cut = 0; cut <= frame.size(); ++cut) {
+        RequestReceiver receiver;
+        EXPECT_EQ(receiver.feed(std::string_view(stream).substr(0, cut)), cut);
+        ASSERT_EQ(receiver.status(),
+                  cut == frame.size() ? DecodeStatus::complete : DecodeStatus::needMore)
+            << cut;
+        EXPECT_EQ(receiver.feed(std::string_view(stream).substr(cut)), frame.size() - cut) << cut;
+        ASSERT_EQ(receiver.status(), DecodeStatus::complete) << cut;
+        EXPECT_EQ(receiver.consumed(), frame.size());
+        EXPECT_EQ(receiver.take(), request) << cut;
+    }
+    RequestReceiver byteByByte;
+    for (const char byte : frame) {
+        ASSERT_EQ(byteByByte.status(), DecodeStatus::needMore);
+        EXPECT_EQ(byteByByte.feed(std::string_view(&byte, 1)), 1u);
+    }
+    EXPECT_EQ(byteByByte.take(), request);
+}
+
 }  // namespace
 }  // namespace tarvex
