@@ -1,5 +1,6 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -125,7 +126,9 @@ TEST_F(ServerTest, ClientsThatStallOrDoNotReadAreDroppedInTime) {
     EXPECT_TRUE(closed);
     ASSERT_TRUE(
         eventually([&] { return server->awaitingReply() == 0 && server->activeRuns() == 0; }));
-    std::this_thread::sleep_for(400ms);  // past the reply deadline, unread
+    // Unread, the connection is closed once the reply deadline passes.
+    pollfd hangUp{notReading, POLLRDHUP, 0};
+    ASSERT_EQ(poll(&hangUp, 1, 20000), 1);
     closed = false;
     const std::string partial = readUntilClosed(notReading, 20000, &closed);
     EXPECT_TRUE(closed);
