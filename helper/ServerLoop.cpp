@@ -53,17 +53,22 @@ void countAwaiting(State& state, int change) {
     state.awaiting = static_cast<std::size_t>(static_cast<long long>(state.awaiting) + change);
 }
 
+// Gives back the per-account slot that the connection's current phase holds.
+void leavePhase(State& state, const Connection& connection) {
+    if (connection.phase == Connection::Phase::receiving) {
+        decrement(state.receivingByUid, connection.caller.uid);
+    } else if (connection.phase == Connection::Phase::waiting) {
+        countAwaiting(state, -1);
+    }
+}
+
 void closeConnection(State& state, Id id) {
     const auto found = state.connections.find(id);
     if (found == state.connections.end()) {
         return;
     }
     Connection& connection = found->second;
-    if (connection.phase == Connection::Phase::receiving) {
-        decrement(state.receivingByUid, connection.caller.uid);
-    } else if (connection.phase == Connection::Phase::waiting) {
-        countAwaiting(state, -1);
-    }
+    leavePhase(state, connection);
     if (connection.countsRun) {
         decrement(state.runsByUid, connection.caller.uid);
     }
@@ -115,11 +120,7 @@ void startReply(State& state, Id id, FramePtr frame) {
         return;
     }
     Connection& connection = found->second;
-    if (connection.phase == Connection::Phase::receiving) {
-        decrement(state.receivingByUid, connection.caller.uid);
-    } else if (connection.phase == Connection::Phase::waiting) {
-        countAwaiting(state, -1);
-    }
+    leavePhase(state, connection);
     connection.phase = Connection::Phase::writing;
     connection.deadline = Clock::now() + state.limits.replyTimeout;
     connection.reply = std::move(frame);
