@@ -2,7 +2,7 @@
 // control tool, hammers it with malformed frames, abrupt disconnects, stalled clients and slow
 // commands, and measures ordinary status requests meanwhile. Stops by itself; exit status 0
 // when the helper survived unchanged, 1 when a check failed, 2 on a usage or set-up error.
-//   tarvex_helper_load --helper PATH [--seconds N] [--rounds R] [--rss-slack-kib K|none]
+//   tarvex_helper_load --helper PATH [--seconds N] [--rounds R] [--rss-slack-kib K|none] [--thread-slack N]
 //                      [--hostile-seconds S] [--idle-connections C]
 // The load comes in R rounds of N/R seconds with a settle after each: descriptors and threads
 // must come back every time, and the resident set must not keep growing from round to round.
@@ -57,6 +57,8 @@ struct Options {
     // Settled VmRSS was measured 130-750 KiB above the idle baseline after a burst, for the same
     // reasons as above. Negative: report the resident set, check nothing about it.
     long rssSlackKiB = 1024;
+    // Idle worker threads the helper may keep above the baseline after a round.
+    int threadSlack = 0;
     int hostileSeconds = 0;  // 0: no hostile phases
     int idleConnections = HostileSizes{}.idleConnections;
 };
@@ -73,6 +75,8 @@ bool parseOptions(int argc, char** argv, Options& options) {
         } else if (name == "--rss-slack-kib") {
             const std::string value = argv[i + 1];
             options.rssSlackKiB = value == "none" ? -1 : std::atol(value.c_str());
+        } else if (name == "--thread-slack") {
+            options.threadSlack = std::atoi(argv[i + 1]);
         } else if (name == "--hostile-seconds") {
             options.hostileSeconds = std::atoi(argv[i + 1]);
         } else if (name == "--idle-connections") {
@@ -315,9 +319,11 @@ bool runRounds(const Options& options, const LoadClientConfig& config, pid_t pid
     const bool descriptorsBack = std::all_of(
         afterRounds.begin(), afterRounds.end(),
         [&](const ProcessSample& sample) { return sample.descriptors == baseline.descriptors; });
-    const bool threadsBack = std::all_of(
-        afterRounds.begin(), afterRounds.end(),
-        [&](const ProcessSample& sample) { return sample.threads == baseline.threads; });
+    const bool threadsBack =
+        std::all_of(afterRounds.begin(), afterRounds.end(), [&](const ProcessSample& sample) {
+            return sample.threads >= baseline.threads &&
+                   sample.threads <= baseline.threads + options.threadSlack;
+        });
     const long rssGrowth = after.rssKiB - afterRounds.front().rssKiB;
     bool passed = true;
     passed &= check(counters.wrongAnswers == 0 && idleCounters.wrongAnswers == 0,
