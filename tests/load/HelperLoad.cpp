@@ -2,8 +2,8 @@
 // control tool, hammers it with malformed frames, abrupt disconnects, stalled clients and slow
 // commands, and measures ordinary status requests meanwhile. Stops by itself; exit status 0
 // when the helper survived unchanged, 1 when a check failed, 2 on a usage or set-up error.
-//   tarvex_helper_load --helper PATH [--seconds N] [--rounds R] [--rss-slack-kib K|none] [--thread-slack N]
-//                      [--hostile-seconds S] [--idle-connections C]
+//   tarvex_helper_load --helper PATH [--seconds N] [--rounds R] [--rss-slack-kib K|none]
+//                      [--thread-slack N] [--hostile-seconds S] [--idle-connections C]
 // The load comes in R rounds of N/R seconds with a settle after each: descriptors and threads
 // must come back every time, and the resident set must not keep growing from round to round.
 // With --hostile-seconds, hostile phases of S-second windows follow (HostileLoad.h): idle
