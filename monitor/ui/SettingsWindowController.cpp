@@ -7,10 +7,14 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
 
 #include <utility>
 
 #include "monitor/host/Installation.h"
+#include "monitor/ui/WindowLayout.h"
+#include "shared/base/Utf8.h"
 
 namespace tarvex {
 
@@ -22,18 +26,9 @@ constexpr char kSwitchTitle[] = "Start automatically when macOS boots";
 constexpr char kSwitchTitle[] = "Start automatically when the computer starts";
 #endif
 
+// Tool output may end in any Unicode space or line break, a no-break space included.
 std::string trimmed(const std::string& text) {
-    constexpr char kSpace[] = " \t\n\r\v\f";
-    const auto first = text.find_first_not_of(kSpace);
-    if (first == std::string::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(kSpace) - first + 1);
-}
-
-// Frames are given with the origin at the bottom-left of the content area, y upwards.
-QRect fromBottomLeft(int x, int y, int width, int height) {
-    return {x, SettingsWindowController::WINDOW_HEIGHT - y - height, width, height};
+    return std::string(trimCodePoints(text, isUnicodeWhiteSpace));
 }
 
 }  // namespace
@@ -88,53 +83,73 @@ void SettingsWindowController::buildWindow() {
     window->setWindowTitle("tarvex Settings");
     window->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowCloseButtonHint);
-    window->setFixedSize(WINDOW_WIDTH, WINDOW_HEIGHT);
 
-    auto* monitorHeading = new QLabel(tr("tarvex Monitor"), window.get());
+    // At the default font this is the designed 460 x 238 window; larger fonts and longer texts
+    // make it grow rather than cut a text.
+    auto* column = new QVBoxLayout(window.get());
+    column->setSizeConstraint(QLayout::SetFixedSize);
+    column->setContentsMargins(16, 20, 16, 16);
+    column->setSpacing(0);
+
+    QLabel* monitorHeading =
+        makeScaledLabel(tr("tarvex Monitor"), DESIGN_FONT_POINTS, QFont::DemiBold, 22);
+    column->addWidget(monitorHeading);
+    column->addSpacing(10);
+
     auto* notifications = new QCheckBox(tr("Show notifications"), window.get());
     notifications->setObjectName(QStringLiteral("showNotificationsSwitch"));
+    notifications->setMinimumSize(428, 22);
     notifications->setChecked(showNotifications_);
-    notifications->setGeometry(fromBottomLeft(16, 164, 428, 22));
     connect(notifications, &QCheckBox::clicked, this, [this](bool on) {
         showNotifications_ = on;
         emit showNotificationsToggled(on);
     });
+    column->addWidget(notifications);
+    column->addSpacing(6);
+
     auto* login = new QCheckBox(tr("Start tarvex Monitor at login"), window.get());
     login->setObjectName(QStringLiteral("startAtLoginSwitch"));
+    login->setMinimumSize(428, 22);
     login->setChecked(startAtLogin_);
-    login->setGeometry(fromBottomLeft(16, 136, 428, 22));
     connect(login, &QCheckBox::clicked, this, &SettingsWindowController::startAtLoginToggled);
+    column->addWidget(login);
+    column->addSpacing(14);
 
-    auto* heading = new QLabel("Start at Boot", window.get());
-    QFont headingFont = heading->font();
-    headingFont.setPointSizeF(13);
-    headingFont.setWeight(QFont::DemiBold);
-    heading->setFont(headingFont);
-    heading->setGeometry(fromBottomLeft(16, 100, 428, 22));
-    monitorHeading->setFont(headingFont);
-    monitorHeading->setGeometry(fromBottomLeft(16, 196, 428, 22));
+    QLabel* heading = makeScaledLabel("Start at Boot", DESIGN_FONT_POINTS, QFont::DemiBold, 22);
+    column->addWidget(heading);
+    column->addSpacing(10);
 
     auto* bootSwitch = new QCheckBox(kSwitchTitle, window.get());
-    bootSwitch->setGeometry(fromBottomLeft(16, 68, 428, 22));
+    bootSwitch->setObjectName(QStringLiteral("bootStartupSwitch"));
+    bootSwitch->setMinimumSize(428, 22);
     bootSwitch->setChecked(false);
     bootSwitch->setEnabled(false);
-    // clicked() comes only from the user, never from setChecked().
-    connect(bootSwitch, &QCheckBox::clicked, this, &SettingsWindowController::bootStartupToggled);
+    // toggled() comes from every way of ticking the box, a screen reader's toggle action
+    // included; the code's own setChecked() calls block it.
+    connect(bootSwitch, &QCheckBox::toggled, this, &SettingsWindowController::bootStartupToggled);
+    column->addWidget(bootSwitch);
+    column->addSpacing(20);
 
     auto* label = new QLabel(window.get());
-    label->setGeometry(fromBottomLeft(16, 21, 270, 22));
-    QPalette labelPalette = label->palette();
-    labelPalette.setColor(QPalette::WindowText, labelPalette.color(QPalette::PlaceholderText));
-    label->setPalette(labelPalette);
+    label->setObjectName(QStringLiteral("statusLabel"));
+    label->setAccessibleName(tr("Boot startup feedback"));
+    label->setMinimumSize(270, 22);
+    useSecondaryTextColour(*label);
 
     auto* close = new QPushButton("Close", window.get());
-    close->setGeometry(fromBottomLeft(348, 16, 96, 32));
+    close->setMinimumSize(96, 32);
     close->setDefault(true);  // Return presses it
     connect(close, &QPushButton::clicked, this, &SettingsWindowController::closeSettings);
 
+    auto* bottom = new QHBoxLayout;
+    bottom->setSpacing(62);
+    bottom->addWidget(label, 1);
+    bottom->addWidget(close);
+    column->addLayout(bottom);
+
+    window->adjustSize();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        window->move(area.center() - QPoint(WINDOW_WIDTH / 2, WINDOW_HEIGHT / 2));
+        window->move(screen->availableGeometry().center() - window->rect().center());
     }
 
     window_ = std::move(window);  // the previous window, if any, goes with its controls
@@ -173,6 +188,7 @@ void SettingsWindowController::applyLoadedBootStatus(const std::string& trimmedO
     if (bootStartupApplying_ || !bootStartupSwitch_) {
         return;  // a change is in flight: its reply sets the checkbox
     }
+    const QSignalBlocker quiet(bootStartupSwitch_);
     if (trimmedOutput == "enabled" || trimmedOutput == "disabled") {
         bootStartupSwitch_->setChecked(trimmedOutput == "enabled");
         bootStartupSwitch_->setEnabled(true);
@@ -207,6 +223,7 @@ void SettingsWindowController::finishChange(bool requestedOn, bool success) {
     bootStartupApplying_ = false;
     // The fields are read now: a window reopened meanwhile gets the reply.
     if (bootStartupSwitch_) {
+        const QSignalBlocker quiet(bootStartupSwitch_);
         bootStartupSwitch_->setChecked(success ? requestedOn : !requestedOn);
         bootStartupSwitch_->setEnabled(true);
     }

@@ -27,10 +27,6 @@ public:
     // the output later, on the main thread. The default runs the tool as a child process.
     using BootStatusReader = std::function<void(std::function<void(std::string output)> done)>;
 
-    static constexpr int WINDOW_WIDTH = 460;
-    // The boot setting's 150 points, and above them the monitor's own options.
-    static constexpr int WINDOW_HEIGHT = 238;
-
     SettingsWindowController(PrivilegedRunner& runner, Alerts& alerts, AppHost& app,
                              BootStatusReader readBootStatus = {}, QObject* parent = nullptr);
     ~SettingsWindowController() override;

@@ -1,3 +1,5 @@
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QCheckBox>
 #include <QDialog>
 #include <QLabel>
@@ -11,6 +13,7 @@
 #include "monitor/ui/SettingsWindowController.h"
 #include "tests/actions/ActionsTestSupport.h"
 #include "tests/support/FakeSeams.h"
+#include "tests/support/TextFit.h"
 
 namespace tarvex::testing {
 namespace {
@@ -83,6 +86,21 @@ TEST_F(SettingsWindowTest, TheWindowHasItsSizeTitleAndControls) {
     EXPECT_EQ(buttons[0]->text(), "Close");
     EXPECT_TRUE(buttons[0]->isDefault());
     EXPECT_EQ(buttons[0]->geometry(), QRect(348, 190, 96, 32));
+    EXPECT_EQ(cutTexts(*window), QStringList());
+}
+
+TEST_F(SettingsWindowTest, ALargerFontGrowsTheWindowInsteadOfCuttingTexts) {
+    controller.reset();
+    const ApplicationFontSize large(14);
+    controller = makeController();
+    controller->showWindow();
+    QDialog* window = controller->window();
+    renderOffscreen(*window);
+    EXPECT_EQ(cutTexts(*window), QStringList());
+    EXPECT_GT(window->width(), 460);
+    const QLabel* heading = window->findChild<QLabel*>();
+    ASSERT_NE(heading, nullptr);
+    EXPECT_DOUBLE_EQ(heading->font().pointSizeF(), 14.0) << "the heading follows the font";
 }
 
 TEST_F(SettingsWindowTest, KnownAnswersSetAndEnableTheCheckbox) {
@@ -96,6 +114,13 @@ TEST_F(SettingsWindowTest, KnownAnswersSetAndEnableTheCheckbox) {
     reader.answerAll();
     EXPECT_FALSE(box()->isChecked());
     EXPECT_TRUE(box()->isEnabled());
+
+    controller->showWindow();  // Unicode spaces and line breaks are trimmed like ASCII ones
+    reader.output = "\u2003enabled\u00A0\u2028";
+    reader.answerAll();
+    EXPECT_TRUE(box()->isChecked());
+    EXPECT_TRUE(box()->isEnabled());
+    EXPECT_TRUE(world.runner.requests.empty()) << "setting the checkbox from a load sends nothing";
     EXPECT_EQ(label(), "");  // loading never writes the feedback line
 }
 
@@ -148,6 +173,18 @@ TEST_F(SettingsWindowTest, AFailedChangeIsUndoneWithTheAlert) {
     EXPECT_EQ(alert.informativeText, logDetailsText());
     EXPECT_EQ(alert.style, AlertStyle::warning);
     EXPECT_TRUE(alert.buttons.empty());
+}
+
+// Screen readers and switch access tick the box through its toggle action, not a click.
+TEST_F(SettingsWindowTest, TheAccessibleToggleActionAppliesTheChange) {
+    openWith("disabled");
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(box());
+    ASSERT_NE(accessible, nullptr);
+    ASSERT_NE(accessible->actionInterface(), nullptr);
+    accessible->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_TRUE(box()->isChecked());
+    EXPECT_EQ(world.runner.pendingCommands(), std::vector<std::string>{"enable-boot"});
+    EXPECT_EQ(label(), "Enabling boot startup...");
 }
 
 TEST_F(SettingsWindowTest, AClickWhileApplyingIsIgnoredAndLoadsAreDropped) {
