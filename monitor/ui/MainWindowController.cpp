@@ -1,42 +1,29 @@
 #include "monitor/ui/MainWindowController.h"
 
+#include <QBoxLayout>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
-
-#include <vector>
+#include <QSettings>
+#include <QShortcut>
 
 #include "monitor/ui/StatusIcon.h"
+#include "monitor/ui/WindowLayout.h"
 
 namespace tarvex {
 
 namespace {
 
-constexpr int WINDOW_WIDTH = 480;
-constexpr int WINDOW_HEIGHT = 500;
-constexpr int CARD_HEIGHT = 72;
-constexpr int CONTENT_LEFT = 20;
+constexpr int WINDOW_MARGIN = 20;
 constexpr int CONTENT_WIDTH = 440;
-constexpr double BUTTON_GAP = 8.0;
-constexpr double BUTTON_HEIGHT = 30.0;
+constexpr int BUTTON_GAP = 8;
+constexpr int BUTTON_HEIGHT = 30;
+constexpr int CLOSE_BUTTON_GAP = 100;  // from the last row down to Close
+constexpr char POSITION_KEY[] = "mainWindow/position";
 const QColor UNKNOWN_DOT_COLOUR(0x8E, 0x8E, 0x93);
-
-// The layout is given with the origin at the parent's bottom-left corner and y growing
-// upwards; widgets want the top-left corner.
-QRect fromBottomLeft(double x, double y, double width, double height, int parentHeight) {
-    const int left = qRound(x);
-    const int right = qRound(x + width);
-    const int top = qRound(parentHeight - y - height);
-    const int bottom = qRound(parentHeight - y);
-    return QRect(left, top, right - left, bottom - top);
-}
-
-QColor secondaryTextColour(const QWidget& widget) {
-    return widget.palette().color(QPalette::PlaceholderText);
-}
 
 // The rounded, bordered panel behind the state line.
 class StatusCard : public QWidget {
@@ -53,7 +40,8 @@ protected:
     }
 };
 
-// Closing only hides: the window and its controls live as long as their controller.
+// Closing only hides: the window and its controls live as long as their controller. Where the
+// user puts it is kept for the next run.
 class MainWindow : public QWidget {
 public:
     MainWindow() = default;
@@ -62,6 +50,12 @@ protected:
     void closeEvent(QCloseEvent* event) override {
         event->ignore();
         hide();
+    }
+    void moveEvent(QMoveEvent* event) override {
+        QWidget::moveEvent(event);
+        if (isVisible()) {
+            QSettings().setValue(QLatin1String(POSITION_KEY), pos());
+        }
     }
 };
 
@@ -111,6 +105,7 @@ void MainWindowController::update(const TarvexStatus& status, bool locked) {
     }
     const ServiceState state = status.state();
     statusDot->setColour(stateColour(state));
+    statusDot->setAccessibleName(tr("Status: %1").arg(QString::fromStdString(status.summary())));
     statusTitleLabel->setText(QString::fromStdString("tarvex: " + status.summary()));
     statusDetailLabel->setText(QStringLiteral("PID ") + withDash(status.pid) +
                                QStringLiteral("  \u00B7  Port ") + withDash(status.port));
@@ -141,72 +136,27 @@ void MainWindowController::buildWindow() {
     ownedWindow_ = std::make_unique<MainWindow>();
     window = ownedWindow_.get();
     window->setWindowTitle(QStringLiteral("tarvex Monitor"));
-    window->setFixedSize(WINDOW_WIDTH, WINDOW_HEIGHT);
     window->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(window, &QWidget::customContextMenuRequested, this, [this](const QPoint& position) {
         emit contextMenuRequested(window->mapToGlobal(position));
     });
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect available = screen->availableGeometry();
-        window->move(available.center() - QPoint(WINDOW_WIDTH / 2, WINDOW_HEIGHT / 2));
-    }
 
-    auto* card = new StatusCard(window);
-    card->setObjectName(QStringLiteral("statusCard"));
-    card->setGeometry(fromBottomLeft(CONTENT_LEFT, 408, CONTENT_WIDTH, CARD_HEIGHT, WINDOW_HEIGHT));
+    // At the default font the layout gives the designed 480 x 500 window; a larger font or a
+    // longer text makes it grow, and the user cannot resize it.
+    auto* column = new QVBoxLayout(window);
+    column->setSizeConstraint(QLayout::SetFixedSize);
+    column->setContentsMargins(WINDOW_MARGIN, WINDOW_MARGIN, WINDOW_MARGIN, WINDOW_MARGIN);
+    column->setSpacing(0);
+    column->addWidget(buildStatusCard());
+    column->addSpacing(14);
 
-    statusDot = new StatusDot(card);
-    statusDot->setGeometry(fromBottomLeft(18, 28, 16, 16, CARD_HEIGHT));
-
-    statusTitleLabel = new QLabel(QStringLiteral("Unknown"), card);
-    QFont titleFont = statusTitleLabel->font();
-    titleFont.setPixelSize(16);
-    titleFont.setWeight(QFont::DemiBold);
-    statusTitleLabel->setFont(titleFont);
-    statusTitleLabel->setGeometry(fromBottomLeft(46, 38, CONTENT_WIDTH - 60, 22, CARD_HEIGHT));
-
-    statusDetailLabel = new QLabel(QStringLiteral("PID \u2014  \u00B7  Port \u2014"), card);
-    QFont detailFont = statusDetailLabel->font();
-    detailFont.setPixelSize(12);
-    statusDetailLabel->setFont(detailFont);
-    QPalette detailPalette = statusDetailLabel->palette();
-    detailPalette.setColor(QPalette::WindowText, secondaryTextColour(*statusDetailLabel));
-    statusDetailLabel->setPalette(detailPalette);
-    statusDetailLabel->setGeometry(fromBottomLeft(46, 16, CONTENT_WIDTH - 60, 18, CARD_HEIGHT));
-
-    // Between the last section and the Close button.
-    noticeLabel = new QLabel(window);
-    noticeLabel->setObjectName(QStringLiteral("helperNotice"));
-    noticeLabel->setWordWrap(true);
-    noticeLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    noticeLabel->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    noticeLabel->setGeometry(fromBottomLeft(CONTENT_LEFT, 58, CONTENT_WIDTH, 78, WINDOW_HEIGHT));
-    noticeLabel->hide();
-
-    // One cursor runs down the sections, in bottom-left coordinates.
-    double cursorY = 394;
-    auto addSectionLabel = [&](const QString& heading) {
-        auto* label = new QLabel(heading.toUpper(), window);
-        QFont font = label->font();
-        font.setPixelSize(10);
-        font.setBold(true);
-        label->setFont(font);
-        QPalette palette = label->palette();
-        palette.setColor(QPalette::WindowText, secondaryTextColour(*label));
-        label->setPalette(palette);
-        label->setGeometry(
-            fromBottomLeft(CONTENT_LEFT, cursorY - 14, CONTENT_WIDTH, 14, WINDOW_HEIGHT));
-        cursorY -= 22;
-    };
-    auto addRow = [&](const std::vector<QPushButton*>& buttons) {
-        const double count = static_cast<double>(buttons.size());
-        const double width = (CONTENT_WIDTH - BUTTON_GAP * (count - 1)) / count;
-        for (std::size_t i = 0; i < buttons.size(); ++i) {
-            const double x = CONTENT_LEFT + static_cast<double>(i) * (width + BUTTON_GAP);
-            buttons[i]->setGeometry(
-                fromBottomLeft(x, cursorY - BUTTON_HEIGHT, width, BUTTON_HEIGHT, WINDOW_HEIGHT));
-        }
-        cursorY -= 42;
+    auto addSection = [&](const QString& heading, std::initializer_list<QPushButton*> buttons) {
+        QLabel* label = makeScaledLabel(heading.toUpper(), 10, QFont::Bold, 14);
+        useSecondaryTextColour(*label);
+        column->addWidget(label);
+        column->addSpacing(8);
+        column->addLayout(makeButtonRow(buttons, BUTTON_GAP, BUTTON_HEIGHT));
+        column->addSpacing(12);
     };
     auto makeButton = [&](const QString& title, void (MainWindowController::*signal)()) {
         auto* button = new QPushButton(title, window);
@@ -215,33 +165,108 @@ void MainWindowController::buildWindow() {
         return button;
     };
 
-    addSectionLabel(QStringLiteral("Service"));
     startButton = makeButton(QStringLiteral("Start"), &MainWindowController::startRequested);
     stopButton = makeButton(QStringLiteral("Stop"), &MainWindowController::stopRequested);
     restartButton = makeButton(QStringLiteral("Restart"), &MainWindowController::restartRequested);
-    addRow({startButton, stopButton, restartButton});
-
-    addSectionLabel(QStringLiteral("Logs"));
-    addRow({makeButton(QStringLiteral("View Logs"), &MainWindowController::viewLogsRequested),
-            makeButton(QStringLiteral("Save Logs to\u2026"),
-                       &MainWindowController::saveLogsRequested)});
-
-    addSectionLabel(QStringLiteral("Configuration"));
+    addSection(QStringLiteral("Service"), {startButton, stopButton, restartButton});
+    addSection(QStringLiteral("Logs"),
+               {makeButton(QStringLiteral("View Logs"), &MainWindowController::viewLogsRequested),
+                makeButton(QStringLiteral("Save Logs to\u2026"),
+                           &MainWindowController::saveLogsRequested)});
     settingsButton =
         makeButton(QStringLiteral("Settings\u2026"), &MainWindowController::settingsRequested);
-    addRow({settingsButton,
-            makeButton(QStringLiteral("Run Doctor"), &MainWindowController::runDoctorRequested)});
-
-    addSectionLabel(QStringLiteral("Maintenance"));
+    addSection(QStringLiteral("Configuration"),
+               {settingsButton, makeButton(QStringLiteral("Run Doctor"),
+                                           &MainWindowController::runDoctorRequested)});
     initializeButton = makeButton(QStringLiteral("Initialize Database"),
                                   &MainWindowController::initializeRequested);
-    addRow({initializeButton, makeButton(QStringLiteral("Uninstall\u2026"),
-                                         &MainWindowController::uninstallRequested)});
+    addSection(QStringLiteral("Maintenance"),
+               {initializeButton, makeButton(QStringLiteral("Uninstall\u2026"),
+                                             &MainWindowController::uninstallRequested)});
+    // Between the last section and Close: why the helper cannot be reached, when it cannot. The
+    // box keeps the designed gap while the notice is hidden and grows with a longer one.
+    auto* noticeBox = new QWidget(window);
+    noticeBox->setMinimumHeight(CLOSE_BUTTON_GAP - 12);
+    auto* noticeColumn = new QVBoxLayout(noticeBox);
+    noticeColumn->setContentsMargins(0, 0, 0, 10);
+    noticeLabel = new QLabel(noticeBox);
+    noticeLabel->setObjectName(QStringLiteral("helperNotice"));
+    noticeLabel->setAccessibleName(tr("Helper problem"));
+    noticeLabel->setWordWrap(true);
+    noticeLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    noticeLabel->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    noticeLabel->hide();
+    noticeColumn->addWidget(noticeLabel);
+    noticeColumn->addStretch(1);
+    column->addWidget(noticeBox);
 
     auto* closeButton = new QPushButton(QStringLiteral("Close"), window);
     closeButton->setAutoDefault(false);
-    closeButton->setGeometry(fromBottomLeft(370, 20, 90, 30, WINDOW_HEIGHT));
     connect(closeButton, &QPushButton::clicked, this, &MainWindowController::closeWindow);
+    closeButton->setMinimumSize(90, BUTTON_HEIGHT);
+    column->addWidget(closeButton, 0, Qt::AlignRight);
+
+    addWindowShortcuts();
+    placeWindow();
+}
+
+QWidget* MainWindowController::buildStatusCard() {
+    auto* card = new StatusCard(window);
+    card->setObjectName(QStringLiteral("statusCard"));
+    card->setAccessibleName(tr("Service status"));
+    card->setMinimumWidth(CONTENT_WIDTH);
+    auto* row = new QHBoxLayout(card);
+    row->setContentsMargins(18, 0, 14, 0);
+    row->setSpacing(12);
+
+    statusDot = new StatusDot(card);
+    statusDot->setFixedSize(16, 16);
+    statusDot->setAccessibleName(tr("Status: %1").arg(tr("Unknown")));
+    row->addWidget(statusDot, 0, Qt::AlignVCenter);
+
+    auto* lines = new QVBoxLayout;
+    lines->setContentsMargins(0, 12, 0, 16);
+    lines->setSpacing(4);
+    statusTitleLabel = makeScaledLabel(QStringLiteral("Unknown"), 16, QFont::DemiBold, 22, card);
+    statusDetailLabel = makeScaledLabel(QStringLiteral("PID \u2014  \u00B7  Port \u2014"), 12,
+                                        QFont::Normal, 18, card);
+    useSecondaryTextColour(*statusDetailLabel);
+    lines->addWidget(statusTitleLabel);
+    lines->addWidget(statusDetailLabel);
+    row->addLayout(lines, 1);
+    return card;
+}
+
+// Escape, Ctrl+W and the platform's own close keys hide the window, as its close box does.
+void MainWindowController::addWindowShortcuts() {
+    QList<QKeySequence> keys = {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)};
+    for (const QKeySequence& platformKeys : QKeySequence::keyBindings(QKeySequence::Close)) {
+        if (!keys.contains(platformKeys)) {
+            keys.append(platformKeys);
+        }
+    }
+    auto* shortcut = new QShortcut(window);
+    shortcut->setKeys(keys);
+    connect(shortcut, &QShortcut::activated, this, &MainWindowController::closeWindow);
+}
+
+// Back where the user left it, if that place is still on a screen; centred otherwise.
+void MainWindowController::placeWindow() {
+    window->adjustSize();
+    const QVariant saved = QSettings().value(QLatin1String(POSITION_KEY));
+    if (saved.canConvert<QPoint>()) {
+        const QRect frame(saved.toPoint(), window->size());
+        for (const QScreen* screen : QGuiApplication::screens()) {
+            if (screen->availableGeometry().contains(frame)) {
+                window->move(frame.topLeft());
+                return;
+            }
+        }
+    }
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect available = screen->availableGeometry();
+        window->move(available.center() - QPoint(window->width() / 2, window->height() / 2));
+    }
 }
 
 }  // namespace tarvex

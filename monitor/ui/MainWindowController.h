@@ -74,6 +74,9 @@ signals:
 
 private:
     void buildWindow();
+    QWidget* buildStatusCard();
+    void addWindowShortcuts();
+    void placeWindow();
 
     std::unique_ptr<QWidget> ownedWindow_;
 };

@@ -4,8 +4,12 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include <functional>
+#include <QAccessible>
 
+#include <functional>
+#include <optional>
+
+#include "monitor/ui/MainWindowController.h"
 #include "tests/support/TestApplication.h"
 #include "tests/support/TextFit.h"
 
@@ -50,6 +54,49 @@ TEST_F(LayoutTest, TextFitFindsCutTextsAndOnlyThose) {
         testing::renderOffscreen(window);
         EXPECT_EQ(!testing::cutTexts(window).isEmpty(), c.cut) << c.what;
     }
+}
+
+TEST_F(LayoutTest, TheMainWindowShowsEveryTextWholeAndItsHeadingsFollowTheFont) {
+    for (const std::optional<qreal> points : {std::optional<qreal>(), std::optional<qreal>(14)}) {
+        std::optional<testing::ApplicationFontSize> font;
+        if (points) {
+            font.emplace(*points);
+        }
+        MainWindowController controller;
+        controller.showWindow();
+        testing::renderOffscreen(*controller.window);
+        const qreal base = QApplication::font().pointSizeF();
+        EXPECT_EQ(testing::cutTexts(*controller.window), QStringList()) << base << " pt";
+        EXPECT_DOUBLE_EQ(controller.statusTitleLabel->font().pointSizeF(), base * 16 / 13);
+        const auto* heading =
+            controller.window->findChild<QLabel*>(QString(), Qt::FindDirectChildrenOnly);
+        ASSERT_NE(heading, nullptr);
+        EXPECT_DOUBLE_EQ(heading->font().pointSizeF(), base * 10 / 13);
+        if (points) {
+            EXPECT_GT(controller.window->height(), 500) << "the window grows with its font";
+        }
+    }
+}
+
+// Screen readers name every control, and the status card and its dot.
+TEST_F(LayoutTest, EveryControlOfTheMainWindowHasAnAccessibleName) {
+    MainWindowController controller;
+    controller.showWindow();
+    std::vector<QWidget*> named = {controller.window->findChild<QWidget*>("statusCard"),
+                                   controller.statusDot};
+    for (QAbstractButton* button : controller.window->findChildren<QAbstractButton*>()) {
+        named.push_back(button);
+    }
+    for (QWidget* widget : named) {
+        ASSERT_NE(widget, nullptr);
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
+        ASSERT_NE(accessible, nullptr);
+        EXPECT_FALSE(accessible->text(QAccessible::Name).isEmpty())
+            << widget->metaObject()->className();
+    }
+    controller.update(TarvexStatus{"3306", false, "", false, false});
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(controller.statusDot)->text(QAccessible::Name),
+              QStringLiteral("Status: Stopped"));
 }
 
 }  // namespace

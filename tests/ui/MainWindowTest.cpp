@@ -2,6 +2,10 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
 
 #include <vector>
 
@@ -217,6 +221,37 @@ TEST_F(MainWindowTest, EachButtonAsksForItsOwnAction) {
     }
     EXPECT_EQ(asked, (std::vector<std::string>{"start", "stop", "restart", "viewLogs", "saveLogs",
                                                "settings", "doctor", "setup", "uninstall"}));
+}
+
+TEST_F(MainWindowTest, EscapeAndTheCloseKeyHideTheWindow) {
+    const std::pair<int, Qt::KeyboardModifiers> keys[] = {{Qt::Key_Escape, Qt::NoModifier},
+                                                          {Qt::Key_W, Qt::ControlModifier}};
+    for (const auto& [key, modifiers] : keys) {
+        controller.showWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(controller.window));
+        QTest::keyClick(controller.window, static_cast<Qt::Key>(key), modifiers);
+        EXPECT_FALSE(controller.window->isVisible()) << key;
+    }
+}
+
+TEST_F(MainWindowTest, TheWindowComesBackWhereTheUserLeftItWhileThatIsOnAScreen) {
+    QTemporaryDir settingsFolder;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsFolder.path());
+    {
+        MainWindowController first;
+        first.showWindow();
+        first.window->move(60, 40);
+        QApplication::processEvents();
+    }
+    MainWindowController second;
+    second.showWindow();
+    EXPECT_EQ(second.window->pos(), QPoint(60, 40));
+
+    QSettings().setValue("mainWindow/position", QPoint(-5000, -5000));  // a screen since removed
+    MainWindowController third;
+    third.showWindow();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(third.window->geometry())) << "centred on the screen instead";
 }
 
 }  // namespace
