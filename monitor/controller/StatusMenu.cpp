@@ -40,6 +40,11 @@ void TarvexMenuBarApp::buildMenu() {
 
     statusMenuItem = addInfoLine(QStringLiteral("tarvex: Unknown"));
     portMenuItem = addInfoLine(QStringLiteral("Port: --"));
+    // The tray's tooltip repeats these two lines, whichever part of the monitor rewrites them.
+    for (QAction* line : {statusMenuItem, portMenuItem}) {
+        connect(line, &QAction::changed, this, &TarvexMenuBarApp::refreshToolTip);
+    }
+    refreshToolTip();
     menu->addSeparator();
     startItem = addCommand(QStringLiteral("Start Service"), &TarvexMenuBarApp::startService);
     stopItem = addCommand(QStringLiteral("Stop Service"), &TarvexMenuBarApp::stopService);
@@ -56,8 +61,22 @@ void TarvexMenuBarApp::buildMenu() {
     setupItem = addCommand(QStringLiteral("Initialize Database"), &TarvexMenuBarApp::setupService);
     addCommand(QStringLiteral("Uninstall..."), &TarvexMenuBarApp::uninstallService);
     menu->addSeparator();
-    addCommand(QStringLiteral("Quit Monitor"), &TarvexMenuBarApp::quitMonitor,
-               QKeySequence(QStringLiteral("Ctrl+Q")));
+    QAction* quitItem = addCommand(QStringLiteral("Quit Monitor"), &TarvexMenuBarApp::quitMonitor,
+                                   QKeySequence(QStringLiteral("Ctrl+Q")));
+
+    // Both keys work in every window of the application, not only while the menu is open.
+    const QList<QAction*> everywhere = {settingsItem, quitItem};
+    for (QAction* action : everywhere) {
+        action->setShortcutContext(Qt::ApplicationShortcut);
+    }
+    mainWindowController->addSharedActions(everywhere);
+    settingsController->addSharedActions(everywhere);
+}
+
+void TarvexMenuBarApp::refreshToolTip() {
+    if (statusItem != nullptr && statusMenuItem != nullptr && portMenuItem != nullptr) {
+        statusItem->setToolTip(statusMenuItem->text() + QLatin1Char('\n') + portMenuItem->text());
+    }
 }
 
 void TarvexMenuBarApp::statusBarClicked(QSystemTrayIcon::ActivationReason reason,

@@ -70,7 +70,6 @@ TarvexMenuBarApp::~TarvexMenuBarApp() {
 void TarvexMenuBarApp::applicationDidFinishLaunching(LaunchMode mode) {
     statusItem = new QSystemTrayIcon(this);
     statusItem->setIcon(makeStatusIcon(ServiceState::stopped));
-    statusItem->setToolTip(QStringLiteral("tarvex Monitor"));
     connect(statusItem, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {
                 statusBarClicked(reason, QGuiApplication::keyboardModifiers());

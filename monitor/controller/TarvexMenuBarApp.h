@@ -118,6 +118,7 @@ private:
     void runInTerminal(const std::string& subcommand);
     void statusAnswerTimedOut();
     void popUpStatusMenu(const QPoint& globalPosition);
+    void refreshToolTip();
     QTimer* statusAnswerDeadline_ = nullptr;  // objectName "statusAnswerDeadline"
     quint64 statusRequestGeneration_ = 0;     // answers to older requests are ignored
     HelperFault helperFault_ = HelperFault::none;

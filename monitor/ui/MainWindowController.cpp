@@ -99,6 +99,13 @@ void MainWindowController::closeWindow() {
     }
 }
 
+void MainWindowController::addSharedActions(const QList<QAction*>& actions) {
+    sharedActions_ += actions;
+    if (window != nullptr) {
+        window->addActions(actions);
+    }
+}
+
 void MainWindowController::update(const TarvexStatus& status, bool locked) {
     if (window == nullptr) {
         return;
@@ -207,6 +214,7 @@ void MainWindowController::buildWindow() {
     column->addWidget(closeButton, 0, Qt::AlignRight);
 
     addWindowShortcuts();
+    window->addActions(sharedActions_);
     placeWindow();
 }
 

@@ -8,6 +8,7 @@
 
 #include "monitor/status/TarvexStatus.h"
 
+class QAction;
 class QLabel;
 class QPushButton;
 
@@ -46,6 +47,8 @@ public:
     // under the sections explains it (selectable, with the command that mends it) and the
     // service buttons, which could only fail, are disabled. Call after update().
     void showHelperProblem(const QString& shortReason, const QString& explanation);
+    // Actions whose shortcuts work while this window has the focus.
+    void addSharedActions(const QList<QAction*>& actions);
 
     // Controls, empty until the first showWindow().
     QWidget* window = nullptr;
@@ -79,6 +82,7 @@ private:
     void placeWindow();
 
     std::unique_ptr<QWidget> ownedWindow_;
+    QList<QAction*> sharedActions_;
 };
 
 }  // namespace tarvex

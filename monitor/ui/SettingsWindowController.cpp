@@ -147,6 +147,7 @@ void SettingsWindowController::buildWindow() {
     bottom->addWidget(close);
     column->addLayout(bottom);
 
+    window->addActions(sharedActions_);
     window->adjustSize();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         window->move(screen->availableGeometry().center() - window->rect().center());
@@ -239,6 +240,13 @@ void SettingsWindowController::finishChange(bool requestedOn, bool success) {
     app_.activate();
     alerts_.runModal(
         AlertSpec{"Failed to change boot startup", logDetailsText(), AlertStyle::warning, {}});
+}
+
+void SettingsWindowController::addSharedActions(const QList<QAction*>& actions) {
+    sharedActions_ += actions;
+    if (window_) {
+        window_->addActions(actions);
+    }
 }
 
 void SettingsWindowController::closeSettings() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAction>
 #include <QCheckBox>
 #include <QDialog>
 #include <QLabel>
@@ -37,6 +38,8 @@ public:
     void closeSettings();
     // The monitor's own options as the windows built from now on, and the current one, show.
     void setMonitorOptions(bool showNotifications, bool startAtLogin);
+    // Actions whose shortcuts work while this window has the focus; added to every new window.
+    void addSharedActions(const QList<QAction*>& actions);
 
     // The current window and its controls; null until the window is first shown.
     QDialog* window() const { return window_.get(); }
@@ -67,6 +70,7 @@ private:
     bool bootStartupApplying_ = false;
     bool showNotifications_ = true;
     bool startAtLogin_ = false;
+    QList<QAction*> sharedActions_;
 };
 
 }  // namespace tarvex

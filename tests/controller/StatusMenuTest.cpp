@@ -1,5 +1,7 @@
+#include <QDialog>
 #include <QKeySequence>
 #include <QPushButton>
+#include <QTest>
 
 #include "monitor/ui/SettingsWindowController.h"
 #include "tests/controller/ControllerHarness.h"
@@ -60,6 +62,29 @@ TEST_F(StatusMenuTest, EntriesTitlesOrderAndShortcutsAsBuilt) {
     // Three full stops and the single ellipsis character are different texts.
     EXPECT_EQ(actions[7]->text().size(), 12);
     EXPECT_EQ(actions[8]->text().size(), 13);
+}
+
+TEST_F(StatusMenuTest, TheTrayTooltipRepeatsTheMenusTwoInformationLines) {
+    launch();
+    auto toolTip = [this] { return app->statusItem->toolTip().toStdString(); };
+    EXPECT_EQ(toolTip(), "tarvex: Unknown\nPort: --");
+    answerStatus(true, ACTIVE_REPORT);
+    EXPECT_EQ(toolTip(), "tarvex: Active (PID 42)\nPort: 3311");
+    app->stopService();
+    EXPECT_EQ(toolTip(), "tarvex: Stopping\u2026\nPort: 3311");
+}
+
+TEST_F(StatusMenuTest, SettingsAndQuitKeysWorkFromTheWindows) {
+    launch();
+    answerStatus(true, STOPPED_REPORT);
+    QWidget* mainWindow = app->mainWindowController->window;
+    ASSERT_TRUE(QTest::qWaitForWindowActive(mainWindow));
+    QTest::keyClick(mainWindow, Qt::Key_Comma, Qt::ControlModifier);
+    QDialog* settings = app->settingsController->window();
+    ASSERT_NE(settings, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(settings));
+    QTest::keyClick(settings, Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_EQ(appHost.terminations, 1);
 }
 
 TEST_F(StatusMenuTest, EnablingFollowsTheStateInMenuAndWindow) {
