@@ -39,6 +39,21 @@ QMessageBox::Icon iconFor(AlertStyle style) {
     return QMessageBox::Warning;
 }
 
+// The message box wraps long lines, and it may break a path after any slash. Path lines (and
+// other lines without a space) are kept whole, so that each log path reads on a line of its
+// own; the prose around them still wraps.
+QString informativeMarkup(const std::string& text) {
+    QString markup;
+    for (const QString& line : QString::fromStdString(text).split(QLatin1Char('\n'))) {
+        const bool keepWhole =
+            line.startsWith(QLatin1Char('/')) || !line.contains(QLatin1Char(' '));
+        markup += QStringLiteral("<div style=\"white-space:%1\">%2</div>")
+                      .arg(keepWhole ? QStringLiteral("pre") : QStringLiteral("normal"),
+                           line.isEmpty() ? QStringLiteral("&nbsp;") : line.toHtmlEscaped());
+    }
+    return QStringLiteral("<qt>%1</qt>").arg(markup);
+}
+
 std::string currentExecutablePath() {
 #ifdef __APPLE__
     char buffer[PROC_PIDPATHINFO_MAXSIZE] = {};
@@ -77,7 +92,7 @@ int MessageBoxAlerts::runModal(const AlertSpec& alert) {
     box.setWindowTitle(QCoreApplication::applicationName());
     box.setIcon(iconFor(alert.style));
     box.setText(QString::fromStdString(alert.message));
-    box.setInformativeText(QString::fromStdString(alert.informativeText));
+    box.setInformativeText(informativeMarkup(alert.informativeText));
     // Paths and commands in an alert are there to be copied.
     box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     if (auto* informative = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"))) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -161,6 +162,30 @@ TEST(QtAppHostTest, TerminateEndsTheApplicationEvenWithAnAlertOpen) {
     EXPECT_EQ(QApplication::exec(), 0);
     EXPECT_EQ(answer, NO_ANSWER) << "an alert closed by the quit answers nothing";
     EXPECT_EQ(stopped, 1);
+}
+
+TEST(MessageBoxAlertsTest, EachLogPathShowsWholeOnALineOfItsOwn) {
+    testing::ensureTestApplication();
+    MessageBoxAlerts alerts;
+    const QString path = QStringLiteral("/home/someone/.local/share/tarvex-%1/log/launchd.err.log")
+                             .arg(QString(25, 'a'));
+    QTimer::singleShot(0, [&path] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        const auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"));
+        ASSERT_NE(label, nullptr);
+        // A label at least as wide as the path cannot have broken it.
+        EXPECT_GE(label->contentsRect().width(),
+                  QFontMetrics(label->font()).horizontalAdvance(path));
+        EXPECT_TRUE(label->text().contains(path));
+        box->buttons().at(0)->click();
+    });
+    alerts.runModal(AlertSpec{"tarvex Failed to Start",
+                              "The service has not started after 30 seconds. The process may be "
+                              "crashing on startup.\n\nCheck logs for details:\n\n" +
+                                  path.toStdString() + "\n" + path.toStdString(),
+                              AlertStyle::critical,
+                              {"Stop Service", "View Logs and Stop"}});
 }
 
 }  // namespace
