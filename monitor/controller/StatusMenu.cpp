@@ -4,6 +4,7 @@
 #include <QKeySequence>
 #include <QMenu>
 
+#include "monitor/controller/HelperReachability.h"
 #include "monitor/controller/TarvexMenuBarApp.h"
 #include "monitor/ui/MainWindowController.h"
 #include "monitor/ui/SettingsWindowController.h"
@@ -75,7 +76,11 @@ void TarvexMenuBarApp::buildMenu() {
 
 void TarvexMenuBarApp::refreshToolTip() {
     if (statusItem != nullptr && statusMenuItem != nullptr && portMenuItem != nullptr) {
-        statusItem->setToolTip(statusMenuItem->text() + QLatin1Char('\n') + portMenuItem->text());
+        QString tip = statusMenuItem->text() + QLatin1Char('\n') + portMenuItem->text();
+        if (helperFault_ != HelperFault::none) {
+            tip += QLatin1Char('\n') + HelperReachability::explanation(helperFault_);
+        }
+        statusItem->setToolTip(tip);
     }
 }
 

@@ -189,10 +189,7 @@ void TarvexMenuBarApp::showHelperState() {
     const bool reachable = helperFault_ == HelperFault::none;
     const QString explanation =
         reachable ? QString() : HelperReachability::explanation(helperFault_);
-    if (statusItem != nullptr) {
-        statusItem->setToolTip(reachable ? QStringLiteral("tarvex Monitor")
-                                         : QStringLiteral("tarvex Monitor\n") + explanation);
-    }
+    refreshToolTip();
     mainWindowController->showHelperProblem(tr("The helper cannot be reached"), explanation);
 }
 

@@ -69,7 +69,7 @@ TEST_F(MonitorTruthTest, AnUnreachableHelperIsNotAStoppedServiceAndRecoversByIts
     fire(app->statusTimer);
     answerStatus(false, "tool failed");
     EXPECT_EQ(itemsEnabled(), (std::vector<bool>{true, false, false, true, true}));
-    EXPECT_EQ(app->statusItem->toolTip(), "tarvex Monitor");
+    EXPECT_EQ(app->statusItem->toolTip(), "tarvex: Stopped\nPort: --");
     EXPECT_TRUE(notice()->isHidden());
     EXPECT_TRUE(app->mainWindowController->startButton->isEnabled());
 }
