@@ -101,7 +101,10 @@ void DesktopSession::SetUp() {
 }
 
 void DesktopSession::TearDown() {
+    // Ended as a logout ends it: it must end cleanly, and the sanitizer builds check at its exit
+    // what it leaves behind.
     if (monitor_.state() != QProcess::NotRunning) {
+        EXPECT_EQ(terminateMonitor(), 0) << monitorLog();
         monitor_.kill();
         monitor_.waitForFinished(10000);
     }
@@ -235,6 +238,8 @@ QImage DesktopSession::itemIcon() {
         pixmaps >> width >> height >> data;
         pixmaps.endStructure();
     }
+    // Each begin must be ended: reading swaps in a nested reader that only its end frees.
+    pixmaps.endArray();
     if (width <= 0 || height <= 0 || data.size() != qsizetype(width) * height * 4) {
         return {};
     }
