@@ -1,9 +1,12 @@
 #include "monitor/controller/MonitorMain.h"
 
 #include <QApplication>
+#include <QCommandLineOption>
+#include <QCommandLineParser>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
+#include <QIcon>
 #include <QKeySequence>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -18,9 +21,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <string_view>
+#include <utility>
 
 #include "monitor/controller/TarvexMenuBarApp.h"
 #include "monitor/desktop/DesktopNotifier.h"
+#include "monitor/controller/Translations.h"
 #include "monitor/desktop/DesktopSeams.h"
 #include "monitor/desktop/LoginItem.h"
 #include "monitor/desktop/QuitSignals.h"
@@ -107,43 +113,108 @@ QMenuBar* buildEditMenuBar() {
     return menuBar;
 }
 
-}  // namespace
+// Our options beside Qt's help and version options; the texts follow the user's language.
+struct MonitorCommandLine {
+    MonitorCommandLine() {
+        parser.setApplicationDescription(QCoreApplication::translate(
+            "MonitorCommandLine",
+            "Shows the local tarvex database service in the system tray and controls it."));
+        parser.addHelpOption();
+        parser.addVersionOption();
+        parser.addOptions({prefix, socket, demo, background});
+    }
 
-MonitorOptions parseMonitorOptions(const std::vector<std::string>& arguments) {
-    MonitorOptions options;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        if (argument == "--prefix" || argument == "--socket") {
-            if (i + 1 >= arguments.size() || arguments[i + 1].empty()) {
-                options.error = argument + " needs a value";
-                return options;
-            }
-            (argument == "--prefix" ? options.prefix : options.socket) = arguments[++i];
-        } else if (argument == "--demo") {
-            options.demo = true;
-        } else if (argument == "--background") {
-            options.background = true;
-        } else if (argument == "--version") {
-            options.showVersion = true;
-        } else if (argument == "--help" || argument == "-h") {
-            options.showHelp = true;
-        } else {
-            options.error = "unknown option: " + argument;
-            return options;
+    QCommandLineParser parser;
+    QCommandLineOption prefix{
+        QStringLiteral("prefix"),
+        QCoreApplication::translate("MonitorCommandLine",
+                                    "Use the installation under <dir> instead of the standard "
+                                    "paths."),
+        QCoreApplication::translate("MonitorCommandLine", "dir")};
+    QCommandLineOption socket{
+        QStringLiteral("socket"),
+        QCoreApplication::translate("MonitorCommandLine", "Reach the helper at <path>."),
+        QCoreApplication::translate("MonitorCommandLine", "path")};
+    QCommandLineOption demo{
+        QStringLiteral("demo"),
+        QCoreApplication::translate("MonitorCommandLine",
+                                    "Confirm administrator actions in a dialog of the monitor.")};
+    QCommandLineOption background{
+        QStringLiteral("background"),
+        QCoreApplication::translate("MonitorCommandLine",
+                                    "Start with the tray icon only (the window where there is no "
+                                    "tray).")};
+};
+
+// Help and version need no window, so they are answered without a display too.
+bool asksOnlyForText(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument == "--help" || argument == "-h" || argument == "-?" ||
+            argument == "--help-all" || argument == "--version" || argument == "-v") {
+            return true;
         }
     }
+    return false;
+}
+
+bool hasDisplay() {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        if (!qEnvironmentVariableIsEmpty(name)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+MonitorOptions parseMonitorOptions(const QStringList& arguments) {
+    MonitorCommandLine commandLine;
+    QCommandLineParser& parser = commandLine.parser;
+    MonitorOptions options;
+    if (!parser.parse(arguments)) {
+        options.error = parser.errorText().toStdString();
+        return options;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        options.error = QCoreApplication::translate("MonitorCommandLine", "Unexpected argument: %1")
+                            .arg(parser.positionalArguments().constFirst())
+                            .toStdString();
+        return options;
+    }
+    for (auto [option, value] : {std::pair{&commandLine.prefix, &options.prefix},
+                                 std::pair{&commandLine.socket, &options.socket}}) {
+        if (!parser.isSet(*option)) {
+            continue;
+        }
+        if (parser.value(*option).isEmpty()) {
+            options.error = QCoreApplication::translate("MonitorCommandLine", "--%1 needs a value")
+                                .arg(option->names().constFirst())
+                                .toStdString();
+            return options;
+        }
+        *value = parser.value(*option).toStdString();
+    }
+    options.demo = parser.isSet(commandLine.demo);
+    options.background = parser.isSet(commandLine.background);
+    options.showHelp = parser.isSet(QStringLiteral("help"));
+    options.showHelpWithQtOptions = parser.isSet(QStringLiteral("help-all"));
+    options.showVersion = parser.isSet(QStringLiteral("version"));
     return options;
 }
 
 std::string monitorUsage() {
-    return "usage: tarvex-monitor [--prefix DIR] [--socket PATH] [--demo] [--background]\n"
-           "                      [--version] [--help]\n"
-           "  --prefix DIR   use the installation under DIR instead of the standard paths\n"
-           "  --socket PATH  reach the helper at PATH\n"
-           "  --demo         confirm administrator actions in an in-app dialog\n"
-           "  --background   start with the tray icon only (the window where there is no tray)\n"
-           "  --version      print the version and exit\n"
-           "  --help         print this help and exit\n";
+    return MonitorCommandLine().parser.helpText().toStdString();
+}
+
+void setApplicationIdentity() {
+    QApplication::setApplicationName(QStringLiteral("tarvex Monitor"));
+    QApplication::setOrganizationName(QStringLiteral("tarvex"));
+    QApplication::setApplicationVersion(QString::fromLatin1(TARVEX_VERSION));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/app/tarvex-monitor.svg")));
+    // Lets the compositor match the windows to the installed desktop entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("tarvex-monitor"));
 }
 
 std::string reopenChannelName(unsigned userId, const std::string& prefix,
@@ -162,19 +233,33 @@ std::string reopenChannelName(unsigned userId, const std::string& prefix,
 }
 
 int runMonitor(int argc, char** argv) {
-    std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
-    const MonitorOptions options = parseMonitorOptions(arguments);
+    if (asksOnlyForText(argc, argv) && !hasDisplay()) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    // The application object first: it takes Qt's own options out of the arguments.
+    QApplication app(argc, argv);
+    setApplicationIdentity();
+    QApplication::setQuitOnLastWindowClosed(false);
+    Translations translations;
+    translations.use(QLocale::system());
+
+    const MonitorOptions options = parseMonitorOptions(QCoreApplication::arguments());
     if (!options.error.empty()) {
-        std::fprintf(stderr, "tarvex-monitor: %s\n%s", options.error.c_str(),
+        std::fprintf(stderr, "tarvex-monitor: %s\n\n%s", options.error.c_str(),
                      monitorUsage().c_str());
         return 2;
+    }
+    if (options.showHelpWithQtOptions) {
+        // Qt prints its own options with ours and leaves.
+        MonitorCommandLine().parser.process(QCoreApplication::arguments());
     }
     if (options.showHelp) {
         std::fputs(monitorUsage().c_str(), stdout);
         return 0;
     }
     if (options.showVersion) {
-        std::printf("tarvex Monitor %s\n", TARVEX_VERSION);
+        std::printf("%s %s\n", qPrintable(QCoreApplication::applicationName()),
+                    qPrintable(QCoreApplication::applicationVersion()));
         return 0;
     }
     if (options.prefix) {
@@ -183,14 +268,6 @@ int runMonitor(int argc, char** argv) {
     if (options.socket) {
         overrideHelperSocketPath(*options.socket);
     }
-
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("tarvex Monitor"));
-    QApplication::setOrganizationName(QStringLiteral("tarvex"));
-    QApplication::setApplicationVersion(QString::fromLatin1(TARVEX_VERSION));
-    // Lets the compositor match the windows to the installed desktop entry and its icon.
-    QGuiApplication::setDesktopFileName(QStringLiteral("tarvex-monitor"));
-    QApplication::setQuitOnLastWindowClosed(false);
 
     // A logout's SIGTERM and a terminal's SIGINT end the event loop instead of the process, so
     // that the timers stop (aboutToQuit below) and the reopen channel is removed on the way

@@ -1,8 +1,9 @@
 #pragma once
 
+#include <QStringList>
+
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace tarvex {
 
@@ -13,13 +14,20 @@ struct MonitorOptions {
     bool background = false;            // --background: the tray icon only, no window
     bool showVersion = false;
     bool showHelp = false;
-    std::string error;  // not empty: the arguments are unusable
+    bool showHelpWithQtOptions = false;  // --help-all
+    std::string error;                   // not empty: the arguments are unusable
 };
 
-// Reads the arguments after the program name. Every argument must be one of the options.
-MonitorOptions parseMonitorOptions(const std::vector<std::string>& arguments);
+// Reads the program's arguments, the program name first, as the application object leaves
+// them: Qt's own options (-style, -platform, ...) are already taken out. Every argument left
+// must be one of ours.
+MonitorOptions parseMonitorOptions(const QStringList& arguments);
 
+// The --help text: our options and Qt's help and version options.
 std::string monitorUsage();
+
+// Name, organisation, version and the window icon every window shows.
+void setApplicationIdentity();
 
 // Name of the per-user channel through which a second start brings the first one's window
 // forward. Different prefixes get different channels, so a demo does not meet a real run.

@@ -10,6 +10,7 @@
 #include <QSettings>
 #include <QShortcut>
 
+#include "monitor/ui/AboutDialog.h"
 #include "monitor/ui/StatusIcon.h"
 #include "monitor/ui/WindowLayout.h"
 
@@ -211,7 +212,18 @@ void MainWindowController::buildWindow() {
     closeButton->setAutoDefault(false);
     connect(closeButton, &QPushButton::clicked, this, &MainWindowController::closeWindow);
     closeButton->setMinimumSize(90, BUTTON_HEIGHT);
-    column->addWidget(closeButton, 0, Qt::AlignRight);
+
+    auto* aboutButton = new QPushButton(tr("About"), window);
+    aboutButton->setObjectName(QStringLiteral("aboutButton"));
+    aboutButton->setAutoDefault(false);
+    aboutButton->setMinimumSize(90, BUTTON_HEIGHT);
+    connect(aboutButton, &QPushButton::clicked, this, &MainWindowController::showAbout);
+
+    auto* bottomRow = new QHBoxLayout;
+    bottomRow->addWidget(aboutButton);
+    bottomRow->addStretch(1);
+    bottomRow->addWidget(closeButton);
+    column->addLayout(bottomRow);
 
     addWindowShortcuts();
     window->addActions(sharedActions_);
@@ -275,6 +287,18 @@ void MainWindowController::placeWindow() {
         const QRect available = screen->availableGeometry();
         window->move(available.center() - QPoint(window->width() / 2, window->height() / 2));
     }
+}
+
+void MainWindowController::showAbout() {
+    if (window == nullptr) {
+        return;
+    }
+    if (about_ == nullptr) {
+        about_ = new AboutDialog(window);
+    }
+    about_->show();
+    about_->raise();
+    about_->activateWindow();
 }
 
 }  // namespace tarvex

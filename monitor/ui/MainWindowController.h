@@ -9,6 +9,7 @@
 #include "monitor/status/TarvexStatus.h"
 
 class QAction;
+class QDialog;
 class QLabel;
 class QPushButton;
 
@@ -49,6 +50,8 @@ public:
     void showHelperProblem(const QString& shortReason, const QString& explanation);
     // Actions whose shortcuts work while this window has the focus.
     void addSharedActions(const QList<QAction*>& actions);
+    // Brings up the About box over the window, made on first use.
+    void showAbout();
 
     // Controls, empty until the first showWindow().
     QWidget* window = nullptr;
@@ -83,6 +86,7 @@ private:
 
     std::unique_ptr<QWidget> ownedWindow_;
     QList<QAction*> sharedActions_;
+    QDialog* about_ = nullptr;  // a child of the window
 };
 
 }  // namespace tarvex

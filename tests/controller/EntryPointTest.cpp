@@ -15,10 +15,16 @@
 namespace tarvex {
 namespace {
 
+// The arguments as the application object leaves them: the program name first.
+MonitorOptions parse(QStringList arguments) {
+    arguments.prepend(QStringLiteral("tarvex-monitor"));
+    return parseMonitorOptions(arguments);
+}
+
 TEST(MonitorOptionsTest, AcceptsEveryOptionTogether) {
-    const MonitorOptions options = parseMonitorOptions(
-        {"--prefix", "/tmp/p", "--socket", "/tmp/s.sock", "--demo", "--background"});
-    EXPECT_TRUE(options.error.empty());
+    testing::ensureTestApplication();
+    const MonitorOptions options = parse({"--prefix", "/tmp/p", "--socket=/tmp/s.sock", "--demo", "--background"});
+    EXPECT_TRUE(options.error.empty()) << options.error;
     EXPECT_EQ(options.prefix, "/tmp/p");
     EXPECT_EQ(options.socket, "/tmp/s.sock");
     EXPECT_TRUE(options.demo);
@@ -26,26 +32,30 @@ TEST(MonitorOptionsTest, AcceptsEveryOptionTogether) {
     EXPECT_FALSE(options.showHelp);
     EXPECT_FALSE(options.showVersion);
 
-    const MonitorOptions none = parseMonitorOptions({});
+    const MonitorOptions none = parse({});
     EXPECT_TRUE(none.error.empty());
     EXPECT_FALSE(none.prefix.has_value());
     EXPECT_FALSE(none.demo);
     EXPECT_FALSE(none.background);
-    EXPECT_TRUE(parseMonitorOptions({"--version"}).showVersion);
-    EXPECT_TRUE(parseMonitorOptions({"--help"}).showHelp);
+    EXPECT_TRUE(parse({"--version"}).showVersion);
+    EXPECT_TRUE(parse({"--help"}).showHelp);
+    EXPECT_TRUE(parse({"-h"}).showHelp);
+    EXPECT_TRUE(parse({"--help-all"}).showHelpWithQtOptions);
 }
 
-TEST(MonitorOptionsTest, RejectsUnknownOptionsAndMissingValues) {
-    for (const std::vector<std::string>& arguments :
-         std::vector<std::vector<std::string>>{{"--bogus"},
-                                               {"-platform", "offscreen"},
-                                               {"positional"},
-                                               {"--prefix"},
-                                               {"--socket", ""},
-                                               {"--demo", "--prefix"}}) {
-        EXPECT_FALSE(parseMonitorOptions(arguments).error.empty()) << arguments.front();
+TEST(MonitorOptionsTest, RejectsUnknownOptionsArgumentsAndMissingValues) {
+    testing::ensureTestApplication();
+    for (const QStringList& arguments : std::vector<QStringList>{
+             {"--bogus"}, {"positional"}, {"--prefix"}, {"--socket", ""}, {"--demo", "--prefix"}}) {
+        EXPECT_FALSE(parse(arguments).error.empty()) << arguments.join(' ').toStdString();
     }
-    EXPECT_NE(monitorUsage().find("--prefix DIR"), std::string::npos);
+    EXPECT_NE(monitorUsage().find("--prefix <dir>"), std::string::npos) << monitorUsage();
+}
+
+TEST(ApplicationIdentityTest, TheApplicationIconIsCompiledInAndDraws) {
+    testing::ensureTestApplication();
+    setApplicationIdentity();
+    EXPECT_FALSE(QApplication::windowIcon().pixmap(64, 64).isNull());
 }
 
 TEST(ReopenChannelTest, PerUserPerPrefixAndInTheRuntimeFolder) {

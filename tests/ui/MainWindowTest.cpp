@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QDialog>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -105,7 +106,8 @@ TEST_F(MainWindowTest, SectionsAndButtonsInOrderWithExactTitles) {
                                            "Run Doctor",
                                            "Initialize Database",
                                            QString::fromUtf8("Uninstall\u2026"),
-                                           "Close"};
+                                           "Close",
+                                           "About"};
     EXPECT_EQ(titles, expected);
 
     std::vector<QString> headings;
@@ -215,7 +217,7 @@ TEST_F(MainWindowTest, EachButtonAsksForItsOwnAction) {
     QObject::connect(&controller, &MainWindowController::initializeRequested, record("setup"));
     QObject::connect(&controller, &MainWindowController::uninstallRequested, record("uninstall"));
     for (QPushButton* b : buttons()) {
-        if (b->text() != QStringLiteral("Close")) {
+        if (b->text() != QStringLiteral("Close") && b->text() != QStringLiteral("About")) {
             b->click();
         }
     }
@@ -252,6 +254,21 @@ TEST_F(MainWindowTest, TheWindowComesBackWhereTheUserLeftItWhileThatIsOnAScreen)
     third.showWindow();
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_TRUE(screen.contains(third.window->geometry())) << "centred on the screen instead";
+}
+
+TEST_F(MainWindowTest, AboutOpensOneBoxWithTheVersionOfTheBuild) {
+    QCoreApplication::setApplicationVersion(QStringLiteral("9.8.7"));
+    controller.showWindow();
+    button("About")->click();
+    button("About")->click();
+    const QList<QDialog*> boxes =
+        controller.window->findChildren<QDialog*>(QStringLiteral("aboutDialog"));
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_TRUE(boxes.front()->isVisible());
+    EXPECT_FALSE(boxes.front()->isModal()) << "the monitor keeps answering while it is open";
+    const auto* version = boxes.front()->findChild<QLabel*>(QStringLiteral("aboutVersion"));
+    ASSERT_NE(version, nullptr);
+    EXPECT_TRUE(version->text().contains(QStringLiteral("9.8.7"))) << version->text().toStdString();
 }
 
 }  // namespace
