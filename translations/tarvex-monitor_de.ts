@@ -2,6 +2,51 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de">
 <context>
+    <name>Alerts</name>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>DemoAuthorizer</name>
+    <message>
+        <source>Administrator authorization (demo)</source>
+        <translation>Administrator-Autorisierung (Demo)</translation>
+    </message>
+    <message>
+        <source>Authorize</source>
+        <translation>Autorisieren</translation>
+    </message>
+</context>
+<context>
+    <name>LogExport</name>
+    <message>
+        <source>Could not read the log folder &quot;%1&quot;: %2.</source>
+        <translation>Der Protokollordner „%1“ konnte nicht gelesen werden: %2.</translation>
+    </message>
+    <message>
+        <source>Could not save to &quot;%1&quot;: %2.</source>
+        <translation>Speichern in „%1“ nicht möglich: %2.</translation>
+    </message>
+    <message>
+        <source>The logs cannot be saved inside the log folder itself.</source>
+        <translation>Die Protokolle können nicht im Protokollordner selbst gespeichert werden.</translation>
+    </message>
+    <message>
+        <source>Could not copy the logs to &quot;%1&quot;: %2.</source>
+        <translation>Die Protokolle konnten nicht nach „%1“ kopiert werden: %2.</translation>
+    </message>
+    <message>
+        <source>Could not replace &quot;%1&quot;: %2.</source>
+        <translation>„%1“ konnte nicht ersetzt werden: %2.</translation>
+    </message>
+</context>
+<context>
     <name>MonitorCommandLine</name>
     <message>
         <source>Shows the local tarvex database service in the system tray and controls it.</source>
@@ -37,6 +82,64 @@
     </message>
 </context>
 <context>
+    <name>MonitorMain</name>
+    <message>
+        <source>Edit</source>
+        <translation>Bearbeiten</translation>
+    </message>
+    <message>
+        <source>Cut</source>
+        <translation>Ausschneiden</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>Kopieren</translation>
+    </message>
+    <message>
+        <source>Paste</source>
+        <translation>Einfügen</translation>
+    </message>
+    <message>
+        <source>Select All</source>
+        <translation>Alles auswählen</translation>
+    </message>
+</context>
+<context>
+    <name>StatusTexts</name>
+    <message>
+        <source>Active</source>
+        <translation>Aktiv</translation>
+    </message>
+    <message>
+        <source>Active (PID %1)</source>
+        <translation>Aktiv (PID %1)</translation>
+    </message>
+    <message>
+        <source>Starting…</source>
+        <translation>Wird gestartet…</translation>
+    </message>
+    <message>
+        <source>Stopping…</source>
+        <translation>Wird gestoppt…</translation>
+    </message>
+    <message>
+        <source>Stopped</source>
+        <translation>Gestoppt</translation>
+    </message>
+    <message>
+        <source>tarvex: %1</source>
+        <translation>tarvex: %1</translation>
+    </message>
+    <message>
+        <source>Port: %1</source>
+        <translation>Port: %1</translation>
+    </message>
+    <message>
+        <source>Check logs for details:</source>
+        <translation>Einzelheiten stehen in den Protokollen:</translation>
+    </message>
+</context>
+<context>
     <name>tarvex::AboutDialog</name>
     <message>
         <source>About tarvex Monitor</source>
@@ -68,6 +171,268 @@
     <message>
         <source>About</source>
         <translation>Über</translation>
+    </message>
+    <message>
+        <source>PID %1  ·  Port %2</source>
+        <translation>PID %1  ·  Port %2</translation>
+    </message>
+    <message>
+        <source>Unknown</source>
+        <translation>Unbekannt</translation>
+    </message>
+    <message>
+        <source>Service</source>
+        <translation>Dienst</translation>
+    </message>
+    <message>
+        <source>Start</source>
+        <translation>Starten</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Stoppen</translation>
+    </message>
+    <message>
+        <source>Restart</source>
+        <translation>Neu starten</translation>
+    </message>
+    <message>
+        <source>Logs</source>
+        <translation>Protokolle</translation>
+    </message>
+    <message>
+        <source>View Logs</source>
+        <translation>Protokolle anzeigen</translation>
+    </message>
+    <message>
+        <source>Save Logs to…</source>
+        <translation>Protokolle speichern unter…</translation>
+    </message>
+    <message>
+        <source>Configuration</source>
+        <translation>Konfiguration</translation>
+    </message>
+    <message>
+        <source>Settings…</source>
+        <translation>Einstellungen…</translation>
+    </message>
+    <message>
+        <source>Run Doctor</source>
+        <translation>Diagnose ausführen</translation>
+    </message>
+    <message>
+        <source>Maintenance</source>
+        <translation>Wartung</translation>
+    </message>
+    <message>
+        <source>Initialize Database</source>
+        <translation>Datenbank initialisieren</translation>
+    </message>
+    <message>
+        <source>Uninstall…</source>
+        <translation>Deinstallieren…</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+</context>
+<context>
+    <name>tarvex::SettingsWindowController</name>
+    <message>
+        <source>Start automatically when macOS boots</source>
+        <translation>Automatisch starten, wenn macOS hochfährt</translation>
+    </message>
+    <message>
+        <source>Start automatically when the computer starts</source>
+        <translation>Automatisch starten, wenn der Computer hochfährt</translation>
+    </message>
+    <message>
+        <source>Start at Boot</source>
+        <translation>Start beim Hochfahren</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Enabling boot startup...</source>
+        <translation>Start beim Hochfahren wird aktiviert...</translation>
+    </message>
+    <message>
+        <source>Disabling boot startup...</source>
+        <translation>Start beim Hochfahren wird deaktiviert...</translation>
+    </message>
+    <message>
+        <source>Boot startup enabled.</source>
+        <translation>Start beim Hochfahren aktiviert.</translation>
+    </message>
+    <message>
+        <source>Boot startup disabled.</source>
+        <translation>Start beim Hochfahren deaktiviert.</translation>
+    </message>
+    <message>
+        <source>Failed to change boot startup.</source>
+        <translation>Änderung fehlgeschlagen.</translation>
+    </message>
+    <message>
+        <source>Failed to change boot startup</source>
+        <translation>Der Start beim Hochfahren konnte nicht geändert werden</translation>
+    </message>
+</context>
+<context>
+    <name>tarvex::TarvexMenuBarApp</name>
+    <message>
+        <source>tarvex: Uninstalling…</source>
+        <translation>tarvex: Wird deinstalliert…</translation>
+    </message>
+    <message>
+        <source>Automatic Uninstall Failed</source>
+        <translation>Automatische Deinstallation fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>Save tarvex Logs</source>
+        <translation>tarvex-Protokolle speichern</translation>
+    </message>
+    <message>
+        <source>Failed to save logs</source>
+        <translation>Die Protokolle konnten nicht gespeichert werden</translation>
+    </message>
+    <message>
+        <source>tarvex Monitor needs your password to start the database service.</source>
+        <translation>tarvex Monitor benötigt Ihr Passwort, um den Datenbankdienst zu starten.</translation>
+    </message>
+    <message>
+        <source>tarvex: Starting…</source>
+        <translation>tarvex: Wird gestartet…</translation>
+    </message>
+    <message>
+        <source>Start Failed</source>
+        <translation>Starten fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>tarvex Monitor needs your password to stop the database service.</source>
+        <translation>tarvex Monitor benötigt Ihr Passwort, um den Datenbankdienst zu stoppen.</translation>
+    </message>
+    <message>
+        <source>tarvex: Stopping…</source>
+        <translation>tarvex: Wird gestoppt…</translation>
+    </message>
+    <message>
+        <source>Stop Failed</source>
+        <translation>Stoppen fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>tarvex Monitor needs your password to restart the database service.</source>
+        <translation>tarvex Monitor benötigt Ihr Passwort, um den Datenbankdienst neu zu starten.</translation>
+    </message>
+    <message>
+        <source>tarvex: Restarting…</source>
+        <translation>tarvex: Wird neu gestartet…</translation>
+    </message>
+    <message>
+        <source>Restart Failed</source>
+        <translation>Neustart fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>Bestätigen</translation>
+    </message>
+    <message>
+        <source>Done.</source>
+        <translation>Fertig.</translation>
+    </message>
+    <message>
+        <source>Initialize Database?</source>
+        <translation>Datenbank initialisieren?</translation>
+    </message>
+    <message>
+        <source>This will erase all database data and bootstrap a fresh instance.
+Configuration and plugins will be preserved.
+
+This cannot be undone.</source>
+        <translation>Dabei werden alle Daten der Datenbank gelöscht und eine neue Instanz eingerichtet.
+Konfiguration und Plugins bleiben erhalten.
+
+Dies kann nicht rückgängig gemacht werden.</translation>
+    </message>
+    <message>
+        <source>tarvex Monitor needs your password to initialize the database. All current data will be erased.</source>
+        <translation>tarvex Monitor benötigt Ihr Passwort, um die Datenbank zu initialisieren. Alle aktuellen Daten werden gelöscht.</translation>
+    </message>
+    <message>
+        <source>Initialize Database</source>
+        <translation>Datenbank initialisieren</translation>
+    </message>
+    <message>
+        <source>Uninstall tarvex?</source>
+        <translation>tarvex deinstallieren?</translation>
+    </message>
+    <message>
+        <source>This will stop the service and remove all installed files, config, and data.
+This cannot be undone.</source>
+        <translation>Dabei wird der Dienst gestoppt, und alle installierten Dateien, die Konfiguration und die Daten werden entfernt.
+Dies kann nicht rückgängig gemacht werden.</translation>
+    </message>
+    <message>
+        <source>tarvex Monitor needs your password to uninstall tarvex and remove all data.</source>
+        <translation>tarvex Monitor benötigt Ihr Passwort, um tarvex zu deinstallieren und alle Daten zu entfernen.</translation>
+    </message>
+    <message>
+        <source>Uninstall</source>
+        <translation>Deinstallieren</translation>
+    </message>
+    <message>
+        <source>Unknown</source>
+        <translation>Unbekannt</translation>
+    </message>
+    <message>
+        <source>Start Service</source>
+        <translation>Dienst starten</translation>
+    </message>
+    <message>
+        <source>Stop Service</source>
+        <translation>Dienst stoppen</translation>
+    </message>
+    <message>
+        <source>Restart Service</source>
+        <translation>Dienst neu starten</translation>
+    </message>
+    <message>
+        <source>View Logs...</source>
+        <translation>Protokolle anzeigen...</translation>
+    </message>
+    <message>
+        <source>Save Logs to…</source>
+        <translation>Protokolle speichern unter…</translation>
+    </message>
+    <message>
+        <source>Settings...</source>
+        <translation>Einstellungen...</translation>
+    </message>
+    <message>
+        <source>Run Doctor</source>
+        <translation>Diagnose ausführen</translation>
+    </message>
+    <message>
+        <source>Uninstall...</source>
+        <translation>Deinstallieren...</translation>
+    </message>
+    <message>
+        <source>Quit Monitor</source>
+        <translation>Monitor beenden</translation>
+    </message>
+    <message>
+        <source>tarvex Failed to Start</source>
+        <translation>tarvex konnte nicht gestartet werden</translation>
+    </message>
+    <message>
+        <source>The service has not started after %1 seconds. The process may be crashing on startup.</source>
+        <translation>Der Dienst ist nach %1 Sekunden noch nicht gestartet. Möglicherweise stürzt der Prozess beim Start ab.</translation>
+    </message>
+    <message>
+        <source>View Logs and Stop</source>
+        <translation>Protokolle anzeigen und stoppen</translation>
     </message>
 </context>
 </TS>

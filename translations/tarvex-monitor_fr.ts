@@ -2,6 +2,51 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="fr">
 <context>
+    <name>Alerts</name>
+    <message>
+        <source>Cancel</source>
+        <translation>Annuler</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>DemoAuthorizer</name>
+    <message>
+        <source>Administrator authorization (demo)</source>
+        <translation>Autorisation administrateur (démo)</translation>
+    </message>
+    <message>
+        <source>Authorize</source>
+        <translation>Autoriser</translation>
+    </message>
+</context>
+<context>
+    <name>LogExport</name>
+    <message>
+        <source>Could not read the log folder &quot;%1&quot;: %2.</source>
+        <translation>Impossible de lire le dossier des journaux «&#xa0;%1&#xa0;»&#xa0;: %2.</translation>
+    </message>
+    <message>
+        <source>Could not save to &quot;%1&quot;: %2.</source>
+        <translation>Impossible d’enregistrer dans «&#xa0;%1&#xa0;»&#xa0;: %2.</translation>
+    </message>
+    <message>
+        <source>The logs cannot be saved inside the log folder itself.</source>
+        <translation>Les journaux ne peuvent pas être enregistrés dans le dossier des journaux lui-même.</translation>
+    </message>
+    <message>
+        <source>Could not copy the logs to &quot;%1&quot;: %2.</source>
+        <translation>Impossible de copier les journaux dans «&#xa0;%1&#xa0;»&#xa0;: %2.</translation>
+    </message>
+    <message>
+        <source>Could not replace &quot;%1&quot;: %2.</source>
+        <translation>Impossible de remplacer «&#xa0;%1&#xa0;»&#xa0;: %2.</translation>
+    </message>
+</context>
+<context>
     <name>MonitorCommandLine</name>
     <message>
         <source>Shows the local tarvex database service in the system tray and controls it.</source>
@@ -37,6 +82,64 @@
     </message>
 </context>
 <context>
+    <name>MonitorMain</name>
+    <message>
+        <source>Edit</source>
+        <translation>Édition</translation>
+    </message>
+    <message>
+        <source>Cut</source>
+        <translation>Couper</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>Copier</translation>
+    </message>
+    <message>
+        <source>Paste</source>
+        <translation>Coller</translation>
+    </message>
+    <message>
+        <source>Select All</source>
+        <translation>Tout sélectionner</translation>
+    </message>
+</context>
+<context>
+    <name>StatusTexts</name>
+    <message>
+        <source>Active</source>
+        <translation>Actif</translation>
+    </message>
+    <message>
+        <source>Active (PID %1)</source>
+        <translation>Actif (PID %1)</translation>
+    </message>
+    <message>
+        <source>Starting…</source>
+        <translation>Démarrage…</translation>
+    </message>
+    <message>
+        <source>Stopping…</source>
+        <translation>Arrêt…</translation>
+    </message>
+    <message>
+        <source>Stopped</source>
+        <translation>Arrêté</translation>
+    </message>
+    <message>
+        <source>tarvex: %1</source>
+        <translation>tarvex&#xa0;: %1</translation>
+    </message>
+    <message>
+        <source>Port: %1</source>
+        <translation>Port&#xa0;: %1</translation>
+    </message>
+    <message>
+        <source>Check logs for details:</source>
+        <translation>Consultez les journaux pour plus de détails&#xa0;:</translation>
+    </message>
+</context>
+<context>
     <name>tarvex::AboutDialog</name>
     <message>
         <source>About tarvex Monitor</source>
@@ -68,6 +171,268 @@
     <message>
         <source>About</source>
         <translation>À propos</translation>
+    </message>
+    <message>
+        <source>PID %1  ·  Port %2</source>
+        <translation>PID %1  ·  Port %2</translation>
+    </message>
+    <message>
+        <source>Unknown</source>
+        <translation>Inconnu</translation>
+    </message>
+    <message>
+        <source>Service</source>
+        <translation>Service</translation>
+    </message>
+    <message>
+        <source>Start</source>
+        <translation>Démarrer</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Arrêter</translation>
+    </message>
+    <message>
+        <source>Restart</source>
+        <translation>Redémarrer</translation>
+    </message>
+    <message>
+        <source>Logs</source>
+        <translation>Journaux</translation>
+    </message>
+    <message>
+        <source>View Logs</source>
+        <translation>Afficher les journaux</translation>
+    </message>
+    <message>
+        <source>Save Logs to…</source>
+        <translation>Enregistrer les journaux sous…</translation>
+    </message>
+    <message>
+        <source>Configuration</source>
+        <translation>Configuration</translation>
+    </message>
+    <message>
+        <source>Settings…</source>
+        <translation>Paramètres…</translation>
+    </message>
+    <message>
+        <source>Run Doctor</source>
+        <translation>Lancer le diagnostic</translation>
+    </message>
+    <message>
+        <source>Maintenance</source>
+        <translation>Maintenance</translation>
+    </message>
+    <message>
+        <source>Initialize Database</source>
+        <translation>Initialiser la base de données</translation>
+    </message>
+    <message>
+        <source>Uninstall…</source>
+        <translation>Désinstaller…</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Fermer</translation>
+    </message>
+</context>
+<context>
+    <name>tarvex::SettingsWindowController</name>
+    <message>
+        <source>Start automatically when macOS boots</source>
+        <translation>Démarrer automatiquement au démarrage de macOS</translation>
+    </message>
+    <message>
+        <source>Start automatically when the computer starts</source>
+        <translation>Démarrer automatiquement au démarrage de l’ordinateur</translation>
+    </message>
+    <message>
+        <source>Start at Boot</source>
+        <translation>Démarrage avec le système</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Fermer</translation>
+    </message>
+    <message>
+        <source>Enabling boot startup...</source>
+        <translation>Activation du démarrage automatique...</translation>
+    </message>
+    <message>
+        <source>Disabling boot startup...</source>
+        <translation>Désactivation du démarrage automatique...</translation>
+    </message>
+    <message>
+        <source>Boot startup enabled.</source>
+        <translation>Démarrage automatique activé.</translation>
+    </message>
+    <message>
+        <source>Boot startup disabled.</source>
+        <translation>Démarrage automatique désactivé.</translation>
+    </message>
+    <message>
+        <source>Failed to change boot startup.</source>
+        <translation>Échec de la modification.</translation>
+    </message>
+    <message>
+        <source>Failed to change boot startup</source>
+        <translation>Impossible de modifier le démarrage automatique</translation>
+    </message>
+</context>
+<context>
+    <name>tarvex::TarvexMenuBarApp</name>
+    <message>
+        <source>tarvex: Uninstalling…</source>
+        <translation>tarvex&#xa0;: Désinstallation…</translation>
+    </message>
+    <message>
+        <source>Automatic Uninstall Failed</source>
+        <translation>Échec de la désinstallation automatique</translation>
+    </message>
+    <message>
+        <source>Save tarvex Logs</source>
+        <translation>Enregistrer les journaux de tarvex</translation>
+    </message>
+    <message>
+        <source>Failed to save logs</source>
+        <translation>Impossible d’enregistrer les journaux</translation>
+    </message>
+    <message>
+        <source>tarvex Monitor needs your password to start the database service.</source>
+        <translation>tarvex Monitor a besoin de votre mot de passe pour démarrer le service de base de données.</translation>
+    </message>
+    <message>
+        <source>tarvex: Starting…</source>
+        <translation>tarvex&#xa0;: Démarrage…</translation>
+    </message>
+    <message>
+        <source>Start Failed</source>
+        <translation>Échec du démarrage</translation>
+    </message>
+    <message>
+        <source>tarvex Monitor needs your password to stop the database service.</source>
+        <translation>tarvex Monitor a besoin de votre mot de passe pour arrêter le service de base de données.</translation>
+    </message>
+    <message>
+        <source>tarvex: Stopping…</source>
+        <translation>tarvex&#xa0;: Arrêt…</translation>
+    </message>
+    <message>
+        <source>Stop Failed</source>
+        <translation>Échec de l’arrêt</translation>
+    </message>
+    <message>
+        <source>tarvex Monitor needs your password to restart the database service.</source>
+        <translation>tarvex Monitor a besoin de votre mot de passe pour redémarrer le service de base de données.</translation>
+    </message>
+    <message>
+        <source>tarvex: Restarting…</source>
+        <translation>tarvex&#xa0;: Redémarrage…</translation>
+    </message>
+    <message>
+        <source>Restart Failed</source>
+        <translation>Échec du redémarrage</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>Confirmer</translation>
+    </message>
+    <message>
+        <source>Done.</source>
+        <translation>Terminé.</translation>
+    </message>
+    <message>
+        <source>Initialize Database?</source>
+        <translation>Initialiser la base de données&#xa0;?</translation>
+    </message>
+    <message>
+        <source>This will erase all database data and bootstrap a fresh instance.
+Configuration and plugins will be preserved.
+
+This cannot be undone.</source>
+        <translation>Toutes les données de la base seront effacées et une nouvelle instance sera initialisée.
+La configuration et les plugins seront conservés.
+
+Cette opération est irréversible.</translation>
+    </message>
+    <message>
+        <source>tarvex Monitor needs your password to initialize the database. All current data will be erased.</source>
+        <translation>tarvex Monitor a besoin de votre mot de passe pour initialiser la base de données. Toutes les données actuelles seront effacées.</translation>
+    </message>
+    <message>
+        <source>Initialize Database</source>
+        <translation>Initialiser la base de données</translation>
+    </message>
+    <message>
+        <source>Uninstall tarvex?</source>
+        <translation>Désinstaller tarvex&#xa0;?</translation>
+    </message>
+    <message>
+        <source>This will stop the service and remove all installed files, config, and data.
+This cannot be undone.</source>
+        <translation>Le service sera arrêté et tous les fichiers installés, la configuration et les données seront supprimés.
+Cette opération est irréversible.</translation>
+    </message>
+    <message>
+        <source>tarvex Monitor needs your password to uninstall tarvex and remove all data.</source>
+        <translation>tarvex Monitor a besoin de votre mot de passe pour désinstaller tarvex et supprimer toutes les données.</translation>
+    </message>
+    <message>
+        <source>Uninstall</source>
+        <translation>Désinstaller</translation>
+    </message>
+    <message>
+        <source>Unknown</source>
+        <translation>Inconnu</translation>
+    </message>
+    <message>
+        <source>Start Service</source>
+        <translation>Démarrer le service</translation>
+    </message>
+    <message>
+        <source>Stop Service</source>
+        <translation>Arrêter le service</translation>
+    </message>
+    <message>
+        <source>Restart Service</source>
+        <translation>Redémarrer le service</translation>
+    </message>
+    <message>
+        <source>View Logs...</source>
+        <translation>Afficher les journaux...</translation>
+    </message>
+    <message>
+        <source>Save Logs to…</source>
+        <translation>Enregistrer les journaux sous…</translation>
+    </message>
+    <message>
+        <source>Settings...</source>
+        <translation>Paramètres...</translation>
+    </message>
+    <message>
+        <source>Run Doctor</source>
+        <translation>Lancer le diagnostic</translation>
+    </message>
+    <message>
+        <source>Uninstall...</source>
+        <translation>Désinstaller...</translation>
+    </message>
+    <message>
+        <source>Quit Monitor</source>
+        <translation>Quitter le moniteur</translation>
+    </message>
+    <message>
+        <source>tarvex Failed to Start</source>
+        <translation>Échec du démarrage de tarvex</translation>
+    </message>
+    <message>
+        <source>The service has not started after %1 seconds. The process may be crashing on startup.</source>
+        <translation>Le service n’a pas démarré au bout de %1 secondes. Le processus plante peut-être au démarrage.</translation>
+    </message>
+    <message>
+        <source>View Logs and Stop</source>
+        <translation>Afficher les journaux et arrêter</translation>
     </message>
 </context>
 </TS>

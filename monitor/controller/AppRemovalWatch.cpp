@@ -35,17 +35,18 @@ void uninstallAutomatically(TarvexMenuBarApp& app) {
         app.statusItem->setIcon(makeStatusIcon(ServiceState::stopping));
     }
     if (app.statusMenuItem) {
-        app.statusMenuItem->setText(QString::fromUtf8("tarvex: Uninstalling…"));
+        app.statusMenuItem->setText(TarvexMenuBarApp::tr("tarvex: Uninstalling…"));
     }
     QPointer<TarvexMenuBarApp> guard(&app);
     AppHost& host = app.seams().app;  // outlives the controller
-    app.seams().runner.run("uninstall", {},
-                           [guard, &host](bool success, const std::string& output) {
-                               if (!success && guard) {
-                                   guard->showResult(false, output, "Automatic Uninstall Failed");
-                               }
-                               host.terminate();
-                           });
+    app.seams().runner.run(
+        "uninstall", {}, [guard, &host](bool success, const std::string& output) {
+            if (!success && guard) {
+                guard->showResult(false, output,
+                                  TarvexMenuBarApp::tr("Automatic Uninstall Failed").toStdString());
+            }
+            host.terminate();
+        });
 }
 
 }  // namespace

@@ -48,14 +48,16 @@ void TarvexMenuBarApp::runDoctor() {
 void TarvexMenuBarApp::saveLogs() {
     seams_.app.activate();
     const std::optional<std::string> destination =
-        seams_.saveDialog.askForDestination("Save tarvex Logs", "tarvex-logs");
+        seams_.saveDialog.askForDestination(tr("Save tarvex Logs").toStdString(), "tarvex-logs");
     if (!destination || destination->empty()) {
         return;
     }
     const LogExportResult result = exportLogFolder(readRuntimeBaseDir() + "/log", *destination);
     if (!result.ok) {
-        seams_.alerts.runModal(
-            AlertSpec{"Failed to save logs", result.errorDescription, AlertStyle::warning, {}});
+        seams_.alerts.runModal(AlertSpec{tr("Failed to save logs").toStdString(),
+                                         result.errorDescription,
+                                         AlertStyle::warning,
+                                         {}});
         return;
     }
     if (!seams_.fileViewer.showFolder(*destination)) {

@@ -25,8 +25,8 @@
 #include <utility>
 
 #include "monitor/controller/TarvexMenuBarApp.h"
-#include "monitor/desktop/DesktopNotifier.h"
 #include "monitor/controller/Translations.h"
+#include "monitor/desktop/DesktopNotifier.h"
 #include "monitor/desktop/DesktopSeams.h"
 #include "monitor/desktop/LoginItem.h"
 #include "monitor/desktop/QuitSignals.h"
@@ -96,7 +96,7 @@ void listenForReopen(QLocalServer& server, const QString& channel, TarvexMenuBar
 // Cut, Copy, Paste and Select All go to whatever control has the focus.
 QMenuBar* buildEditMenuBar() {
     auto* menuBar = new QMenuBar(nullptr);
-    QMenu* edit = menuBar->addMenu(QStringLiteral("Edit"));
+    QMenu* edit = menuBar->addMenu(QCoreApplication::translate("MonitorMain", "Edit"));
     auto addItem = [edit](const QString& title, QKeySequence::StandardKey key, const char* slot) {
         QAction* action = edit->addAction(title);
         action->setShortcut(QKeySequence(key));
@@ -106,10 +106,11 @@ QMenuBar* buildEditMenuBar() {
             }
         });
     };
-    addItem(QStringLiteral("Cut"), QKeySequence::Cut, "cut");
-    addItem(QStringLiteral("Copy"), QKeySequence::Copy, "copy");
-    addItem(QStringLiteral("Paste"), QKeySequence::Paste, "paste");
-    addItem(QStringLiteral("Select All"), QKeySequence::SelectAll, "selectAll");
+    addItem(QCoreApplication::translate("MonitorMain", "Cut"), QKeySequence::Cut, "cut");
+    addItem(QCoreApplication::translate("MonitorMain", "Copy"), QKeySequence::Copy, "copy");
+    addItem(QCoreApplication::translate("MonitorMain", "Paste"), QKeySequence::Paste, "paste");
+    addItem(QCoreApplication::translate("MonitorMain", "Select All"), QKeySequence::SelectAll,
+            "selectAll");
     return menuBar;
 }
 

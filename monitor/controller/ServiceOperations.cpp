@@ -1,9 +1,11 @@
 #include <QAction>
+#include <QCoreApplication>
 #include <QPointer>
 
 #include "monitor/controller/TarvexMenuBarApp.h"
 #include "monitor/host/Installation.h"
 #include "monitor/ui/StatusIcon.h"
+#include "monitor/ui/StatusTexts.h"
 
 namespace tarvex {
 
@@ -19,65 +21,76 @@ struct LockedOperation {
     const char* failureTitle;
 };
 
-constexpr LockedOperation kStart{
-    ServiceOperation::start,
-    "tarvex Monitor needs your password to start the database service.",
-    ServiceState::starting,
-    "tarvex: Starting…",
-    "start",
-    "Start Failed"};
-constexpr LockedOperation kStop{ServiceOperation::stop,
-                                "tarvex Monitor needs your password to stop the database service.",
-                                ServiceState::stopping,
-                                "tarvex: Stopping…",
-                                "stop",
-                                "Stop Failed"};
-constexpr LockedOperation kRestart{
-    ServiceOperation::restart,
-    "tarvex Monitor needs your password to restart the database service.",
-    ServiceState::starting,
-    "tarvex: Restarting…",
-    "restart",
-    "Restart Failed"};
+// The texts are translated where they are shown.
+constexpr LockedOperation kStart {
+    constexpr LockedOperation kStart{
+        ServiceOperation::start,
+        QT_TRANSLATE_NOOP("tarvex::TarvexMenuBarApp",
+                          "tarvex Monitor needs your password to start the database service."),
+        ServiceState::starting,
+        QT_TRANSLATE_NOOP("tarvex::TarvexMenuBarApp", "tarvex: Starting…"),
+        "start",
+        QT_TRANSLATE_NOOP("tarvex::TarvexMenuBarApp", "Start Failed")};
+    constexpr LockedOperation kStop{
+        ServiceOperation::stop,
+        QT_TRANSLATE_NOOP("tarvex::TarvexMenuBarApp",
+                          "tarvex Monitor needs your password to stop the database service."),
+        ServiceState::stopping,
+        QT_TRANSLATE_NOOP("tarvex::TarvexMenuBarApp", "tarvex: Stopping…"),
+        "stop",
+        QT_TRANSLATE_NOOP("tarvex::TarvexMenuBarApp", "Stop Failed")};
+    constexpr LockedOperation kRestart{
+        ServiceOperation::restart,
+        QT_TRANSLATE_NOOP("tarvex::TarvexMenuBarApp",
+                          "tarvex Monitor needs your password to restart the database service."),
+        ServiceState::starting,
+        QT_TRANSLATE_NOOP("tarvex::TarvexMenuBarApp", "tarvex: Restarting…"),
+        "restart",
+        QT_TRANSLATE_NOOP("tarvex::TarvexMenuBarApp", "Restart Failed")};
 
-void showIcon(TarvexMenuBarApp& app, ServiceState state) {
-    if (app.statusItem) {
-        app.statusItem->setIcon(makeStatusIcon(state));
+    std::string translated(const char* text) {
+        return TarvexMenuBarApp::tr(text).toStdString();
     }
-}
 
-void runLockedOperation(TarvexMenuBarApp& app, const LockedOperation& operation) {
-    if (app.serviceOperationInProgress) {
-        return;
+    void showIcon(TarvexMenuBarApp & app, ServiceState state) {
+        if (app.statusItem) {
+            app.statusItem->setIcon(makeStatusIcon(state));
+        }
     }
-    if (!app.authorize(operation.prompt)) {
-        return;
+
+    void runLockedOperation(TarvexMenuBarApp & app, const LockedOperation& operation) {
+        if (app.serviceOperationInProgress) {
+            return;
+        }
+        if (!app.authorize(translated(operation.prompt))) {
+            return;
+        }
+        app.serviceOperationInProgress = true;
+        if (app.statusTimer) {
+            app.statusTimer->stop();
+        }
+        showIcon(app, operation.iconState);
+        if (app.statusMenuItem) {
+            app.statusMenuItem->setText(TarvexMenuBarApp::tr(operation.statusLine));
+        }
+        app.applyButtonState();
+        QPointer<TarvexMenuBarApp> guard(&app);
+        const std::string failureTitle = translated(operation.failureTitle);
+        const ServiceOperation kind = operation.kind;
+        app.seams().runner.run(
+            operation.command, {},
+            [guard, failureTitle, kind](bool success, const std::string& output) {
+                if (!guard) {
+                    return;
+                }
+                guard->serviceOperationInProgress = false;
+                guard->notifications().operationFinished(kind, success);
+                if (!success) {
+                    guard->showResult(false, output, failureTitle);
+                }
+                guard->refreshStatus();
+            });
     }
-    app.serviceOperationInProgress = true;
-    if (app.statusTimer) {
-        app.statusTimer->stop();
-    }
-    showIcon(app, operation.iconState);
-    if (app.statusMenuItem) {
-        app.statusMenuItem->setText(QString::fromUtf8(operation.statusLine));
-    }
-    app.applyButtonState();
-    QPointer<TarvexMenuBarApp> guard(&app);
-    const std::string failureTitle = operation.failureTitle;
-    const ServiceOperation kind = operation.kind;
-    app.seams().runner.run(operation.command, {},
-                           [guard, failureTitle, kind](bool success, const std::string& output) {
-                               if (!guard) {
-                                   return;
-                               }
-                               guard->serviceOperationInProgress = false;
-                               guard->notifications().operationFinished(kind, success);
-                               if (!success) {
-                                   guard->showResult(false, output, failureTitle);
-                               }
-                               guard->refreshStatus();
-                           });
-}
 
 }  // namespace
 
@@ -102,14 +115,18 @@ bool TarvexMenuBarApp::confirmAction(const std::string& message, const std::stri
     seams_.app.activate();
     // "Cancel" comes first and is therefore the default: Return never confirms.
     const int answer = seams_.alerts.runModal(
-        AlertSpec{message, info, AlertStyle::critical, {"Cancel", "Confirm"}});
+        AlertSpec{message,
+                  info,
+                  AlertStyle::critical,
+                  {QCoreApplication::translate("Alerts", "Cancel").toStdString(),
+                   tr("Confirm").toStdString()}});
     return answer == 1;
 }
 
 void TarvexMenuBarApp::showResult(bool success, const std::string&, const std::string& title) {
     // The tool's output stays out of the alert; the log files hold the details.
     seams_.alerts.runModal(AlertSpec{title,
-                                     success ? std::string("Done.") : logDetailsText(),
+                                     success ? tr("Done.").toStdString() : logDetails(),
                                      success ? AlertStyle::informational : AlertStyle::critical,
                                      {}});
 }
@@ -130,13 +147,15 @@ void TarvexMenuBarApp::setupService() {
     if (serviceOperationInProgress) {
         return;
     }
-    if (!confirmAction("Initialize Database?",
-                       "This will erase all database data and bootstrap a fresh instance.\n"
-                       "Configuration and plugins will be preserved.\n\nThis cannot be undone.")) {
+    if (!confirmAction(tr("Initialize Database?").toStdString(),
+                       tr("This will erase all database data and bootstrap a fresh instance.\n"
+                          "Configuration and plugins will be preserved.\n\nThis cannot be undone.")
+                           .toStdString())) {
         return;
     }
-    if (!authorize("tarvex Monitor needs your password to initialize the "
-                   "database. All current data will be erased.")) {
+    if (!authorize(tr("tarvex Monitor needs your password to initialize the database. All current "
+                      "data will be erased.")
+                       .toStdString())) {
         return;
     }
     serviceOperationInProgress = true;
@@ -149,26 +168,28 @@ void TarvexMenuBarApp::setupService() {
             return;
         }
         guard->serviceOperationInProgress = false;
-        guard->showResult(success, output, "Initialize Database");
+        guard->showResult(success, output, tr("Initialize Database").toStdString());
         guard->refreshStatus();
     });
 }
 
 void TarvexMenuBarApp::uninstallService() {
     // Deliberately not blocked by a running operation: uninstalling must stay possible.
-    if (!confirmAction("Uninstall tarvex?",
-                       "This will stop the service and remove all installed files, config, and "
-                       "data.\nThis cannot be undone.")) {
+    if (!confirmAction(tr("Uninstall tarvex?").toStdString(),
+                       tr("This will stop the service and remove all installed files, config, and "
+                          "data.\nThis cannot be undone.")
+                           .toStdString())) {
         return;
     }
-    if (!authorize("tarvex Monitor needs your password to uninstall tarvex and remove all data.")) {
+    if (!authorize(tr("tarvex Monitor needs your password to uninstall tarvex and remove all data.")
+                       .toStdString())) {
         return;
     }
     QPointer<TarvexMenuBarApp> guard(this);
     AppHost& host = seams_.app;  // outlives the controller
     seams_.runner.run("uninstall", {}, [guard, &host](bool success, const std::string& output) {
         if (guard) {
-            guard->showResult(success, output, "Uninstall");
+            guard->showResult(success, output, tr("Uninstall").toStdString());
         }
         if (success) {
             host.terminate();

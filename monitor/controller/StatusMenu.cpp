@@ -8,6 +8,7 @@
 #include "monitor/controller/TarvexMenuBarApp.h"
 #include "monitor/ui/MainWindowController.h"
 #include "monitor/ui/SettingsWindowController.h"
+#include "monitor/ui/StatusTexts.h"
 
 namespace tarvex {
 
@@ -39,30 +40,30 @@ void TarvexMenuBarApp::buildMenu() {
         return item;
     };
 
-    statusMenuItem = addInfoLine(QStringLiteral("tarvex: Unknown"));
-    portMenuItem = addInfoLine(QStringLiteral("Port: --"));
+    statusMenuItem = addInfoLine(statusLineText(tr("Unknown")));
+    portMenuItem = addInfoLine(portLineText(TarvexStatus{}));
     // The tray's tooltip repeats these two lines, whichever part of the monitor rewrites them.
     for (QAction* line : {statusMenuItem, portMenuItem}) {
         connect(line, &QAction::changed, this, &TarvexMenuBarApp::refreshToolTip);
     }
     refreshToolTip();
     menu->addSeparator();
-    startItem = addCommand(QStringLiteral("Start Service"), &TarvexMenuBarApp::startService);
-    stopItem = addCommand(QStringLiteral("Stop Service"), &TarvexMenuBarApp::stopService);
-    restartItem = addCommand(QStringLiteral("Restart Service"), &TarvexMenuBarApp::restartService);
+    startItem = addCommand(tr("Start Service"), &TarvexMenuBarApp::startService);
+    stopItem = addCommand(tr("Stop Service"), &TarvexMenuBarApp::stopService);
+    restartItem = addCommand(tr("Restart Service"), &TarvexMenuBarApp::restartService);
     menu->addSeparator();
-    addCommand(QStringLiteral("View Logs..."), &TarvexMenuBarApp::viewLogs);
-    addCommand(QStringLiteral("Save Logs to\u2026"), &TarvexMenuBarApp::saveLogs);
+    addCommand(tr("View Logs..."), &TarvexMenuBarApp::viewLogs);
+    addCommand(tr("Save Logs to…"), &TarvexMenuBarApp::saveLogs);
     menu->addSeparator();
     // "Ctrl" is the Command key on macOS.
-    settingsItem = addCommand(QStringLiteral("Settings..."), &TarvexMenuBarApp::openSettings,
+    settingsItem = addCommand(tr("Settings..."), &TarvexMenuBarApp::openSettings,
                               QKeySequence(QStringLiteral("Ctrl+,")));
-    addCommand(QStringLiteral("Run Doctor"), &TarvexMenuBarApp::runDoctor);
+    addCommand(tr("Run Doctor"), &TarvexMenuBarApp::runDoctor);
     menu->addSeparator();
-    setupItem = addCommand(QStringLiteral("Initialize Database"), &TarvexMenuBarApp::setupService);
-    addCommand(QStringLiteral("Uninstall..."), &TarvexMenuBarApp::uninstallService);
+    setupItem = addCommand(tr("Initialize Database"), &TarvexMenuBarApp::setupService);
+    addCommand(tr("Uninstall..."), &TarvexMenuBarApp::uninstallService);
     menu->addSeparator();
-    QAction* quitItem = addCommand(QStringLiteral("Quit Monitor"), &TarvexMenuBarApp::quitMonitor,
+    QAction* quitItem = addCommand(tr("Quit Monitor"), &TarvexMenuBarApp::quitMonitor,
                                    QKeySequence(QStringLiteral("Ctrl+Q")));
 
     // Both keys work in every window of the application, not only while the menu is open.

@@ -1,4 +1,5 @@
 #include "monitor/controller/TarvexMenuBarApp.h"
+#include "monitor/ui/StatusTexts.h"
 
 #include <QAction>
 #include <QGuiApplication>
@@ -167,9 +168,8 @@ void TarvexMenuBarApp::applyStatus(const TarvexStatus& status) {
     if (statusItem != nullptr) {
         statusItem->setIcon(makeStatusIcon(state));
     }
-    statusMenuItem->setText(QString::fromStdString("tarvex: " + status.summary()));
-    portMenuItem->setText(
-        QString::fromStdString("Port: " + (status.port.empty() ? std::string("--") : status.port)));
+    statusMenuItem->setText(statusLineText(status));
+    portMenuItem->setText(portLineText(status));
 
     // While the helper cannot be reached the service actions could only fail.
     const bool unlocked = !serviceOperationInProgress;
@@ -235,13 +235,14 @@ void TarvexMenuBarApp::applyButtonState() {
 void TarvexMenuBarApp::showStartupFailure() {
     seams_.app.activate();
     AlertSpec alert;
-    alert.message = "tarvex Failed to Start";
-    alert.informativeText = "The service has not started after " +
-                            std::to_string(static_cast<long long>(STARTUP_FAILURE_TIMEOUT)) +
-                            " seconds. The process may be crashing on startup.\n\n" +
-                            logDetailsText();
+    alert.message = tr("tarvex Failed to Start").toStdString();
+    alert.informativeText = tr("The service has not started after %1 seconds. The process may be "
+                               "crashing on startup.")
+                                .arg(static_cast<long long>(STARTUP_FAILURE_TIMEOUT))
+                                .toStdString() +
+                            "\n\n" + logDetails();
     alert.style = AlertStyle::critical;
-    alert.buttons = {"Stop Service", "View Logs and Stop"};
+    alert.buttons = {tr("Stop Service").toStdString(), tr("View Logs and Stop").toStdString()};
     notifications_.startupFailed(static_cast<int>(STARTUP_FAILURE_TIMEOUT));
     const int answer = seams_.alerts.runModal(alert);
     if (answer == NO_ANSWER) {

@@ -100,7 +100,9 @@ int MessageBoxAlerts::runModal(const AlertSpec& alert) {
                                              Qt::TextSelectableByKeyboard);
     }
     const std::vector<std::string> titles =
-        alert.buttons.empty() ? std::vector<std::string>{"OK"} : alert.buttons;
+        alert.buttons.empty()
+            ? std::vector<std::string>{QCoreApplication::translate("Alerts", "OK").toStdString()}
+            : alert.buttons;
     std::vector<QPushButton*> buttons;
     for (const std::string& title : titles) {
         // One role for all keeps the buttons in the order given on every platform.
@@ -108,7 +110,8 @@ int MessageBoxAlerts::runModal(const AlertSpec& alert) {
     }
     box.setDefaultButton(buttons.front());
     for (std::size_t i = 0; i < titles.size(); ++i) {
-        if (titles[i] == "Cancel" || titles.size() == 1) {
+        if (titles[i] == QCoreApplication::translate("Alerts", "Cancel").toStdString() ||
+            titles.size() == 1) {
             box.setEscapeButton(buttons[i]);
             break;
         }

@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <QCoreApplication>
+
 #include <atomic>
 #include <filesystem>
 #include <system_error>
@@ -12,9 +14,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-LogExportResult failure(const std::string& what, const fs::path& path,
-                        const std::error_code& error) {
-    return {false, what + " \"" + path.string() + "\": " + error.message() + "."};
+// `what` holds %1 for the path and %2 for the system's reason.
+LogExportResult failure(const QString& what, const fs::path& path, const std::error_code& error) {
+    return {false,
+            what.arg(QString::fromStdString(path.string()), QString::fromStdString(error.message()))
+                .toStdString()};
 }
 
 // A name beside `target` that nothing occupies yet: ".<name>.<tag>-<pid>-<n>".
@@ -53,11 +57,14 @@ LogExportResult exportLogFolder(const std::string& source, const std::string& de
     std::error_code ec;
     const fs::path from = fs::canonical(source, ec);
     if (ec) {
-        return failure("Could not read the log folder", source, ec);
+        return failure(
+            QCoreApplication::translate("LogExport", "Could not read the log folder \"%1\": %2."),
+            source, ec);
     }
     fs::path to = fs::absolute(destination, ec);
     if (ec) {
-        return failure("Could not save to", destination, ec);
+        return failure(QCoreApplication::translate("LogExport", "Could not save to \"%1\": %2."),
+                       destination, ec);
     }
     to = to.lexically_normal();
     if (!to.has_filename()) {
@@ -67,14 +74,18 @@ LogExportResult exportLogFolder(const std::string& source, const std::string& de
     // would replace the logs with themselves half-way through.
     const fs::path toResolved = fs::weakly_canonical(to, ec);
     if (!ec && isWithin(toResolved, from)) {
-        return {false, "The logs cannot be saved inside the log folder itself."};
+        return {false, QCoreApplication::translate(
+                           "LogExport", "The logs cannot be saved inside the log folder itself.")
+                           .toStdString()};
     }
 
     const fs::path partial = unusedSiblingName(to, "partial");
     fs::copy(from, partial, fs::copy_options::recursive | fs::copy_options::copy_symlinks, ec);
     if (ec) {
         removeQuietly(partial);
-        return failure("Could not copy the logs to", to.parent_path(), ec);
+        return failure(
+            QCoreApplication::translate("LogExport", "Could not copy the logs to \"%1\": %2."),
+            to.parent_path(), ec);
     }
 
     const bool destinationExists = fs::exists(fs::symlink_status(to, ec));
@@ -82,7 +93,8 @@ LogExportResult exportLogFolder(const std::string& source, const std::string& de
         fs::rename(partial, to, ec);
         if (ec) {
             removeQuietly(partial);
-            return failure("Could not save to", to, ec);
+            return failure(
+                QCoreApplication::translate("LogExport", "Could not save to \"%1\": %2."), to, ec);
         }
         return {true, {}};
     }
@@ -93,14 +105,16 @@ LogExportResult exportLogFolder(const std::string& source, const std::string& de
     fs::rename(to, aside, ec);
     if (ec) {
         removeQuietly(partial);
-        return failure("Could not replace", to, ec);
+        return failure(QCoreApplication::translate("LogExport", "Could not replace \"%1\": %2."),
+                       to, ec);
     }
     fs::rename(partial, to, ec);
     if (ec) {
         std::error_code restoreError;
         fs::rename(aside, to, restoreError);
         removeQuietly(partial);
-        return failure("Could not replace", to, ec);
+        return failure(QCoreApplication::translate("LogExport", "Could not replace \"%1\": %2."),
+                       to, ec);
     }
     removeQuietly(aside);
     return {true, {}};

@@ -1,5 +1,6 @@
 #include "monitor/ui/DemoAuthorizer.h"
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -15,7 +16,9 @@ bool DemoAuthorizer::authorizeAdmin(const std::string& prompt) {
     dialog.setModal(true);
 
     auto* layout = new QVBoxLayout(&dialog);
-    auto* heading = new QLabel(QStringLiteral("<b>Administrator authorization (demo)</b>"));
+    auto* heading = new QLabel(QStringLiteral("<b>%1</b>")
+                                   .arg(QCoreApplication::translate(
+                                       "DemoAuthorizer", "Administrator authorization (demo)")));
     auto* message = new QLabel(QString::fromStdString(prompt));
     message->setObjectName(QStringLiteral("prompt"));
     message->setWordWrap(true);
@@ -24,9 +27,10 @@ bool DemoAuthorizer::authorizeAdmin(const std::string& prompt) {
     layout->addWidget(message);
 
     auto* buttons = new QDialogButtonBox;
-    QPushButton* authorize =
-        buttons->addButton(QStringLiteral("Authorize"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
+    QPushButton* authorize = buttons->addButton(
+        QCoreApplication::translate("DemoAuthorizer", "Authorize"), QDialogButtonBox::AcceptRole);
+    buttons->addButton(QCoreApplication::translate("Alerts", "Cancel"),
+                       QDialogButtonBox::RejectRole);
     authorize->setDefault(true);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);

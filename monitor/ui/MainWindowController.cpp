@@ -1,4 +1,5 @@
 #include "monitor/ui/MainWindowController.h"
+#include "monitor/ui/StatusTexts.h"
 
 #include <QBoxLayout>
 #include <QCloseEvent>
@@ -113,10 +114,10 @@ void MainWindowController::update(const TarvexStatus& status, bool locked) {
     }
     const ServiceState state = status.state();
     statusDot->setColour(stateColour(state));
-    statusDot->setAccessibleName(tr("Status: %1").arg(QString::fromStdString(status.summary())));
-    statusTitleLabel->setText(QString::fromStdString("tarvex: " + status.summary()));
-    statusDetailLabel->setText(QStringLiteral("PID ") + withDash(status.pid) +
-                               QStringLiteral("  \u00B7  Port ") + withDash(status.port));
+    statusDot->setAccessibleName(tr("Status: %1").arg(summaryText(status)));
+    statusTitleLabel->setText(statusLineText(status));
+    statusDetailLabel->setText(
+        tr("PID %1  ·  Port %2").arg(withDash(status.pid), withDash(status.port)));
     startButton->setEnabled(!locked && state == ServiceState::stopped);
     stopButton->setEnabled(!locked && state == ServiceState::active);
     restartButton->setEnabled(!locked && state == ServiceState::active);
@@ -173,24 +174,22 @@ void MainWindowController::buildWindow() {
         return button;
     };
 
-    startButton = makeButton(QStringLiteral("Start"), &MainWindowController::startRequested);
-    stopButton = makeButton(QStringLiteral("Stop"), &MainWindowController::stopRequested);
-    restartButton = makeButton(QStringLiteral("Restart"), &MainWindowController::restartRequested);
-    addSection(QStringLiteral("Service"), {startButton, stopButton, restartButton});
-    addSection(QStringLiteral("Logs"),
-               {makeButton(QStringLiteral("View Logs"), &MainWindowController::viewLogsRequested),
-                makeButton(QStringLiteral("Save Logs to\u2026"),
-                           &MainWindowController::saveLogsRequested)});
-    settingsButton =
-        makeButton(QStringLiteral("Settings\u2026"), &MainWindowController::settingsRequested);
-    addSection(QStringLiteral("Configuration"),
-               {settingsButton, makeButton(QStringLiteral("Run Doctor"),
-                                           &MainWindowController::runDoctorRequested)});
-    initializeButton = makeButton(QStringLiteral("Initialize Database"),
-                                  &MainWindowController::initializeRequested);
-    addSection(QStringLiteral("Maintenance"),
-               {initializeButton, makeButton(QStringLiteral("Uninstall\u2026"),
-                                             &MainWindowController::uninstallRequested)});
+    startButton = makeButton(tr("Start"), &MainWindowController::startRequested);
+    stopButton = makeButton(tr("Stop"), &MainWindowController::stopRequested);
+    restartButton = makeButton(tr("Restart"), &MainWindowController::restartRequested);
+    addSection(tr("Service"), {startButton, stopButton, restartButton});
+    addSection(tr("Logs"),
+               {makeButton(tr("View Logs"), &MainWindowController::viewLogsRequested),
+                makeButton(tr("Save Logs to…"), &MainWindowController::saveLogsRequested)});
+    settingsButton = makeButton(tr("Settings…"), &MainWindowController::settingsRequested);
+    addSection(
+        tr("Configuration"),
+        {settingsButton, makeButton(tr("Run Doctor"), &MainWindowController::runDoctorRequested)});
+    initializeButton =
+        makeButton(tr("Initialize Database"), &MainWindowController::initializeRequested);
+    addSection(tr("Maintenance"),
+               {initializeButton,
+                makeButton(tr("Uninstall…"), &MainWindowController::uninstallRequested)});
     // Between the last section and Close: why the helper cannot be reached, when it cannot. The
     // box keeps the designed gap while the notice is hidden and grows with a longer one.
     auto* noticeBox = new QWidget(window);
@@ -208,7 +207,7 @@ void MainWindowController::buildWindow() {
     noticeColumn->addStretch(1);
     column->addWidget(noticeBox);
 
-    auto* closeButton = new QPushButton(QStringLiteral("Close"), window);
+    auto* closeButton = new QPushButton(tr("Close"), window);
     closeButton->setAutoDefault(false);
     connect(closeButton, &QPushButton::clicked, this, &MainWindowController::closeWindow);
     closeButton->setMinimumSize(90, BUTTON_HEIGHT);
@@ -247,9 +246,9 @@ QWidget* MainWindowController::buildStatusCard() {
     auto* lines = new QVBoxLayout;
     lines->setContentsMargins(0, 12, 0, 16);
     lines->setSpacing(4);
-    statusTitleLabel = makeScaledLabel(QStringLiteral("Unknown"), 16, QFont::DemiBold, 22, card);
-    statusDetailLabel = makeScaledLabel(QStringLiteral("PID \u2014  \u00B7  Port \u2014"), 12,
-                                        QFont::Normal, 18, card);
+    statusTitleLabel = makeScaledLabel(tr("Unknown"), 16, QFont::DemiBold, 22, card);
+    statusDetailLabel = makeScaledLabel(tr("PID %1  ·  Port %2").arg(withDash({}), withDash({})),
+                                        12, QFont::Normal, 18, card);
     useSecondaryTextColour(*statusDetailLabel);
     lines->addWidget(statusTitleLabel);
     lines->addWidget(statusDetailLabel);

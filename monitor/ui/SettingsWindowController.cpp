@@ -1,4 +1,5 @@
 #include "monitor/ui/SettingsWindowController.h"
+#include "monitor/ui/StatusTexts.h"
 
 #include <QCheckBox>
 #include <QDialog>
@@ -21,9 +22,11 @@ namespace tarvex {
 namespace {
 
 #if defined(Q_OS_MACOS)
-constexpr char kSwitchTitle[] = "Start automatically when macOS boots";
+constexpr char kSwitchTitle[] =
+    QT_TRANSLATE_NOOP("tarvex::SettingsWindowController", "Start automatically when macOS boots");
 #else
-constexpr char kSwitchTitle[] = "Start automatically when the computer starts";
+constexpr char kSwitchTitle[] = QT_TRANSLATE_NOOP("tarvex::SettingsWindowController",
+                                                  "Start automatically when the computer starts");
 #endif
 
 // Tool output may end in any Unicode space or line break, a no-break space included.
@@ -115,11 +118,11 @@ void SettingsWindowController::buildWindow() {
     column->addWidget(login);
     column->addSpacing(14);
 
-    QLabel* heading = makeScaledLabel("Start at Boot", DESIGN_FONT_POINTS, QFont::DemiBold, 22);
+    QLabel* heading = makeScaledLabel(tr("Start at Boot"), DESIGN_FONT_POINTS, QFont::DemiBold, 22);
     column->addWidget(heading);
     column->addSpacing(10);
 
-    auto* bootSwitch = new QCheckBox(kSwitchTitle, window.get());
+    auto* bootSwitch = new QCheckBox(tr(kSwitchTitle), window.get());
     bootSwitch->setObjectName(QStringLiteral("bootStartupSwitch"));
     bootSwitch->setMinimumSize(428, 22);
     bootSwitch->setChecked(false);
@@ -136,7 +139,7 @@ void SettingsWindowController::buildWindow() {
     label->setMinimumSize(270, 22);
     useSecondaryTextColour(*label);
 
-    auto* close = new QPushButton("Close", window.get());
+    auto* close = new QPushButton(tr("Close"), window.get());
     close->setMinimumSize(96, 32);
     close->setDefault(true);  // Return presses it
     connect(close, &QPushButton::clicked, this, &SettingsWindowController::closeSettings);
@@ -208,8 +211,8 @@ void SettingsWindowController::bootStartupToggled(bool requestedOn) {
         bootStartupSwitch_->setEnabled(false);
     }
     if (statusLabel_) {
-        statusLabel_->setText(requestedOn ? "Enabling boot startup..."
-                                          : "Disabling boot startup...");
+        statusLabel_->setText(requestedOn ? tr("Enabling boot startup...")
+                                          : tr("Disabling boot startup..."));
     }
     QPointer<SettingsWindowController> guard(this);
     runner_.run(requestedOn ? "enable-boot" : "disable-boot", {},
@@ -230,16 +233,17 @@ void SettingsWindowController::finishChange(bool requestedOn, bool success) {
     }
     if (success) {
         if (statusLabel_) {
-            statusLabel_->setText(requestedOn ? "Boot startup enabled." : "Boot startup disabled.");
+            statusLabel_->setText(requestedOn ? tr("Boot startup enabled.")
+                                              : tr("Boot startup disabled."));
         }
         return;
     }
     if (statusLabel_) {
-        statusLabel_->setText("Failed to change boot startup.");
+        statusLabel_->setText(tr("Failed to change boot startup."));
     }
     app_.activate();
-    alerts_.runModal(
-        AlertSpec{"Failed to change boot startup", logDetailsText(), AlertStyle::warning, {}});
+    alerts_.runModal(AlertSpec{
+        tr("Failed to change boot startup").toStdString(), logDetails(), AlertStyle::warning, {}});
 }
 
 void SettingsWindowController::addSharedActions(const QList<QAction*>& actions) {

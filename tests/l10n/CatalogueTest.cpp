@@ -5,9 +5,12 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QLibraryInfo>
+#include <QProcess>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 
 #include <set>
+#include <utility>
 
 #include "monitor/controller/Translations.h"
 #include "tests/l10n/TsCatalogue.h"
@@ -15,6 +18,16 @@
 
 namespace tarvex::testing {
 namespace {
+
+using Key = std::pair<QString, QString>;  // context, source text
+
+std::set<Key> keysOf(const TsCatalogue& catalogue) {
+    std::set<Key> keys;
+    for (const TsMessage& message : catalogue.messages) {
+        keys.insert({message.context, message.source});
+    }
+    return keys;
+}
 
 std::multiset<QString> placeholders(const QString& text) {
     static const QRegularExpression placeholder(QStringLiteral("%L?\\d+"));
@@ -51,6 +64,39 @@ TEST(CatalogueTest, EveryShippedLanguageTranslatesEverySourceText) {
                 << where << " -> \"" << m.translation.toStdString() << "\"";
             EXPECT_EQ(ellipsisOf(m.translation), ellipsisOf(m.source))
                 << where << " -> \"" << m.translation.toStdString() << "\"";
+        }
+    }
+}
+
+TEST(CatalogueTest, CataloguesHoldExactlyTheTextsOfTheSources) {
+    QTemporaryDir scratch;
+    ASSERT_TRUE(scratch.isValid());
+    const QString fresh = scratch.filePath(QStringLiteral("fresh.ts"));
+    const QString root = QStringLiteral(TARVEX_SOURCE_DIR);
+    QProcess lupdate;
+    lupdate.setProcessChannelMode(QProcess::MergedChannels);
+    lupdate.start(QStringLiteral(TARVEX_LUPDATE),
+                  {QStringLiteral("-no-obsolete"), QStringLiteral("-locations"),
+                   QStringLiteral("none"), QStringLiteral("-I"), root,
+                   root + QStringLiteral("/monitor"), QStringLiteral("-ts"), fresh});
+    ASSERT_TRUE(lupdate.waitForFinished(60000));
+    ASSERT_EQ(lupdate.exitCode(), 0) << lupdate.readAll().toStdString();
+    const std::set<Key> inSources = keysOf(readTsCatalogue(fresh));
+    ASSERT_FALSE(inSources.empty());
+
+    for (const QString& path : shippedCatalogues()) {
+        const std::set<Key> shipped = keysOf(readTsCatalogue(path));
+        for (const Key& key : inSources) {
+            EXPECT_TRUE(shipped.count(key))
+                << QFileInfo(path).fileName().toStdString() << " lacks [" << key.first.toStdString()
+                << "] \"" << key.second.toStdString()
+                << "\": build the target update_translations and translate it";
+        }
+        for (const Key& key : shipped) {
+            EXPECT_TRUE(inSources.count(key))
+                << QFileInfo(path).fileName().toStdString() << " still holds ["
+                << key.first.toStdString() << "] \"" << key.second.toStdString()
+                << "\", which no source uses: build the target update_translations";
         }
     }
 }

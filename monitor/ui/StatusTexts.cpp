@@ -1,0 +1,52 @@
+#include "monitor/ui/StatusTexts.h"
+
+#include <QCoreApplication>
+
+#include <string_view>
+
+#include "monitor/host/Installation.h"
+
+namespace tarvex {
+
+QString summaryText(const TarvexStatus& status) {
+    switch (status.state()) {
+        case ServiceState::active:
+            return status.pid.empty()
+                       ? QCoreApplication::translate("StatusTexts", "Active")
+                       : QCoreApplication::translate("StatusTexts", "Active (PID %1)")
+                             .arg(QString::fromStdString(status.pid));
+        case ServiceState::starting:
+            return QCoreApplication::translate("StatusTexts", "Starting…");
+        case ServiceState::stopping:
+            return QCoreApplication::translate("StatusTexts", "Stopping…");
+        case ServiceState::stopped:
+            break;
+    }
+    return QCoreApplication::translate("StatusTexts", "Stopped");
+}
+
+QString statusLineText(const QString& summary) {
+    return QCoreApplication::translate("StatusTexts", "tarvex: %1").arg(summary);
+}
+
+QString statusLineText(const TarvexStatus& status) {
+    return statusLineText(summaryText(status));
+}
+
+QString portLineText(const TarvexStatus& status) {
+    return QCoreApplication::translate("StatusTexts", "Port: %1")
+        .arg(status.port.empty() ? QStringLiteral("--") : QString::fromStdString(status.port));
+}
+
+std::string logDetails() {
+    constexpr std::string_view heading = "Check logs for details:";
+    std::string text = logDetailsText();
+    if (text.starts_with(heading)) {
+        text.replace(
+            0, heading.size(),
+            QCoreApplication::translate("StatusTexts", "Check logs for details:").toStdString());
+    }
+    return text;
+}
+
+}  // namespace tarvex

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+#include "monitor/status/TarvexStatus.h"
+
+namespace tarvex {
+
+// The user's words for what the status model says; the model itself speaks no language.
+QString summaryText(const TarvexStatus& status);
+// "tarvex: " and the summary, as the status menu and the main window show it.
+QString statusLineText(const TarvexStatus& status);
+QString statusLineText(const QString& summary);
+// "Port: " and the port, or "--" without one.
+QString portLineText(const TarvexStatus& status);
+// The pointer to the log files under every failure alert, its heading in the user's language.
+std::string logDetails();
+
+}  // namespace tarvex

@@ -1,0 +1,174 @@
+// Every window of the monitor, rendered headless in each shipped language: no text may be cut
+// off, and no text that has a translation may show up untranslated.
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "monitor/controller/Translations.h"
+#include "monitor/desktop/DesktopSeams.h"
+#include "monitor/ui/SettingsWindowController.h"
+#include "tests/controller/ControllerHarness.h"
+#include "tests/l10n/TsCatalogue.h"
+#include "tests/support/TextFit.h"
+
+namespace tarvex::testing {
+namespace {
+
+// The source texts that the catalogue of `language` renders differently.
+std::set<QString> translatedSources(const QString& language) {
+    std::set<QString> sources;
+    for (const QString& path : shippedCatalogues()) {
+        const TsCatalogue catalogue = readTsCatalogue(path);
+        if (catalogue.language.section(u'_', 0, 0) != language) {
+            continue;
+        }
+        for (const TsMessage& m : catalogue.messages) {
+            if (m.translation != m.source) {
+                sources.insert(m.source);
+            }
+        }
+    }
+    return sources;
+}
+
+// Looks at what one window shows. The same checks for every window, menu and alert.
+class TextInspector {
+public:
+    explicit TextInspector(QString language)
+        : language_(std::move(language)), untranslated_(translatedSources(language_)) {}
+
+    void inspect(QWidget& window, const std::string& where, bool checkCuts = true) {
+        renderOffscreen(window);
+        for (const QString& cut : checkCuts ? cutTexts(window) : QStringList()) {
+            ADD_FAILURE() << language_.toStdString() << ", " << where << ": " << cut.toStdString();
+        }
+        for (const QLabel* label : window.findChildren<QLabel*>()) {
+            expectTranslated(label->text(), where);
+        }
+        for (const QAbstractButton* button : window.findChildren<QAbstractButton*>()) {
+            expectTranslated(button->text(), where);
+        }
+        expectTranslated(window.windowTitle(), where);
+    }
+
+    void inspectMenu(QMenu& menu, const std::string& where) {
+        const int screenWidth = menu.screen()->availableGeometry().width();
+        EXPECT_LE(menu.sizeHint().width(), screenWidth) << where << " is wider than the screen";
+        for (const QAction* action : menu.actions()) {
+            expectTranslated(action->text(), where);
+        }
+    }
+
+    void inspectAlert(const AlertSpec& alert) {
+        for (const std::string& text : {alert.message, alert.informativeText}) {
+            expectTranslated(QString::fromStdString(text), "alert \"" + alert.message + "\"");
+        }
+        for (const std::string& button : alert.buttons) {
+            expectTranslated(QString::fromStdString(button), "alert \"" + alert.message + "\"");
+        }
+        bool seen = false;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box != nullptr) {
+                seen = true;
+                // The message box wraps and sizes its own texts, so only their language is
+                // checked here.
+                inspect(*box, "alert \"" + alert.message + "\"", false);
+                box->done(0);
+            }
+        });
+        MessageBoxAlerts().runModal(alert);
+        EXPECT_TRUE(seen) << "alert \"" << alert.message << "\" was not shown";
+    }
+
+private:
+    void expectTranslated(const QString& text, const std::string& where) {
+        EXPECT_EQ(untranslated_.count(text), 0u)
+            << language_.toStdString() << ": \"" << text.toStdString()
+            << "\" shows untranslated in " << where;
+    }
+
+    QString language_;
+    std::set<QString> untranslated_;
+};
+
+class RenderedTextTest : public ControllerTest, public ::testing::WithParamInterface<const char*> {
+protected:
+    void SetUp() override {
+        ControllerTest::SetUp();
+        const QString language = QString::fromLatin1(GetParam());
+        EXPECT_EQ(translations.use(QLocale(language), {QStringLiteral(":/i18n")}).left(2),
+                  language == u"en" ? QString() : language);
+    }
+
+    Translations translations;
+    TextInspector inspector{QString::fromLatin1(GetParam())};
+};
+
+TEST_P(RenderedTextTest, MainWindowStatusMenuAndAboutBox) {
+    launch();
+    answerStatus(true, ACTIVE_REPORT);
+    QWidget* window = app->mainWindowController->window;
+    ASSERT_NE(window, nullptr);
+    inspector.inspect(*window, "the main window");
+    ASSERT_NE(app->menu, nullptr);
+    inspector.inspectMenu(*app->menu, "the status menu");
+
+    auto* about = window->findChild<QPushButton*>(QStringLiteral("aboutButton"));
+    ASSERT_NE(about, nullptr);
+    about->click();
+    auto* box = window->findChild<QWidget*>(QStringLiteral("aboutDialog"));
+    ASSERT_NE(box, nullptr);
+    inspector.inspect(*box, "the About box");
+}
+
+TEST_P(RenderedTextTest, SettingsWindowThroughAFailedChange) {
+    SettingsWindowController settings(runner, alerts, appHost,
+                                      [](auto done) { done(std::string("disabled")); });
+    settings.showWindow();
+    auto* checkbox = settings.window()->findChild<QCheckBox*>();
+    ASSERT_NE(checkbox, nullptr);
+    ASSERT_TRUE(checkbox->isEnabled());
+    inspector.inspect(*settings.window(), "the settings window");
+
+    checkbox->click();
+    inspector.inspect(*settings.window(), "the settings window while enabling");
+    ASSERT_TRUE(runner.answerNext(false));
+    inspector.inspect(*settings.window(), "the settings window after a failure");
+    ASSERT_EQ(alerts.shown.size(), 1u);
+    inspector.inspectAlert(alerts.shown.front());
+}
+
+TEST_P(RenderedTextTest, EveryKindOfAlert) {
+    launch();
+    answerStatus(true, STARTING_REPORT);
+    clock.advance(31.0);
+    pollAndAnswer(STARTING_REPORT);  // the start-up failure alert, then its stop
+    runner.answerNext(true);
+    answerStatus(true, STOPPED_REPORT);
+    app->setupService();      // confirmation, answered "Cancel"
+    app->uninstallService();  // confirmation, answered "Cancel"
+    app->startService();
+    runner.answerNext(false);  // the result alert
+    ASSERT_EQ(alerts.shown.size(), 4u);
+    for (const AlertSpec& alert : alerts.shown) {
+        inspector.inspectAlert(alert);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, RenderedTextTest, ::testing::Values("en", "de", "fr"));
+
+}  // namespace
+}  // namespace tarvex::testing
