@@ -22,75 +22,73 @@ struct LockedOperation {
 };
 
 // The texts are translated where they are shown.
-constexpr LockedOperation kStart {
-    constexpr LockedOperation kStart{
-        ServiceOperation::start,
-        QT_TRANSLATE_NOOP("tarvex::TarvexMenuBarApp",
-                          "tarvex Monitor needs your password to start the database service."),
-        ServiceState::starting,
-        QT_TRANSLATE_NOOP("tarvex::TarvexMenuBarApp", "tarvex: Starting…"),
-        "start",
-        QT_TRANSLATE_NOOP("tarvex::TarvexMenuBarApp", "Start Failed")};
-    constexpr LockedOperation kStop{
-        ServiceOperation::stop,
-        QT_TRANSLATE_NOOP("tarvex::TarvexMenuBarApp",
-                          "tarvex Monitor needs your password to stop the database service."),
-        ServiceState::stopping,
-        QT_TRANSLATE_NOOP("tarvex::TarvexMenuBarApp", "tarvex: Stopping…"),
-        "stop",
-        QT_TRANSLATE_NOOP("tarvex::TarvexMenuBarApp", "Stop Failed")};
-    constexpr LockedOperation kRestart{
-        ServiceOperation::restart,
-        QT_TRANSLATE_NOOP("tarvex::TarvexMenuBarApp",
-                          "tarvex Monitor needs your password to restart the database service."),
-        ServiceState::starting,
-        QT_TRANSLATE_NOOP("tarvex::TarvexMenuBarApp", "tarvex: Restarting…"),
-        "restart",
-        QT_TRANSLATE_NOOP("tarvex::TarvexMenuBarApp", "Restart Failed")};
+constexpr LockedOperation kStart{
+    ServiceOperation::start,
+    QT_TRANSLATE_NOOP("tarvex::TarvexMenuBarApp",
+                      "tarvex Monitor needs your password to start the database service."),
+    ServiceState::starting,
+    QT_TRANSLATE_NOOP("tarvex::TarvexMenuBarApp", "tarvex: Starting…"),
+    "start",
+    QT_TRANSLATE_NOOP("tarvex::TarvexMenuBarApp", "Start Failed")};
+constexpr LockedOperation kStop{
+    ServiceOperation::stop,
+    QT_TRANSLATE_NOOP("tarvex::TarvexMenuBarApp",
+                      "tarvex Monitor needs your password to stop the database service."),
+    ServiceState::stopping,
+    QT_TRANSLATE_NOOP("tarvex::TarvexMenuBarApp", "tarvex: Stopping…"),
+    "stop",
+    QT_TRANSLATE_NOOP("tarvex::TarvexMenuBarApp", "Stop Failed")};
+constexpr LockedOperation kRestart{
+    ServiceOperation::restart,
+    QT_TRANSLATE_NOOP("tarvex::TarvexMenuBarApp",
+                      "tarvex Monitor needs your password to restart the database service."),
+    ServiceState::starting,
+    QT_TRANSLATE_NOOP("tarvex::TarvexMenuBarApp", "tarvex: Restarting…"),
+    "restart",
+    QT_TRANSLATE_NOOP("tarvex::TarvexMenuBarApp", "Restart Failed")};
 
-    std::string translated(const char* text) {
-        return TarvexMenuBarApp::tr(text).toStdString();
-    }
+std::string translated(const char* text) {
+    return TarvexMenuBarApp::tr(text).toStdString();
+}
 
-    void showIcon(TarvexMenuBarApp & app, ServiceState state) {
-        if (app.statusItem) {
-            app.statusItem->setIcon(makeStatusIcon(state));
-        }
+void showIcon(TarvexMenuBarApp& app, ServiceState state) {
+    if (app.statusItem) {
+        app.statusItem->setIcon(makeStatusIcon(state));
     }
+}
 
-    void runLockedOperation(TarvexMenuBarApp & app, const LockedOperation& operation) {
-        if (app.serviceOperationInProgress) {
-            return;
-        }
-        if (!app.authorize(translated(operation.prompt))) {
-            return;
-        }
-        app.serviceOperationInProgress = true;
-        if (app.statusTimer) {
-            app.statusTimer->stop();
-        }
-        showIcon(app, operation.iconState);
-        if (app.statusMenuItem) {
-            app.statusMenuItem->setText(TarvexMenuBarApp::tr(operation.statusLine));
-        }
-        app.applyButtonState();
-        QPointer<TarvexMenuBarApp> guard(&app);
-        const std::string failureTitle = translated(operation.failureTitle);
-        const ServiceOperation kind = operation.kind;
-        app.seams().runner.run(
-            operation.command, {},
-            [guard, failureTitle, kind](bool success, const std::string& output) {
-                if (!guard) {
-                    return;
-                }
-                guard->serviceOperationInProgress = false;
-                guard->notifications().operationFinished(kind, success);
-                if (!success) {
-                    guard->showResult(false, output, failureTitle);
-                }
-                guard->refreshStatus();
-            });
+void runLockedOperation(TarvexMenuBarApp& app, const LockedOperation& operation) {
+    if (app.serviceOperationInProgress) {
+        return;
     }
+    if (!app.authorize(translated(operation.prompt))) {
+        return;
+    }
+    app.serviceOperationInProgress = true;
+    if (app.statusTimer) {
+        app.statusTimer->stop();
+    }
+    showIcon(app, operation.iconState);
+    if (app.statusMenuItem) {
+        app.statusMenuItem->setText(TarvexMenuBarApp::tr(operation.statusLine));
+    }
+    app.applyButtonState();
+    QPointer<TarvexMenuBarApp> guard(&app);
+    const std::string failureTitle = translated(operation.failureTitle);
+    const ServiceOperation kind = operation.kind;
+    app.seams().runner.run(operation.command, {},
+                           [guard, failureTitle, kind](bool success, const std::string& output) {
+                               if (!guard) {
+                                   return;
+                               }
+                               guard->serviceOperationInProgress = false;
+                               guard->notifications().operationFinished(kind, success);
+                               if (!success) {
+                                   guard->showResult(false, output, failureTitle);
+                               }
+                               guard->refreshStatus();
+                           });
+}
 
 }  // namespace
 

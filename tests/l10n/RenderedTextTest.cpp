@@ -138,7 +138,7 @@ TEST_P(RenderedTextTest, SettingsWindowThroughAFailedChange) {
     SettingsWindowController settings(runner, alerts, appHost,
                                       [](auto done) { done(std::string("disabled")); });
     settings.showWindow();
-    auto* checkbox = settings.window()->findChild<QCheckBox*>();
+    auto* checkbox = settings.window()->findChild<QCheckBox*>(QStringLiteral("bootStartupSwitch"));
     ASSERT_NE(checkbox, nullptr);
     ASSERT_TRUE(checkbox->isEnabled());
     inspector.inspect(*settings.window(), "the settings window");
