@@ -24,6 +24,33 @@
     </message>
 </context>
 <context>
+    <name>HelperReachability</name>
+    <message>
+        <source>The tarvex helper cannot be reached: nothing listens at %1.</source>
+        <translation>Der tarvex-Hilfsdienst ist nicht erreichbar: Unter %1 wartet kein Dienst auf Verbindungen.</translation>
+    </message>
+    <message>
+        <source>The tarvex helper cannot be reached: this account may not open %1.</source>
+        <translation>Der tarvex-Hilfsdienst ist nicht erreichbar: Dieses Benutzerkonto darf %1 nicht öffnen.</translation>
+    </message>
+    <message>
+        <source>The tarvex helper cannot be reached: the connection broke before it answered.</source>
+        <translation>Der tarvex-Hilfsdienst ist nicht erreichbar: Die Verbindung brach ab, bevor er antwortete.</translation>
+    </message>
+    <message>
+        <source>The tarvex helper cannot be reached: it does not answer.</source>
+        <translation>Der tarvex-Hilfsdienst ist nicht erreichbar: Er antwortet nicht.</translation>
+    </message>
+    <message>
+        <source>%1
+To start it, run in a terminal:
+%2</source>
+        <translation>%1
+Um ihn zu starten, führen Sie in einem Terminal aus:
+%2</translation>
+    </message>
+</context>
+<context>
     <name>LogExport</name>
     <message>
         <source>Could not read the log folder &quot;%1&quot;: %2.</source>
@@ -80,6 +107,10 @@
         <source>--%1 needs a value</source>
         <translation>--%1 braucht einen Wert</translation>
     </message>
+    <message>
+        <source>Start with the tray icon only (the window where there is no tray).</source>
+        <translation>Nur mit dem Symbol im Systembereich starten (mit dem Fenster, wo es keinen Systembereich gibt).</translation>
+    </message>
 </context>
 <context>
     <name>MonitorMain</name>
@@ -102,6 +133,69 @@
     <message>
         <source>Select All</source>
         <translation>Alles auswählen</translation>
+    </message>
+</context>
+<context>
+    <name>ServiceNotifications</name>
+    <message>
+        <source>tarvex stopped</source>
+        <translation>tarvex gestoppt</translation>
+    </message>
+    <message>
+        <source>The database service stopped without a request from tarvex Monitor. It now reports: %1</source>
+        <translation>Der Datenbankdienst wurde beendet, ohne dass tarvex Monitor es angefordert hat. Er meldet jetzt: %1</translation>
+    </message>
+    <message>
+        <source>tarvex started</source>
+        <translation>tarvex gestartet</translation>
+    </message>
+    <message>
+        <source>The database service was started.</source>
+        <translation>Der Datenbankdienst wurde gestartet.</translation>
+    </message>
+    <message>
+        <source>The database service was stopped.</source>
+        <translation>Der Datenbankdienst wurde gestoppt.</translation>
+    </message>
+    <message>
+        <source>tarvex restarted</source>
+        <translation>tarvex neu gestartet</translation>
+    </message>
+    <message>
+        <source>The database service was restarted.</source>
+        <translation>Der Datenbankdienst wurde neu gestartet.</translation>
+    </message>
+    <message>
+        <source>Start Failed</source>
+        <translation>Starten fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>The database service could not be started.</source>
+        <translation>Der Datenbankdienst konnte nicht gestartet werden.</translation>
+    </message>
+    <message>
+        <source>Stop Failed</source>
+        <translation>Stoppen fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>The database service could not be stopped.</source>
+        <translation>Der Datenbankdienst konnte nicht gestoppt werden.</translation>
+    </message>
+    <message>
+        <source>Restart Failed</source>
+        <translation>Neustart fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>The database service could not be restarted.</source>
+        <translation>Der Datenbankdienst konnte nicht neu gestartet werden.</translation>
+    </message>
+    <message>
+        <source>tarvex Failed to Start</source>
+        <translation>tarvex konnte nicht gestartet werden</translation>
+    </message>
+    <message>
+        <source>The service has not started after %1 seconds. The process may be crashing on startup.</source>
+        <translation>Der Dienst ist nach %1 Sekunden noch nicht gestartet. Möglicherweise stürzt der Prozess beim Start ab.</translation>
     </message>
 </context>
 <context>
@@ -236,6 +330,18 @@
         <source>Close</source>
         <translation>Schließen</translation>
     </message>
+    <message>
+        <source>Status: %1</source>
+        <translation>Status: %1</translation>
+    </message>
+    <message>
+        <source>Helper problem</source>
+        <translation>Problem mit dem Hilfsdienst</translation>
+    </message>
+    <message>
+        <source>Service status</source>
+        <translation>Status des Dienstes</translation>
+    </message>
 </context>
 <context>
     <name>tarvex::SettingsWindowController</name>
@@ -278,6 +384,22 @@
     <message>
         <source>Failed to change boot startup</source>
         <translation>Der Start beim Hochfahren konnte nicht geändert werden</translation>
+    </message>
+    <message>
+        <source>tarvex Monitor</source>
+        <translation>tarvex Monitor</translation>
+    </message>
+    <message>
+        <source>Show notifications</source>
+        <translation>Benachrichtigungen anzeigen</translation>
+    </message>
+    <message>
+        <source>Start tarvex Monitor at login</source>
+        <translation>tarvex Monitor bei der Anmeldung starten</translation>
+    </message>
+    <message>
+        <source>Boot startup feedback</source>
+        <translation>Rückmeldung zum Start beim Hochfahren</translation>
     </message>
 </context>
 <context>
@@ -433,6 +555,42 @@ Dies kann nicht rückgängig gemacht werden.</translation>
     <message>
         <source>View Logs and Stop</source>
         <translation>Protokolle anzeigen und stoppen</translation>
+    </message>
+    <message>
+        <source>No Terminal Window</source>
+        <translation>Kein Terminalfenster</translation>
+    </message>
+    <message>
+        <source>%1
+
+Run this command in a terminal yourself:
+%2</source>
+        <translation>%1
+
+Führen Sie diesen Befehl selbst in einem Terminal aus:
+%2</translation>
+    </message>
+    <message>
+        <source>Logs Saved</source>
+        <translation>Protokolle gespeichert</translation>
+    </message>
+    <message>
+        <source>No file manager could open the folder. The logs are in:
+%1</source>
+        <translation>Kein Dateimanager konnte den Ordner öffnen. Die Protokolle liegen in:
+%1</translation>
+    </message>
+    <message>
+        <source>Cannot Ask for the Administrator Password</source>
+        <translation>Das Administratorpasswort kann nicht abgefragt werden</translation>
+    </message>
+    <message>
+        <source>The helper cannot be reached</source>
+        <translation>Der Hilfsdienst ist nicht erreichbar</translation>
+    </message>
+    <message>
+        <source>Cannot Change the Login Item</source>
+        <translation>Der Start bei der Anmeldung kann nicht geändert werden</translation>
     </message>
 </context>
 </TS>

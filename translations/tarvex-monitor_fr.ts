@@ -24,6 +24,33 @@
     </message>
 </context>
 <context>
+    <name>HelperReachability</name>
+    <message>
+        <source>The tarvex helper cannot be reached: nothing listens at %1.</source>
+        <translation>Le service auxiliaire tarvex est injoignable&#xa0;: rien n’écoute sur %1.</translation>
+    </message>
+    <message>
+        <source>The tarvex helper cannot be reached: this account may not open %1.</source>
+        <translation>Le service auxiliaire tarvex est injoignable&#xa0;: ce compte n’a pas le droit d’ouvrir %1.</translation>
+    </message>
+    <message>
+        <source>The tarvex helper cannot be reached: the connection broke before it answered.</source>
+        <translation>Le service auxiliaire tarvex est injoignable&#xa0;: la connexion a été coupée avant sa réponse.</translation>
+    </message>
+    <message>
+        <source>The tarvex helper cannot be reached: it does not answer.</source>
+        <translation>Le service auxiliaire tarvex est injoignable&#xa0;: il ne répond pas.</translation>
+    </message>
+    <message>
+        <source>%1
+To start it, run in a terminal:
+%2</source>
+        <translation>%1
+Pour le démarrer, exécutez dans un terminal&#xa0;:
+%2</translation>
+    </message>
+</context>
+<context>
     <name>LogExport</name>
     <message>
         <source>Could not read the log folder &quot;%1&quot;: %2.</source>
@@ -80,6 +107,10 @@
         <source>--%1 needs a value</source>
         <translation>--%1 exige une valeur</translation>
     </message>
+    <message>
+        <source>Start with the tray icon only (the window where there is no tray).</source>
+        <translation>Démarrer avec la seule icône de la zone de notification (avec la fenêtre en l’absence de zone de notification).</translation>
+    </message>
 </context>
 <context>
     <name>MonitorMain</name>
@@ -102,6 +133,69 @@
     <message>
         <source>Select All</source>
         <translation>Tout sélectionner</translation>
+    </message>
+</context>
+<context>
+    <name>ServiceNotifications</name>
+    <message>
+        <source>tarvex stopped</source>
+        <translation>tarvex arrêté</translation>
+    </message>
+    <message>
+        <source>The database service stopped without a request from tarvex Monitor. It now reports: %1</source>
+        <translation>Le service de base de données s’est arrêté sans demande de tarvex Monitor. Il indique maintenant&#xa0;: %1</translation>
+    </message>
+    <message>
+        <source>tarvex started</source>
+        <translation>tarvex démarré</translation>
+    </message>
+    <message>
+        <source>The database service was started.</source>
+        <translation>Le service de base de données a été démarré.</translation>
+    </message>
+    <message>
+        <source>The database service was stopped.</source>
+        <translation>Le service de base de données a été arrêté.</translation>
+    </message>
+    <message>
+        <source>tarvex restarted</source>
+        <translation>tarvex redémarré</translation>
+    </message>
+    <message>
+        <source>The database service was restarted.</source>
+        <translation>Le service de base de données a été redémarré.</translation>
+    </message>
+    <message>
+        <source>Start Failed</source>
+        <translation>Échec du démarrage</translation>
+    </message>
+    <message>
+        <source>The database service could not be started.</source>
+        <translation>Impossible de démarrer le service de base de données.</translation>
+    </message>
+    <message>
+        <source>Stop Failed</source>
+        <translation>Échec de l’arrêt</translation>
+    </message>
+    <message>
+        <source>The database service could not be stopped.</source>
+        <translation>Impossible d’arrêter le service de base de données.</translation>
+    </message>
+    <message>
+        <source>Restart Failed</source>
+        <translation>Échec du redémarrage</translation>
+    </message>
+    <message>
+        <source>The database service could not be restarted.</source>
+        <translation>Impossible de redémarrer le service de base de données.</translation>
+    </message>
+    <message>
+        <source>tarvex Failed to Start</source>
+        <translation>Échec du démarrage de tarvex</translation>
+    </message>
+    <message>
+        <source>The service has not started after %1 seconds. The process may be crashing on startup.</source>
+        <translation>Le service n’a pas démarré au bout de %1 secondes. Le processus plante peut-être au démarrage.</translation>
     </message>
 </context>
 <context>
@@ -236,6 +330,18 @@
         <source>Close</source>
         <translation>Fermer</translation>
     </message>
+    <message>
+        <source>Status: %1</source>
+        <translation>État&#xa0;: %1</translation>
+    </message>
+    <message>
+        <source>Helper problem</source>
+        <translation>Problème du service auxiliaire</translation>
+    </message>
+    <message>
+        <source>Service status</source>
+        <translation>État du service</translation>
+    </message>
 </context>
 <context>
     <name>tarvex::SettingsWindowController</name>
@@ -278,6 +384,22 @@
     <message>
         <source>Failed to change boot startup</source>
         <translation>Impossible de modifier le démarrage automatique</translation>
+    </message>
+    <message>
+        <source>tarvex Monitor</source>
+        <translation>tarvex Monitor</translation>
+    </message>
+    <message>
+        <source>Show notifications</source>
+        <translation>Afficher les notifications</translation>
+    </message>
+    <message>
+        <source>Start tarvex Monitor at login</source>
+        <translation>Lancer tarvex Monitor à l’ouverture de session</translation>
+    </message>
+    <message>
+        <source>Boot startup feedback</source>
+        <translation>Message sur le démarrage automatique</translation>
     </message>
 </context>
 <context>
@@ -433,6 +555,42 @@ Cette opération est irréversible.</translation>
     <message>
         <source>View Logs and Stop</source>
         <translation>Afficher les journaux et arrêter</translation>
+    </message>
+    <message>
+        <source>No Terminal Window</source>
+        <translation>Aucune fenêtre de terminal</translation>
+    </message>
+    <message>
+        <source>%1
+
+Run this command in a terminal yourself:
+%2</source>
+        <translation>%1
+
+Exécutez vous-même cette commande dans un terminal&#xa0;:
+%2</translation>
+    </message>
+    <message>
+        <source>Logs Saved</source>
+        <translation>Journaux enregistrés</translation>
+    </message>
+    <message>
+        <source>No file manager could open the folder. The logs are in:
+%1</source>
+        <translation>Aucun gestionnaire de fichiers n’a pu ouvrir le dossier. Les journaux se trouvent dans&#xa0;:
+%1</translation>
+    </message>
+    <message>
+        <source>Cannot Ask for the Administrator Password</source>
+        <translation>Impossible de demander le mot de passe administrateur</translation>
+    </message>
+    <message>
+        <source>The helper cannot be reached</source>
+        <translation>Le service auxiliaire est injoignable</translation>
+    </message>
+    <message>
+        <source>Cannot Change the Login Item</source>
+        <translation>Impossible de modifier le lancement à l’ouverture de session</translation>
     </message>
 </context>
 </TS>
