@@ -5,7 +5,6 @@
 #include "monitor/host/HostFiles.h"
 #include "monitor/host/Installation.h"
 #include "monitor/host/Probes.h"
-#include "monitor/ui/StatusIcon.h"
 
 namespace tarvex {
 
@@ -13,70 +12,55 @@ namespace {
 
 constexpr int kAppRemovalIntervalMs = 2000;
 
-void stopTimers(TarvexMenuBarApp& app) {
-    if (app.appRemovalTimer) {
-        app.appRemovalTimer->stop();
-    }
-    if (app.statusTimer) {
-        app.statusTimer->stop();
-    }
-}
-
-void quitQuietly(TarvexMenuBarApp& app) {
-    stopTimers(app);
-    app.seams().app.terminate();
-}
-
-void uninstallAutomatically(TarvexMenuBarApp& app) {
-    // Set before the request goes out, so no later look can send a second one.
-    app.uninstallingAfterAppRemoval = true;
-    stopTimers(app);
-    if (app.statusItem) {
-        app.statusItem->setIcon(makeStatusIcon(ServiceState::stopping));
-    }
-    if (app.statusMenuItem) {
-        app.statusMenuItem->setText(TarvexMenuBarApp::tr("tarvex: Uninstalling…"));
-    }
-    QPointer<TarvexMenuBarApp> guard(&app);
-    AppHost& host = app.seams().app;  // outlives the controller
-    app.seams().runner.run(
-        "uninstall", {}, [guard, &host](bool success, const std::string& output) {
-            if (!success && guard) {
-                guard->showResult(false, output,
-                                  TarvexMenuBarApp::tr("Automatic Uninstall Failed").toStdString());
-            }
-            host.terminate();
-        });
-}
-
 }  // namespace
 
-void TarvexMenuBarApp::startAppRemovalMonitor() {
-    delete appRemovalTimer;
-    appRemovalTimer = new QTimer(this);
-    appRemovalTimer->setInterval(kAppRemovalIntervalMs);
-    appRemovalTimer->setSingleShot(false);
-    connect(appRemovalTimer, &QTimer::timeout, this, [this] {
-        modalDeferral_->runWhenIdle(appRemovalTimer, [this] { checkAppRemoval(); });
+void TarvexMenuBarApp::quitQuietly() {
+    stopTimers();
+    seams_.app.terminate();
+}
+
+void TarvexMenuBarApp::uninstallAutomatically() {
+    // Set before the request goes out, so no later look can send a second one.
+    uninstallingAfterAppRemoval_ = true;
+    stopTimers();
+    model_.showOperation(ServiceState::stopping, tr("tarvex: Uninstalling…"));
+    QPointer<TarvexMenuBarApp> guard(this);
+    AppHost& host = seams_.app;  // outlives the controller
+    seams_.runner.run("uninstall", {}, [guard, &host](bool success, const std::string& output) {
+        if (!success && guard) {
+            guard->showResult(false, output, tr("Automatic Uninstall Failed").toStdString());
+        }
+        host.terminate();
     });
-    appRemovalTimer->start();
+}
+
+void TarvexMenuBarApp::startAppRemovalMonitor() {
+    delete appRemovalTimer_;
+    appRemovalTimer_ = new QTimer(this);
+    appRemovalTimer_->setObjectName(QStringLiteral("appRemovalTimer"));
+    appRemovalTimer_->setInterval(kAppRemovalIntervalMs);
+    appRemovalTimer_->setSingleShot(false);
+    connect(appRemovalTimer_, &QTimer::timeout, this, [this] {
+        modalDeferral_->runWhenIdle(appRemovalTimer_, [this] { checkAppRemoval(); });
+    });
+    appRemovalTimer_->start();
     checkAppRemoval();
 }
 
 void TarvexMenuBarApp::checkAppRemoval() {
-    if (uninstallingAfterAppRemoval) {
+    if (uninstallingAfterAppRemoval_) {
         return;
     }
     const bool inTrash = pathIsInTrash(seams_.bundle.bundlePath());
-    if (!launchedFromInstalledApp) {
+    if (!launchedFromInstalledApp_) {
         if (inTrash) {
-            uninstallAutomatically(*this);
+            uninstallAutomatically();
         }
         return;
     }
     const bool installedBundleExists = pathExists(MONITOR_APP_PATH);
     if (inTrash) {
-        uninstallAutomatically(*this);
+        uninstallAutomatically();
         return;
     }
     if (installedBundleExists) {
@@ -90,10 +74,10 @@ void TarvexMenuBarApp::checkAppRemoval() {
         return;
     }
     if (tarvexctlOperationInProgress() || tarvexCoreInstallMissing()) {
-        quitQuietly(*this);
+        quitQuietly();
         return;
     }
-    uninstallAutomatically(*this);
+    uninstallAutomatically();
 }
 
 }  // namespace tarvex

@@ -307,11 +307,11 @@ int runMonitor(int argc, char** argv) {
     DesktopNotifier notifier(
         QDBusConnection::sessionBus(),
         [&trayOwner](const QString& summary, const QString& body, NotificationUrgency urgency) {
-            if (trayOwner != nullptr && trayOwner->statusItem != nullptr) {
-                trayOwner->statusItem->showMessage(summary, body,
-                                                   urgency == NotificationUrgency::critical
-                                                       ? QSystemTrayIcon::Critical
-                                                       : QSystemTrayIcon::Information);
+            if (trayOwner != nullptr && trayOwner->statusItem() != nullptr) {
+                trayOwner->statusItem()->showMessage(summary, body,
+                                                     urgency == NotificationUrgency::critical
+                                                         ? QSystemTrayIcon::Critical
+                                                         : QSystemTrayIcon::Information);
             }
         });
     const std::unique_ptr<LoginItem> loginItem = makePlatformLoginItem(

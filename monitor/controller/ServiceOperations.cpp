@@ -4,7 +4,6 @@
 
 #include "monitor/controller/TarvexMenuBarApp.h"
 #include "monitor/host/Installation.h"
-#include "monitor/ui/StatusIcon.h"
 #include "monitor/ui/StatusTexts.h"
 
 namespace tarvex {
@@ -51,43 +50,9 @@ std::string translated(const char* text) {
     return TarvexMenuBarApp::tr(text).toStdString();
 }
 
-void showIcon(TarvexMenuBarApp& app, ServiceState state) {
-    if (app.statusItem) {
-        app.statusItem->setIcon(makeStatusIcon(state));
-    }
-}
-
-void runLockedOperation(TarvexMenuBarApp& app, const LockedOperation& operation) {
-    if (app.serviceOperationInProgress) {
-        return;
-    }
-    if (!app.authorize(translated(operation.prompt))) {
-        return;
-    }
-    app.serviceOperationInProgress = true;
-    if (app.statusTimer) {
-        app.statusTimer->stop();
-    }
-    showIcon(app, operation.iconState);
-    if (app.statusMenuItem) {
-        app.statusMenuItem->setText(TarvexMenuBarApp::tr(operation.statusLine));
-    }
-    app.applyButtonState();
-    QPointer<TarvexMenuBarApp> guard(&app);
-    const std::string failureTitle = translated(operation.failureTitle);
-    const ServiceOperation kind = operation.kind;
-    app.seams().runner.run(operation.command, {},
-                           [guard, failureTitle, kind](bool success, const std::string& output) {
-                               if (!guard) {
-                                   return;
-                               }
-                               guard->serviceOperationInProgress = false;
-                               guard->notifications().operationFinished(kind, success);
-                               if (!success) {
-                                   guard->showResult(false, output, failureTitle);
-                               }
-                               guard->refreshStatus();
-                           });
+const LockedOperation& lockedOperation(int kind) {
+    static constexpr const LockedOperation* operations[] = {&kStart, &kStop, &kRestart};
+    return *operations[kind];
 }
 
 }  // namespace
@@ -129,20 +94,50 @@ void TarvexMenuBarApp::showResult(bool success, const std::string&, const std::s
                                      {}});
 }
 
+void TarvexMenuBarApp::runLockedOperation(LockedKind kind) {
+    const LockedOperation& operation = lockedOperation(static_cast<int>(kind));
+    if (model_.operationInProgress()) {
+        return;
+    }
+    if (!authorize(translated(operation.prompt))) {
+        return;
+    }
+    if (statusTimer_ != nullptr) {
+        statusTimer_->stop();
+    }
+    model_.setOperationInProgress(true);
+    model_.showOperation(operation.iconState, tr(operation.statusLine));
+    QPointer<TarvexMenuBarApp> guard(this);
+    const std::string failureTitle = translated(operation.failureTitle);
+    const ServiceOperation notified = operation.kind;
+    seams_.runner.run(operation.command, {},
+                      [guard, failureTitle, notified](bool success, const std::string& output) {
+                          if (!guard) {
+                              return;
+                          }
+                          guard->model_.setOperationInProgress(false);
+                          guard->notifications_.operationFinished(notified, success);
+                          if (!success) {
+                              guard->showResult(false, output, failureTitle);
+                          }
+                          guard->refreshStatus();
+                      });
+}
+
 void TarvexMenuBarApp::startService() {
-    runLockedOperation(*this, kStart);
+    runLockedOperation(LockedKind::start);
 }
 
 void TarvexMenuBarApp::stopService() {
-    runLockedOperation(*this, kStop);
+    runLockedOperation(LockedKind::stop);
 }
 
 void TarvexMenuBarApp::restartService() {
-    runLockedOperation(*this, kRestart);
+    runLockedOperation(LockedKind::restart);
 }
 
 void TarvexMenuBarApp::setupService() {
-    if (serviceOperationInProgress) {
+    if (model_.operationInProgress()) {
         return;
     }
     if (!confirmAction(tr("Initialize Database?").toStdString(),
@@ -156,8 +151,8 @@ void TarvexMenuBarApp::setupService() {
                        .toStdString())) {
         return;
     }
-    serviceOperationInProgress = true;
-    showIcon(*this, ServiceState::starting);
+    model_.setOperationInProgress(true);
+    model_.showOperation(ServiceState::starting);
     // Polling goes on during the initialization; each answer is applied locked.
     refreshStatus();
     QPointer<TarvexMenuBarApp> guard(this);
@@ -165,7 +160,7 @@ void TarvexMenuBarApp::setupService() {
         if (!guard) {
             return;
         }
-        guard->serviceOperationInProgress = false;
+        guard->model_.setOperationInProgress(false);
         guard->showResult(success, output, tr("Initialize Database").toStdString());
         guard->refreshStatus();
     });

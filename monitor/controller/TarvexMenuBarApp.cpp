@@ -1,5 +1,4 @@
 #include "monitor/controller/TarvexMenuBarApp.h"
-#include "monitor/ui/StatusTexts.h"
 
 #include <QAction>
 #include <QGuiApplication>
@@ -8,11 +7,11 @@
 
 #include <chrono>
 
-#include "monitor/controller/HelperReachability.h"
 #include "monitor/host/Installation.h"
 #include "monitor/ui/MainWindowController.h"
 #include "monitor/ui/SettingsWindowController.h"
-#include "monitor/ui/StatusIcon.h"
+#include "monitor/ui/StatusMenu.h"
+#include "monitor/ui/StatusTexts.h"
 
 namespace tarvex {
 
@@ -28,34 +27,21 @@ const QString SHOW_NOTIFICATIONS_KEY = QStringLiteral("notifications/show");
 
 TarvexMenuBarApp::TarvexMenuBarApp(MonitorSeams seams, QObject* parent)
     : QObject(parent),
-      settingsController(
-          std::make_unique<SettingsWindowController>(seams.runner, seams.alerts, seams.app)),
-      mainWindowController(std::make_unique<MainWindowController>()),
-      launchedFromInstalledApp(seams.bundle.bundlePath() == MONITOR_APP_PATH),
       seams_(seams),
+      actions_(new CommandActions(this)),
+      settingsController_(
+          std::make_unique<SettingsWindowController>(seams.runner, seams.alerts, seams.app)),
+      mainWindowController_(std::make_unique<MainWindowController>(model_, *actions_)),
+      launchedFromInstalledApp_(seams.bundle.bundlePath() == MONITOR_APP_PATH),
       notifications_(seams.notifier),
       modalDeferral_(new ModalDeferral(this)) {
     notifications_.setEnabled(QSettings().value(SHOW_NOTIFICATIONS_KEY, true).toBool());
-    SettingsWindowController* settings = settingsController.get();
-    connect(settings, &SettingsWindowController::showNotificationsToggled, this,
+    connect(settingsController_.get(), &SettingsWindowController::showNotificationsToggled, this,
             &TarvexMenuBarApp::setShowNotifications);
-    connect(settings, &SettingsWindowController::startAtLoginToggled, this,
+    connect(settingsController_.get(), &SettingsWindowController::startAtLoginToggled, this,
             &TarvexMenuBarApp::setStartAtLogin);
-
-    MainWindowController* window = mainWindowController.get();
-    connect(window, &MainWindowController::startRequested, this, &TarvexMenuBarApp::startService);
-    connect(window, &MainWindowController::stopRequested, this, &TarvexMenuBarApp::stopService);
-    connect(window, &MainWindowController::restartRequested, this,
-            &TarvexMenuBarApp::restartService);
-    connect(window, &MainWindowController::viewLogsRequested, this, &TarvexMenuBarApp::viewLogs);
-    connect(window, &MainWindowController::saveLogsRequested, this, &TarvexMenuBarApp::saveLogs);
-    connect(window, &MainWindowController::settingsRequested, this,
-            &TarvexMenuBarApp::openSettings);
-    connect(window, &MainWindowController::runDoctorRequested, this, &TarvexMenuBarApp::runDoctor);
-    connect(window, &MainWindowController::initializeRequested, this,
-            &TarvexMenuBarApp::setupService);
-    connect(window, &MainWindowController::uninstallRequested, this,
-            &TarvexMenuBarApp::uninstallService);
+    connectCommands();
+    actions_->follow(model_);
 
     statusAnswerDeadline_ = new QTimer(this);
     statusAnswerDeadline_->setObjectName(QStringLiteral("statusAnswerDeadline"));
@@ -64,20 +50,25 @@ TarvexMenuBarApp::TarvexMenuBarApp(MonitorSeams seams, QObject* parent)
     connect(statusAnswerDeadline_, &QTimer::timeout, this, &TarvexMenuBarApp::statusAnswerTimedOut);
 }
 
-TarvexMenuBarApp::~TarvexMenuBarApp() {
-    delete menu;
+TarvexMenuBarApp::~TarvexMenuBarApp() = default;
+
+QSystemTrayIcon* TarvexMenuBarApp::statusItem() const {
+    return statusTray_ != nullptr ? statusTray_->icon() : nullptr;
+}
+
+QMenu* TarvexMenuBarApp::statusMenu() const {
+    return statusMenu_ != nullptr ? statusMenu_->menu() : nullptr;
 }
 
 void TarvexMenuBarApp::applicationDidFinishLaunching(LaunchMode mode) {
-    statusItem = new QSystemTrayIcon(this);
-    statusItem->setIcon(makeStatusIcon(ServiceState::stopped));
-    connect(statusItem, &QSystemTrayIcon::activated, this,
+    statusTray_ = new StatusTray(model_, this);
+    connect(statusItem(), &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {
                 statusBarClicked(reason, QGuiApplication::keyboardModifiers());
             });
     const bool trayAvailable = seams_.app.trayAvailable();
     if (trayAvailable) {
-        statusItem->show();
+        statusItem()->show();
     }
 
     buildMenu();
@@ -85,17 +76,17 @@ void TarvexMenuBarApp::applicationDidFinishLaunching(LaunchMode mode) {
     // Desktop trays show an attached menu themselves on a right click (StatusNotifierItem hosts
     // read it over D-Bus) and still report a left click as a trigger; on macOS it would take
     // over every click, so there it is attached only while it is up.
-    statusItem->setContextMenu(menu);
+    statusItem()->setContextMenu(statusMenu());
 #endif
 
     // Without a tray the window is the application's presence: it offers the status menu.
     if (!trayAvailable) {
-        connect(mainWindowController.get(), &MainWindowController::contextMenuRequested, this,
+        connect(mainWindowController_.get(), &MainWindowController::contextMenuRequested, this,
                 &TarvexMenuBarApp::popUpStatusMenu);
     }
     // Without a tray the window is the only way in, so it shows even in the background mode.
     if (mode == LaunchMode::ordinary || !trayAvailable) {
-        mainWindowController->showWindow();
+        mainWindowController_->showWindow();
     }
 
     refreshStatus();
@@ -103,10 +94,10 @@ void TarvexMenuBarApp::applicationDidFinishLaunching(LaunchMode mode) {
 }
 
 void TarvexMenuBarApp::refreshStatus() {
-    if (statusRefreshInFlight) {
+    if (statusRefreshInFlight_) {
         return;
     }
-    statusRefreshInFlight = true;
+    statusRefreshInFlight_ = true;
     const quint64 generation = ++statusRequestGeneration_;
     statusAnswerDeadline_->start();
     QPointer<TarvexMenuBarApp> self(this);
@@ -121,76 +112,54 @@ void TarvexMenuBarApp::refreshStatus() {
 void TarvexMenuBarApp::receiveStatusAnswer(quint64 generation, bool success,
                                            const std::string& output, HelperFault fault) {
     // An answer to a request already given up on must not overtake the current one.
-    if (!statusRefreshInFlight || generation != statusRequestGeneration_) {
+    if (!statusRefreshInFlight_ || generation != statusRequestGeneration_) {
         return;
     }
     statusAnswerDeadline_->stop();
-    statusRefreshInFlight = false;
+    statusRefreshInFlight_ = false;
     helperFault_ = fault;
     const TarvexStatus status = success ? TarvexStatus::parse(output) : TarvexStatus{};
     applyStatus(status);
-    notifications_.statusApplied(status, success, serviceOperationInProgress);
+    notifications_.statusApplied(status, success, model_.operationInProgress());
 }
 
 void TarvexMenuBarApp::statusAnswerTimedOut() {
-    if (!statusRefreshInFlight) {
+    if (!statusRefreshInFlight_) {
         return;
     }
     ++statusRequestGeneration_;
-    statusRefreshInFlight = false;
+    statusRefreshInFlight_ = false;
     helperFault_ = HelperFault::noAnswer;
     applyStatus(TarvexStatus{});
-    notifications_.statusApplied(TarvexStatus{}, false, serviceOperationInProgress);
+    notifications_.statusApplied(TarvexStatus{}, false, model_.operationInProgress());
 }
 
 void TarvexMenuBarApp::applyStatus(const TarvexStatus& status) {
-    currentStatus = status;
-    const ServiceState state = status.state();
-
-    if (!status.launchdLoaded || state == ServiceState::active || serviceOperationInProgress) {
-        startingStateStartTime.reset();
-        startupFailureShown = false;
-    } else {
-        const auto now = seams_.clock.now();
-        if (status.processRunning) {
-            startingStateStartTime = now;
-            startupFailureShown = false;
-        } else if (!startingStateStartTime) {
-            startingStateStartTime = now;
-        }
-        const double waited = std::chrono::duration<double>(now - *startingStateStartTime).count();
-        if (!startupFailureShown && waited > STARTUP_FAILURE_TIMEOUT) {
-            startupFailureShown = true;
-            showStartupFailure();
-        }
-    }
-
-    if (statusItem != nullptr) {
-        statusItem->setIcon(makeStatusIcon(state));
-    }
-    statusMenuItem->setText(statusLineText(status));
-    portMenuItem->setText(portLineText(status));
-
-    // While the helper cannot be reached the service actions could only fail.
-    const bool unlocked = !serviceOperationInProgress;
-    const bool serviceActions = unlocked && helperFault_ == HelperFault::none;
-    startItem->setEnabled(serviceActions && state == ServiceState::stopped);
-    stopItem->setEnabled(serviceActions && state == ServiceState::active);
-    restartItem->setEnabled(serviceActions && state == ServiceState::active);
-    settingsItem->setEnabled(unlocked);
-    setupItem->setEnabled(serviceActions);
-
-    mainWindowController->update(status, serviceOperationInProgress);
-    showHelperState();
+    model_.applyStatus(status, helperFault_);
+    trackStartup(status);
     scheduleNextPoll();
 }
 
-void TarvexMenuBarApp::showHelperState() {
-    const bool reachable = helperFault_ == HelperFault::none;
-    const QString explanation =
-        reachable ? QString() : HelperReachability::explanation(helperFault_);
-    refreshToolTip();
-    mainWindowController->showHelperProblem(tr("The helper cannot be reached"), explanation);
+// A service that stays loaded without a running process for too long is failing to start.
+void TarvexMenuBarApp::trackStartup(const TarvexStatus& status) {
+    if (!status.launchdLoaded || status.state() == ServiceState::active ||
+        model_.operationInProgress()) {
+        startingStateStartTime_.reset();
+        startupFailureShown_ = false;
+        return;
+    }
+    const auto now = seams_.clock.now();
+    if (status.processRunning) {
+        startingStateStartTime_ = now;
+        startupFailureShown_ = false;
+    } else if (!startingStateStartTime_) {
+        startingStateStartTime_ = now;
+    }
+    const double waited = std::chrono::duration<double>(now - *startingStateStartTime_).count();
+    if (!startupFailureShown_ && waited > STARTUP_FAILURE_TIMEOUT) {
+        startupFailureShown_ = true;
+        showStartupFailure();
+    }
 }
 
 void TarvexMenuBarApp::setShowNotifications(bool on) {
@@ -203,33 +172,24 @@ void TarvexMenuBarApp::setStartAtLogin(bool on) {
     if (failure.empty()) {
         return;
     }
-    settingsController->setMonitorOptions(notifications_.enabled(), seams_.loginItem.enabled());
+    settingsController_->setMonitorOptions(notifications_.enabled(), seams_.loginItem.enabled());
     seams_.alerts.runModal(AlertSpec{
         tr("Cannot Change the Login Item").toStdString(), failure, AlertStyle::warning, {}});
 }
 
 void TarvexMenuBarApp::scheduleNextPoll() {
-    if (statusTimer == nullptr) {
-        statusTimer = new QTimer(this);
-        statusTimer->setObjectName(QStringLiteral("statusTimer"));
-        statusTimer->setSingleShot(true);
-        connect(statusTimer, &QTimer::timeout, this,
-                [this] { modalDeferral_->runWhenIdle(statusTimer, [this] { refreshStatus(); }); });
+    if (statusTimer_ == nullptr) {
+        statusTimer_ = new QTimer(this);
+        statusTimer_->setObjectName(QStringLiteral("statusTimer"));
+        statusTimer_->setSingleShot(true);
+        connect(statusTimer_, &QTimer::timeout, this,
+                [this] { modalDeferral_->runWhenIdle(statusTimer_, [this] { refreshStatus(); }); });
     }
-    statusTimer->stop();
-    const ServiceState state = currentStatus.state();
+    statusTimer_->stop();
+    const ServiceState state = model_.status().state();
     const bool transient = state == ServiceState::starting || state == ServiceState::stopping;
-    statusTimer->start(
+    statusTimer_->start(
         milliseconds(transient ? STATUS_INTERVAL_TRANSIENT : STATUS_INTERVAL_STABLE));
-}
-
-void TarvexMenuBarApp::applyButtonState() {
-    startItem->setEnabled(false);
-    stopItem->setEnabled(false);
-    restartItem->setEnabled(false);
-    settingsItem->setEnabled(false);
-    setupItem->setEnabled(false);
-    mainWindowController->update(currentStatus, true);
 }
 
 void TarvexMenuBarApp::showStartupFailure() {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QObject>
-#include <QPointer>
 #include <QSystemTrayIcon>
 #include <QTimer>
 
@@ -14,6 +13,8 @@
 #include "monitor/controller/ServiceNotifications.h"
 #include "monitor/desktop/ModalDeferral.h"
 #include "monitor/status/TarvexStatus.h"
+#include "monitor/ui/CommandActions.h"
+#include "monitor/ui/StatusModel.h"
 
 class QAction;
 class QMenu;
@@ -22,6 +23,8 @@ namespace tarvex {
 
 class MainWindowController;
 class SettingsWindowController;
+class StatusMenu;
+class StatusTray;
 
 inline constexpr double STATUS_INTERVAL_STABLE = 10.0;
 inline constexpr double STATUS_INTERVAL_TRANSIENT = 1.0;
@@ -29,37 +32,18 @@ inline constexpr double STATUS_INTERVAL_TRANSIENT = 1.0;
 // background: the tray icon only, as at login; the window waits for a click or a second start.
 enum class LaunchMode { ordinary, background };
 
-// The one controller: owns the tray icon, the status menu, both timers and the two window
-// controllers, and holds all state about the service. Everything runs on the main thread.
+// The wiring point: owns the status model, the shared actions, the views (tray icon, status
+// menu, main window, settings window), the poll and the app-removal watch, and carries out the
+// commands. Everything runs on the main thread. Its timers are children named "statusTimer",
+// "statusAnswerDeadline" and "appRemovalTimer".
 class TarvexMenuBarApp : public QObject {
     Q_OBJECT
 
 public:
+    static constexpr double STARTUP_FAILURE_TIMEOUT = 30.0;
+
     explicit TarvexMenuBarApp(MonitorSeams seams, QObject* parent = nullptr);
     ~TarvexMenuBarApp() override;
-
-    // --- Fields (read by tests; written only as their comments say) ---
-    QSystemTrayIcon* statusItem = nullptr;  // created at launch, never replaced
-    QMenu* menu = nullptr;                  // built by buildMenu()
-    QTimer* statusTimer = nullptr;          // one-shot; armed only by scheduleNextPoll()
-    QTimer* appRemovalTimer = nullptr;      // the app-removal watch's repeating timer
-    TarvexStatus currentStatus;             // written only by applyStatus()
-    std::unique_ptr<SettingsWindowController> settingsController;
-    std::unique_ptr<MainWindowController> mainWindowController;
-    const bool launchedFromInstalledApp;
-    bool uninstallingAfterAppRemoval = false;
-    bool serviceOperationInProgress = false;
-    std::optional<std::chrono::system_clock::time_point> startingStateStartTime;
-    bool startupFailureShown = false;
-    static constexpr double STARTUP_FAILURE_TIMEOUT = 30.0;
-    QAction* statusMenuItem = nullptr;
-    QAction* portMenuItem = nullptr;
-    QAction* startItem = nullptr;
-    QAction* stopItem = nullptr;
-    QAction* restartItem = nullptr;
-    QAction* settingsItem = nullptr;
-    QAction* setupItem = nullptr;
-    bool statusRefreshInFlight = false;
 
     // --- Launch, polling, menu (TarvexMenuBarApp.cpp, StatusMenu.cpp) ---
     void applicationDidFinishLaunching(LaunchMode mode = LaunchMode::ordinary);
@@ -69,7 +53,6 @@ public:
     void applicationShouldTerminate();
     void buildMenu();
     void refreshStatus();
-    void applyButtonState();
     void applyStatus(const TarvexStatus& status);
     void scheduleNextPoll();
     void showStartupFailure();
@@ -81,13 +64,20 @@ public:
     // --- Service operations (ServiceOperations.cpp) ---
     void showResult(bool success, const std::string& output, const std::string& title = "tarvex");
     bool confirmAction(const std::string& message, const std::string& info);
-
-    MonitorSeams& seams() { return seams_; }
-    // Why the helper could not be reached at the last status answer; none when it answered.
-    HelperFault helperFault() const { return helperFault_; }
     // Asks for the administrator right; when nobody could even be asked, says why.
     bool authorize(const std::string& prompt);
-    ServiceNotifications& notifications() { return notifications_; }
+
+    // --- What the views and tests see ---
+    StatusModel& model() { return model_; }
+    const StatusModel& model() const { return model_; }
+    QAction* action(Command command) const { return actions_->action(command); }
+    QSystemTrayIcon* statusItem() const;  // null until launch
+    QMenu* statusMenu() const;            // null until launch
+    MainWindowController& mainWindowController() const { return *mainWindowController_; }
+    SettingsWindowController& settingsController() const { return *settingsController_; }
+    bool launchedFromInstalledApp() const { return launchedFromInstalledApp_; }
+    bool uninstallingAfterAppRemoval() const { return uninstallingAfterAppRemoval_; }
+    bool statusRefreshInFlight() const { return statusRefreshInFlight_; }
 
 public slots:
     void startService();
@@ -105,31 +95,52 @@ public slots:
     void openMainWindow();
 
 private:
-    MonitorSeams seams_;
-
-    // --- Poll loop and menu internals (TarvexMenuBarApp.cpp, StatusMenu.cpp) ---
     // A status request unanswered this long counts as a failed answer.
     static constexpr int STATUS_ANSWER_TIMEOUT_MS = 60'000;
+
+    void connectCommands();
     void receiveStatusAnswer(quint64 generation, bool success, const std::string& output,
                              HelperFault fault);
-    void showHelperState();
+    void trackStartup(const TarvexStatus& status);
     void setShowNotifications(bool on);
     void setStartAtLogin(bool on);
     void runInTerminal(const std::string& subcommand);
     void statusAnswerTimedOut();
     void popUpStatusMenu(const QPoint& globalPosition);
-    void refreshToolTip();
-    QTimer* statusAnswerDeadline_ = nullptr;  // objectName "statusAnswerDeadline"
-    quint64 statusRequestGeneration_ = 0;     // answers to older requests are ignored
+    void stopTimers();
+    void uninstallAutomatically();
+    void quitQuietly();
+    enum class LockedKind { start, stop, restart };
+    void runLockedOperation(LockedKind kind);
+    class TerminalScriptLauncher& terminalScriptLauncher();  // made on first use, a child
+
+    MonitorSeams seams_;
+    StatusModel model_;
+    CommandActions* actions_;  // a child
+    std::unique_ptr<SettingsWindowController> settingsController_;
+    std::unique_ptr<MainWindowController> mainWindowController_;
+    StatusTray* statusTray_ = nullptr;  // a child, made at launch
+    StatusMenu* statusMenu_ = nullptr;  // a child, made at launch
+    const bool launchedFromInstalledApp_;
+
+    QTimer* statusTimer_ = nullptr;  // one-shot; armed only by scheduleNextPoll()
+    QTimer* statusAnswerDeadline_ = nullptr;
+    QTimer* appRemovalTimer_ = nullptr;  // the app-removal watch's repeating timer
+    bool statusRefreshInFlight_ = false;
+    quint64 statusRequestGeneration_ = 0;  // answers to older requests are ignored
     HelperFault helperFault_ = HelperFault::none;
+
+    // When the service was last seen loaded but not running, and whether that was told.
+    std::optional<std::chrono::system_clock::time_point> startingStateStartTime_;
+    bool startupFailureShown_ = false;
+
+    bool uninstallingAfterAppRemoval_ = false;
+    bool installedBundleMissingAtLastLook_ = false;  // a removal counts at the second look
+
     ServiceNotifications notifications_;
     // The poll and the app-removal watch wait while an alert or the status menu is open.
     ModalDeferral* modalDeferral_ = nullptr;
-
-    // --- Log actions and app-removal watch internals (LogActions.cpp, AppRemovalWatch.cpp) ---
-    class TerminalScriptLauncher& terminalScriptLauncher();  // made on first use, a child
     class TerminalScriptLauncher* terminalScriptLauncher_ = nullptr;
-    bool installedBundleMissingAtLastLook_ = false;  // a removal counts at the second look
 };
 
 }  // namespace tarvex

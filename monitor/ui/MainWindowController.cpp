@@ -1,5 +1,4 @@
 #include "monitor/ui/MainWindowController.h"
-#include "monitor/ui/StatusTexts.h"
 
 #include <QBoxLayout>
 #include <QCloseEvent>
@@ -12,7 +11,11 @@
 #include <QShortcut>
 
 #include "monitor/ui/AboutDialog.h"
+#include "monitor/ui/CommandActions.h"
+#include "monitor/ui/HelperReachability.h"
 #include "monitor/ui/StatusIcon.h"
+#include "monitor/ui/StatusModel.h"
+#include "monitor/ui/StatusTexts.h"
 #include "monitor/ui/WindowLayout.h"
 
 namespace tarvex {
@@ -82,72 +85,55 @@ void StatusDot::paintEvent(QPaintEvent*) {
     painter.drawEllipse(QRectF(rect()));
 }
 
-MainWindowController::MainWindowController(QObject* parent) : QObject(parent) {}
+MainWindowController::MainWindowController(const StatusModel& model, const CommandActions& actions,
+                                           QObject* parent)
+    : QObject(parent), model_(model), actions_(actions) {
+    connect(&model_, &StatusModel::changed, this, &MainWindowController::showModel);
+}
 
 MainWindowController::~MainWindowController() = default;
 
 void MainWindowController::showWindow() {
-    if (window == nullptr) {
+    if (!window_) {
         buildWindow();
     }
-    window->show();
-    window->raise();
-    window->activateWindow();
+    window_->show();
+    window_->raise();
+    window_->activateWindow();
 }
 
 void MainWindowController::closeWindow() {
-    if (window != nullptr) {
-        window->hide();
+    if (window_) {
+        window_->hide();
     }
 }
 
-void MainWindowController::addSharedActions(const QList<QAction*>& actions) {
-    sharedActions_ += actions;
-    if (window != nullptr) {
-        window->addActions(actions);
-    }
-}
-
-void MainWindowController::update(const TarvexStatus& status, bool locked) {
-    if (window == nullptr) {
+// The card shows the service's last status (an operation's own line stays in the tray), or why
+// the helper cannot be reached.
+void MainWindowController::showModel() {
+    if (!window_ || !model_.hasStatus()) {
         return;
     }
-    const ServiceState state = status.state();
-    statusDot->setColour(stateColour(state));
-    statusDot->setAccessibleName(tr("Status: %1").arg(summaryText(status)));
-    statusTitleLabel->setText(statusLineText(status));
-    statusDetailLabel->setText(
-        tr("PID %1  ·  Port %2").arg(withDash(status.pid), withDash(status.port)));
-    startButton->setEnabled(!locked && state == ServiceState::stopped);
-    stopButton->setEnabled(!locked && state == ServiceState::active);
-    restartButton->setEnabled(!locked && state == ServiceState::active);
-    settingsButton->setEnabled(!locked);
-    initializeButton->setEnabled(!locked);
-}
-
-void MainWindowController::showHelperProblem(const QString& shortReason,
-                                             const QString& explanation) {
-    if (window == nullptr) {
-        return;
-    }
-    noticeLabel->setText(explanation);
-    noticeLabel->setVisible(!explanation.isEmpty());
-    if (explanation.isEmpty()) {
-        return;
-    }
-    statusDetailLabel->setText(shortReason);
-    for (QPushButton* button : {startButton, stopButton, restartButton, initializeButton}) {
-        button->setEnabled(false);
-    }
+    const TarvexStatus& status = model_.status();
+    statusDot_->setColour(stateColour(status.state()));
+    statusDot_->setAccessibleName(tr("Status: %1").arg(summaryText(status)));
+    statusTitleLabel_->setText(statusLineText(status));
+    const bool reachable = model_.helperReachable();
+    statusDetailLabel_->setText(
+        reachable ? tr("PID %1  ·  Port %2").arg(withDash(status.pid), withDash(status.port))
+                  : tr("The helper cannot be reached"));
+    noticeLabel_->setText(reachable ? QString()
+                                    : HelperReachability::explanation(model_.helperFault()));
+    noticeLabel_->setVisible(!reachable);
 }
 
 void MainWindowController::buildWindow() {
-    ownedWindow_ = std::make_unique<MainWindow>();
-    window = ownedWindow_.get();
+    window_ = std::make_unique<MainWindow>();
+    QWidget* window = window_.get();
     window->setWindowTitle(QStringLiteral("tarvex Monitor"));
     window->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(window, &QWidget::customContextMenuRequested, this, [this](const QPoint& position) {
-        emit contextMenuRequested(window->mapToGlobal(position));
+        emit contextMenuRequested(window_->mapToGlobal(position));
     });
 
     // At the default font the layout gives the designed 480 x 500 window; a larger font or a
@@ -167,47 +153,44 @@ void MainWindowController::buildWindow() {
         column->addLayout(makeButtonRow(buttons, BUTTON_GAP, BUTTON_HEIGHT));
         column->addSpacing(12);
     };
-    auto makeButton = [&](const QString& title, void (MainWindowController::*signal)()) {
+    auto makeButton = [&](const QString& title, Command command, const char* name) {
         auto* button = new QPushButton(title, window);
+        button->setObjectName(QLatin1String(name));
         button->setAutoDefault(false);
-        connect(button, &QPushButton::clicked, this, signal);
+        bindButton(*button, *actions_.action(command));
         return button;
     };
 
-    startButton = makeButton(tr("Start"), &MainWindowController::startRequested);
-    stopButton = makeButton(tr("Stop"), &MainWindowController::stopRequested);
-    restartButton = makeButton(tr("Restart"), &MainWindowController::restartRequested);
-    addSection(tr("Service"), {startButton, stopButton, restartButton});
-    addSection(tr("Logs"),
-               {makeButton(tr("View Logs"), &MainWindowController::viewLogsRequested),
-                makeButton(tr("Save Logs to…"), &MainWindowController::saveLogsRequested)});
-    settingsButton = makeButton(tr("Settings…"), &MainWindowController::settingsRequested);
-    addSection(
-        tr("Configuration"),
-        {settingsButton, makeButton(tr("Run Doctor"), &MainWindowController::runDoctorRequested)});
-    initializeButton =
-        makeButton(tr("Initialize Database"), &MainWindowController::initializeRequested);
+    addSection(tr("Service"), {makeButton(tr("Start"), Command::start, "startButton"),
+                               makeButton(tr("Stop"), Command::stop, "stopButton"),
+                               makeButton(tr("Restart"), Command::restart, "restartButton")});
+    addSection(tr("Logs"), {makeButton(tr("View Logs"), Command::viewLogs, "viewLogsButton"),
+                            makeButton(tr("Save Logs to…"), Command::saveLogs, "saveLogsButton")});
+    addSection(tr("Configuration"),
+               {makeButton(tr("Settings…"), Command::settings, "settingsButton"),
+                makeButton(tr("Run Doctor"), Command::doctor, "doctorButton")});
     addSection(tr("Maintenance"),
-               {initializeButton,
-                makeButton(tr("Uninstall…"), &MainWindowController::uninstallRequested)});
+               {makeButton(tr("Initialize Database"), Command::initialize, "initializeButton"),
+                makeButton(tr("Uninstall…"), Command::uninstall, "uninstallButton")});
     // Between the last section and Close: why the helper cannot be reached, when it cannot. The
     // box keeps the designed gap while the notice is hidden and grows with a longer one.
     auto* noticeBox = new QWidget(window);
     noticeBox->setMinimumHeight(CLOSE_BUTTON_GAP - 12);
     auto* noticeColumn = new QVBoxLayout(noticeBox);
     noticeColumn->setContentsMargins(0, 0, 0, 10);
-    noticeLabel = new QLabel(noticeBox);
-    noticeLabel->setObjectName(QStringLiteral("helperNotice"));
-    noticeLabel->setAccessibleName(tr("Helper problem"));
-    noticeLabel->setWordWrap(true);
-    noticeLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    noticeLabel->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    noticeLabel->hide();
-    noticeColumn->addWidget(noticeLabel);
+    noticeLabel_ = new QLabel(noticeBox);
+    noticeLabel_->setObjectName(QStringLiteral("helperNotice"));
+    noticeLabel_->setAccessibleName(tr("Helper problem"));
+    noticeLabel_->setWordWrap(true);
+    noticeLabel_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    noticeLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    noticeLabel_->hide();
+    noticeColumn->addWidget(noticeLabel_);
     noticeColumn->addStretch(1);
     column->addWidget(noticeBox);
 
     auto* closeButton = new QPushButton(tr("Close"), window);
+    closeButton->setObjectName(QStringLiteral("closeButton"));
     closeButton->setAutoDefault(false);
     connect(closeButton, &QPushButton::clicked, this, &MainWindowController::closeWindow);
     closeButton->setMinimumSize(90, BUTTON_HEIGHT);
@@ -225,12 +208,14 @@ void MainWindowController::buildWindow() {
     column->addLayout(bottomRow);
 
     addWindowShortcuts();
-    window->addActions(sharedActions_);
+    // Settings and Quit keep their keys while this window has the focus.
+    window->addActions({actions_.action(Command::settings), actions_.action(Command::quit)});
     placeWindow();
+    showModel();
 }
 
 QWidget* MainWindowController::buildStatusCard() {
-    auto* card = new StatusCard(window);
+    auto* card = new StatusCard(window_.get());
     card->setObjectName(QStringLiteral("statusCard"));
     card->setAccessibleName(tr("Service status"));
     card->setMinimumWidth(CONTENT_WIDTH);
@@ -238,20 +223,23 @@ QWidget* MainWindowController::buildStatusCard() {
     row->setContentsMargins(18, 0, 14, 0);
     row->setSpacing(12);
 
-    statusDot = new StatusDot(card);
-    statusDot->setFixedSize(16, 16);
-    statusDot->setAccessibleName(tr("Status: %1").arg(tr("Unknown")));
-    row->addWidget(statusDot, 0, Qt::AlignVCenter);
+    statusDot_ = new StatusDot(card);
+    statusDot_->setObjectName(QStringLiteral("statusDot"));
+    statusDot_->setFixedSize(16, 16);
+    statusDot_->setAccessibleName(tr("Status: %1").arg(tr("Unknown")));
+    row->addWidget(statusDot_, 0, Qt::AlignVCenter);
 
     auto* lines = new QVBoxLayout;
     lines->setContentsMargins(0, 12, 0, 16);
     lines->setSpacing(4);
-    statusTitleLabel = makeScaledLabel(tr("Unknown"), 16, QFont::DemiBold, 22, card);
-    statusDetailLabel = makeScaledLabel(tr("PID %1  ·  Port %2").arg(withDash({}), withDash({})),
-                                        12, QFont::Normal, 18, card);
-    useSecondaryTextColour(*statusDetailLabel);
-    lines->addWidget(statusTitleLabel);
-    lines->addWidget(statusDetailLabel);
+    statusTitleLabel_ = makeScaledLabel(tr("Unknown"), 16, QFont::DemiBold, 22, card);
+    statusTitleLabel_->setObjectName(QStringLiteral("statusTitle"));
+    statusDetailLabel_ = makeScaledLabel(tr("PID %1  ·  Port %2").arg(withDash({}), withDash({})),
+                                         12, QFont::Normal, 18, card);
+    statusDetailLabel_->setObjectName(QStringLiteral("statusDetail"));
+    useSecondaryTextColour(*statusDetailLabel_);
+    lines->addWidget(statusTitleLabel_);
+    lines->addWidget(statusDetailLabel_);
     row->addLayout(lines, 1);
     return card;
 }
@@ -264,13 +252,14 @@ void MainWindowController::addWindowShortcuts() {
             keys.append(platformKeys);
         }
     }
-    auto* shortcut = new QShortcut(window);
+    auto* shortcut = new QShortcut(window_.get());
     shortcut->setKeys(keys);
     connect(shortcut, &QShortcut::activated, this, &MainWindowController::closeWindow);
 }
 
 // Back where the user left it, if that place is still on a screen; centred otherwise.
 void MainWindowController::placeWindow() {
+    QWidget* window = window_.get();
     window->adjustSize();
     const QVariant saved = QSettings().value(QLatin1String(POSITION_KEY));
     if (saved.canConvert<QPoint>()) {
@@ -289,11 +278,11 @@ void MainWindowController::placeWindow() {
 }
 
 void MainWindowController::showAbout() {
-    if (window == nullptr) {
+    if (!window_) {
         return;
     }
     if (about_ == nullptr) {
-        about_ = new AboutDialog(window);
+        about_ = new AboutDialog(window_.get());
     }
     about_->show();
     about_->raise();

@@ -8,12 +8,14 @@
 
 #include "monitor/status/TarvexStatus.h"
 
-class QAction;
 class QDialog;
 class QLabel;
 class QPushButton;
 
 namespace tarvex {
+
+class CommandActions;
+class StatusModel;
 
 // The round state indicator of the status card.
 class StatusDot : public QWidget {
@@ -30,51 +32,27 @@ private:
 };
 
 // The application's one ordinary window: the service's state at a glance and the commands as
-// buttons. It knows nothing of the controller; the controller connects to its signals.
+// buttons. A view of the model; its buttons are bound to the shared actions.
 class MainWindowController : public QObject {
     Q_OBJECT
 
 public:
-    explicit MainWindowController(QObject* parent = nullptr);
+    MainWindowController(const StatusModel& model, const CommandActions& actions,
+                         QObject* parent = nullptr);
     ~MainWindowController() override;
 
     // Builds the window on first use, then shows it in front and active.
     void showWindow();
     // Hides the window if it exists; it is never destroyed before the controller.
     void closeWindow();
-    // Shows a status; ignored until the window exists, applied while hidden.
-    void update(const TarvexStatus& status, bool locked = false);
-    // While `problem` is not empty the helper cannot be reached: the card says so, the notice
-    // under the sections explains it (selectable, with the command that mends it) and the
-    // service buttons, which could only fail, are disabled. Call after update().
-    void showHelperProblem(const QString& shortReason, const QString& explanation);
-    // Actions whose shortcuts work while this window has the focus.
-    void addSharedActions(const QList<QAction*>& actions);
     // Brings up the About box over the window, made on first use.
     void showAbout();
 
-    // Controls, empty until the first showWindow().
-    QWidget* window = nullptr;
-    StatusDot* statusDot = nullptr;
-    QLabel* statusTitleLabel = nullptr;
-    QLabel* statusDetailLabel = nullptr;
-    QPushButton* startButton = nullptr;
-    QPushButton* stopButton = nullptr;
-    QPushButton* restartButton = nullptr;
-    QPushButton* settingsButton = nullptr;
-    QPushButton* initializeButton = nullptr;
-    QLabel* noticeLabel = nullptr;  // objectName "helperNotice"; hidden while all is well
+    // Null until the first showWindow(). Its controls are named: "statusCard", "statusDot",
+    // "statusTitle", "statusDetail", "helperNotice", "<command>Button", "aboutButton".
+    QWidget* window() const { return window_.get(); }
 
 signals:
-    void startRequested();
-    void stopRequested();
-    void restartRequested();
-    void viewLogsRequested();
-    void saveLogsRequested();
-    void settingsRequested();
-    void runDoctorRequested();
-    void initializeRequested();
-    void uninstallRequested();
     // A context menu was asked for on the window, at this global position.
     void contextMenuRequested(const QPoint& globalPosition);
 
@@ -83,10 +61,16 @@ private:
     QWidget* buildStatusCard();
     void addWindowShortcuts();
     void placeWindow();
+    void showModel();
 
-    std::unique_ptr<QWidget> ownedWindow_;
-    QList<QAction*> sharedActions_;
-    QDialog* about_ = nullptr;  // a child of the window
+    const StatusModel& model_;
+    const CommandActions& actions_;
+    std::unique_ptr<QWidget> window_;
+    StatusDot* statusDot_ = nullptr;
+    QLabel* statusTitleLabel_ = nullptr;
+    QLabel* statusDetailLabel_ = nullptr;
+    QLabel* noticeLabel_ = nullptr;  // hidden while the helper answers
+    QDialog* about_ = nullptr;       // a child of the window
 };
 
 }  // namespace tarvex

@@ -25,6 +25,10 @@ QString summaryText(const TarvexStatus& status) {
     return QCoreApplication::translate("StatusTexts", "Stopped");
 }
 
+QString unknownSummaryText() {
+    return QCoreApplication::translate("StatusTexts", "Unknown");
+}
+
 QString statusLineText(const QString& summary) {
     return QCoreApplication::translate("StatusTexts", "tarvex: %1").arg(summary);
 }

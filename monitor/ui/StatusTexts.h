@@ -8,6 +8,8 @@ namespace tarvex {
 
 // The user's words for what the status model says; the model itself speaks no language.
 QString summaryText(const TarvexStatus& status);
+// The summary before the first answer.
+QString unknownSummaryText();
 // "tarvex: " and the summary, as the status menu and the main window show it.
 QString statusLineText(const TarvexStatus& status);
 QString statusLineText(const QString& summary);

@@ -4,6 +4,7 @@
 
 #include "monitor/host/Installation.h"
 #include "tests/actions/ControllerTestSupport.h"
+#include "tests/support/MonitorProbes.h"
 
 namespace tarvex::testing {
 namespace {
@@ -25,7 +26,7 @@ protected:
     }
     void launchInstalled() { launchFrom(MONITOR_APP_PATH); }
 
-    void look() { fire(app->appRemovalTimer); }
+    void look() { fire(appRemovalTimer(*app)); }
 
     void holdLock() { writeFile(TARVEXCTL_LOCK_PID, std::to_string(getpid()) + "\n"); }
 
@@ -42,41 +43,41 @@ protected:
     }
 
     void expectAutomaticUninstallStarted() {
-        EXPECT_TRUE(app->uninstallingAfterAppRemoval);
+        EXPECT_TRUE(app->uninstallingAfterAppRemoval());
         EXPECT_EQ(uninstallRequests().size(), 1u);
         EXPECT_EQ(statusLine(), QString::fromUtf8("tarvex: Uninstalling…"));
-        EXPECT_FALSE(app->appRemovalTimer->isActive());
-        EXPECT_TRUE(app->statusTimer == nullptr || !app->statusTimer->isActive());
+        EXPECT_FALSE(appRemovalTimer(*app)->isActive());
+        EXPECT_TRUE(statusTimer(*app) == nullptr || !statusTimer(*app)->isActive());
         EXPECT_TRUE(world.authorizer.prompts.empty());
         EXPECT_TRUE(world.alerts.shown.empty());
         EXPECT_EQ(world.appHost.terminations, 0);
     }
 
     void expectNothingHappened() {
-        EXPECT_FALSE(app->uninstallingAfterAppRemoval);
+        EXPECT_FALSE(app->uninstallingAfterAppRemoval());
         EXPECT_TRUE(uninstallRequests().empty());
         EXPECT_EQ(world.appHost.terminations, 0);
-        EXPECT_TRUE(app->appRemovalTimer->isActive());
+        EXPECT_TRUE(appRemovalTimer(*app)->isActive());
     }
 
     void expectQuietQuit() {
         EXPECT_EQ(world.appHost.terminations, 1);
-        EXPECT_FALSE(app->uninstallingAfterAppRemoval);
+        EXPECT_FALSE(app->uninstallingAfterAppRemoval());
         EXPECT_TRUE(world.runner.requests.empty());
         EXPECT_TRUE(world.alerts.shown.empty());
-        EXPECT_FALSE(app->appRemovalTimer->isActive());
-        EXPECT_FALSE(app->statusTimer->isActive());
+        EXPECT_FALSE(appRemovalTimer(*app)->isActive());
+        EXPECT_FALSE(statusTimer(*app)->isActive());
         EXPECT_NE(statusLine(), QString::fromUtf8("tarvex: Uninstalling…"));
     }
 };
 
 TEST_F(AppRemovalWatchTest, LooksEveryTwoSecondsOnceStarted) {
     launchInstalled();
-    ASSERT_NE(app->appRemovalTimer, nullptr);
-    EXPECT_TRUE(app->launchedFromInstalledApp);
-    EXPECT_TRUE(app->appRemovalTimer->isActive());
-    EXPECT_FALSE(app->appRemovalTimer->isSingleShot());
-    EXPECT_EQ(app->appRemovalTimer->interval(), 2000);
+    ASSERT_NE(appRemovalTimer(*app), nullptr);
+    EXPECT_TRUE(app->launchedFromInstalledApp());
+    EXPECT_TRUE(appRemovalTimer(*app)->isActive());
+    EXPECT_FALSE(appRemovalTimer(*app)->isSingleShot());
+    EXPECT_EQ(appRemovalTimer(*app)->interval(), 2000);
 }
 
 TEST_F(AppRemovalWatchTest, InstalledAndPresentDoesNothing) {
@@ -89,7 +90,7 @@ TEST_F(AppRemovalWatchTest, InstalledAndPresentDoesNothing) {
 TEST_F(AppRemovalWatchTest, InstalledCopyInTheTrashUninstallsAtTheFirstLook) {
     world.bundle.path = MONITOR_APP_PATH;  // counts as installed from the path at construction
     construct();
-    ASSERT_TRUE(app->launchedFromInstalledApp);
+    ASSERT_TRUE(app->launchedFromInstalledApp());
     world.bundle.path = trashedBundle();  // the platform now reports the moved bundle
     holdLock();                           // not asked in this case
     app->applicationDidFinishLaunching();
@@ -99,7 +100,7 @@ TEST_F(AppRemovalWatchTest, InstalledCopyInTheTrashUninstallsAtTheFirstLook) {
 TEST_F(AppRemovalWatchTest, ACopyFromElsewhereInTheTrashUninstallsAtTheFirstLook) {
     world.bundle.path = temp / "Volumes/Data/.Trashes/501/tarvex Monitor.app";
     construct();
-    ASSERT_FALSE(app->launchedFromInstalledApp);
+    ASSERT_FALSE(app->launchedFromInstalledApp());
     app->applicationDidFinishLaunching();
     expectAutomaticUninstallStarted();
 }
@@ -167,7 +168,7 @@ TEST_F(AppRemovalWatchTest, WhileUninstallingFurtherLooksSendNothing) {
     launchInstalled();
     world.bundle.path = trashedBundle();
     look();
-    ASSERT_TRUE(app->uninstallingAfterAppRemoval);
+    ASSERT_TRUE(app->uninstallingAfterAppRemoval());
     look();
     app->checkAppRemoval();
     EXPECT_EQ(uninstallRequests().size(), 1u);

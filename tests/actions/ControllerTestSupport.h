@@ -12,6 +12,7 @@
 #include "monitor/host/Installation.h"
 #include "tests/actions/ActionsTestSupport.h"
 #include "tests/support/FakeSeams.h"
+#include "tests/support/MonitorProbes.h"
 
 namespace tarvex::testing {
 
@@ -47,14 +48,15 @@ protected:
         world.runner.answerNext(success, report);
     }
 
-    QString statusLine() const { return app->statusMenuItem->text(); }
-    qint64 iconKey() const { return app->statusItem->icon().cacheKey(); }
+    QString statusLine() const { return statusMenuItem(*app)->text(); }
+    qint64 iconKey() const { return app->statusItem()->icon().cacheKey(); }
 
     // Enabled flags of start, stop, restart, settings and initialize, in that order.
     std::vector<bool> itemsEnabled() const {
-        return {app->startItem->isEnabled(), app->stopItem->isEnabled(),
-                app->restartItem->isEnabled(), app->settingsItem->isEnabled(),
-                app->setupItem->isEnabled()};
+        return {app->action(Command::start)->isEnabled(), app->action(Command::stop)->isEnabled(),
+                app->action(Command::restart)->isEnabled(),
+                app->action(Command::settings)->isEnabled(),
+                app->action(Command::initialize)->isEnabled()};
     }
 
     TempFolder temp;

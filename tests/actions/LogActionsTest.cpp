@@ -5,6 +5,7 @@
 #include "monitor/desktop/ShellQuote.h"
 #include "monitor/desktop/TerminalScript.h"
 #include "tests/actions/ControllerTestSupport.h"
+#include "tests/support/MonitorProbes.h"
 
 namespace tarvex::testing {
 namespace {
@@ -63,7 +64,7 @@ TEST_F(LogActionsTest, RunDoctorRunsTheDiagnosisAndKeepsAnEarlierScriptUntilItsO
 }
 
 TEST_F(LogActionsTest, TheActionsWorkWhileAnOperationRuns) {
-    app->serviceOperationInProgress = true;
+    app->model().setOperationInProgress(true);
     app->runDoctor();
     EXPECT_EQ(world.terminal.opened.size(), 1u);
 }

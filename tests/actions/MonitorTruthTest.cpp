@@ -12,6 +12,7 @@
 #include "monitor/ui/SettingsWindowController.h"
 #include "tests/actions/ControllerTestSupport.h"
 #include "tests/support/EventWaiter.h"
+#include "tests/support/MonitorProbes.h"
 
 namespace tarvex::testing {
 namespace {
@@ -28,7 +29,7 @@ protected:
     }
 
     QLabel* notice() const {
-        return app->mainWindowController->window->findChild<QLabel*>(
+        return app->mainWindowController().window()->findChild<QLabel*>(
             QStringLiteral("helperNotice"));
     }
     std::vector<std::string> notified() const {
@@ -40,7 +41,7 @@ protected:
     }
     QCheckBox* settingsSwitch(const char* name) {
         app->openSettings();
-        return app->settingsController->window()->findChild<QCheckBox*>(QString::fromUtf8(name));
+        return app->settingsController().window()->findChild<QCheckBox*>(QString::fromUtf8(name));
     }
 };
 
@@ -50,35 +51,35 @@ TEST_F(MonitorTruthTest, AnUnreachableHelperIsNotAStoppedServiceAndRecoversByIts
     world.runner.answerNext(false, "Cannot connect to helper service", HelperFault::noSocket);
 
     EXPECT_EQ(statusLine(), "tarvex: Stopped");
-    EXPECT_EQ(app->portMenuItem->text(), "Port: --");
+    EXPECT_EQ(portMenuItem(*app)->text(), "Port: --");
     EXPECT_EQ(itemsEnabled(), (std::vector<bool>{false, false, false, true, false}));
-    const QString tooltip = app->statusItem->toolTip();
+    const QString tooltip = app->statusItem()->toolTip();
     EXPECT_TRUE(tooltip.contains("cannot be reached: nothing listens at")) << tooltip.toStdString();
     EXPECT_TRUE(tooltip.contains("sudo systemctl enable --now tarvex-helper.socket"));
     ASSERT_FALSE(notice()->isHidden());
     EXPECT_TRUE(notice()->text().contains("sudo systemctl enable --now tarvex-helper.socket"));
-    EXPECT_FALSE(app->mainWindowController->startButton->isEnabled());
+    EXPECT_FALSE(windowChild(app->mainWindowController(), "startButton")->isEnabled());
     EXPECT_TRUE(world.notifier.sent.empty());
 
-    fire(app->statusTimer);
+    fire(statusTimer(*app));
     world.runner.answerNext(false, "Cannot connect to helper service",
                             HelperFault::permissionDenied);
-    EXPECT_TRUE(app->statusItem->toolTip().contains("may not open"));
+    EXPECT_TRUE(app->statusItem()->toolTip().contains("may not open"));
 
     // A helper that answers, even with a failure of the tool, is a stopped service again.
-    fire(app->statusTimer);
+    fire(statusTimer(*app));
     answerStatus(false, "tool failed");
     EXPECT_EQ(itemsEnabled(), (std::vector<bool>{true, false, false, true, true}));
-    EXPECT_EQ(app->statusItem->toolTip(), "tarvex: Stopped\nPort: --");
+    EXPECT_EQ(app->statusItem()->toolTip(), "tarvex: Stopped\nPort: --");
     EXPECT_TRUE(notice()->isHidden());
-    EXPECT_TRUE(app->mainWindowController->startButton->isEnabled());
+    EXPECT_TRUE(windowChild(app->mainWindowController(), "startButton")->isEnabled());
 }
 
 TEST_F(MonitorTruthTest, NotificationsForAStopFromOutsideAndForOurOperationsButNotAtLaunch) {
     launch();  // active at the first answer: nothing to tell
     EXPECT_TRUE(world.notifier.sent.empty());
 
-    fire(app->statusTimer);
+    fire(statusTimer(*app));
     answerStatus(true, kStoppedReport);
     EXPECT_EQ(notified(), std::vector<std::string>{"tarvex stopped"});
 
@@ -101,7 +102,7 @@ TEST_F(MonitorTruthTest, ShowNotificationsIsOnByDefaultAndRemembered) {
     box->click();
     EXPECT_FALSE(QSettings().value("notifications/show", true).toBool());
 
-    fire(app->statusTimer);
+    fire(statusTimer(*app));
     answerStatus(true, kStoppedReport);
     EXPECT_TRUE(world.notifier.sent.empty());
 
@@ -134,7 +135,7 @@ TEST_F(MonitorTruthTest, APollThatFallsDueBehindAnOpenAlertWaitsUntilItCloses) {
     QMessageBox box;
     std::vector<std::string> pendingWhileOpen;
     QTimer::singleShot(0, [&] {
-        fire(app->statusTimer);
+        fire(statusTimer(*app));
         pendingWhileOpen = world.runner.pendingCommands();
         box.done(0);
     });

@@ -1,4 +1,5 @@
 #include "tests/actions/ControllerTestSupport.h"
+#include "tests/support/MonitorProbes.h"
 
 namespace tarvex::testing {
 namespace {
@@ -12,7 +13,7 @@ protected:
     void SetUp() override {
         ControllerTest::SetUp();
         launch();
-        ASSERT_EQ(app->currentStatus.state(), ServiceState::active);
+        ASSERT_EQ(app->model().status().state(), ServiceState::active);
         ASSERT_EQ(itemsEnabled(), kActiveItems);
     }
 };
@@ -42,12 +43,12 @@ TEST_F(ServiceOperationsTest, StartStopAndRestartLockEverythingUntilTheReply) {
         SCOPED_TRACE(op.command);
         world.authorizer.prompts.clear();
         const qint64 iconBefore = iconKey();
-        ASSERT_TRUE(app->statusTimer->isActive());
+        ASSERT_TRUE(statusTimer(*app)->isActive());
 
         (app.get()->*op.action)();
         EXPECT_EQ(world.authorizer.prompts, std::vector<std::string>{op.prompt});
-        EXPECT_TRUE(app->serviceOperationInProgress);
-        EXPECT_FALSE(app->statusTimer->isActive());
+        EXPECT_TRUE(app->model().operationInProgress());
+        EXPECT_FALSE(statusTimer(*app)->isActive());
         EXPECT_NE(iconKey(), iconBefore);
         EXPECT_EQ(statusLine(), QString::fromUtf8(op.statusLine));
         EXPECT_EQ(itemsEnabled(), kLocked);
@@ -55,11 +56,11 @@ TEST_F(ServiceOperationsTest, StartStopAndRestartLockEverythingUntilTheReply) {
         EXPECT_TRUE(world.runner.requests.front().args.empty());
 
         world.runner.answerNext(true, "fine");
-        EXPECT_FALSE(app->serviceOperationInProgress);
+        EXPECT_FALSE(app->model().operationInProgress());
         EXPECT_TRUE(world.alerts.shown.empty());
         answerStatus(true);  // the operation ends with a fresh status request
         EXPECT_EQ(itemsEnabled(), kActiveItems);
-        EXPECT_TRUE(app->statusTimer->isActive());
+        EXPECT_TRUE(statusTimer(*app)->isActive());
     }
 }
 
@@ -69,7 +70,7 @@ TEST_F(ServiceOperationsTest, AFailedReplyShowsTheOperationsFailureTitleThenRefr
         world.alerts.shown.clear();
         (app.get()->*op.action)();
         world.runner.answerNext(false, "tool output that stays out of the alert");
-        EXPECT_FALSE(app->serviceOperationInProgress);
+        EXPECT_FALSE(app->model().operationInProgress());
         ASSERT_EQ(world.alerts.shown.size(), 1u);
         const AlertSpec& alert = world.alerts.shown[0];
         EXPECT_EQ(alert.message, op.failureTitle);
@@ -115,11 +116,11 @@ TEST_F(ServiceOperationsTest, ADeclinedPasswordChangesNothing) {
     app->setupService();
     app->uninstallService();
     EXPECT_EQ(world.authorizer.prompts.size(), 5u);
-    EXPECT_FALSE(app->serviceOperationInProgress);
+    EXPECT_FALSE(app->model().operationInProgress());
     EXPECT_EQ(iconKey(), iconBefore);
     EXPECT_EQ(statusLine(), lineBefore);
     EXPECT_EQ(itemsEnabled(), kActiveItems);
-    EXPECT_TRUE(app->statusTimer->isActive());
+    EXPECT_TRUE(statusTimer(*app)->isActive());
     EXPECT_TRUE(world.runner.requests.empty());
 }
 
@@ -131,9 +132,9 @@ TEST_F(ServiceOperationsTest, ADeclinedConfirmationAsksNoPasswordAndSendsNothing
     EXPECT_EQ(world.alerts.shown.size(), 2u);
     EXPECT_TRUE(world.authorizer.prompts.empty());
     EXPECT_TRUE(world.runner.requests.empty());
-    EXPECT_FALSE(app->serviceOperationInProgress);
+    EXPECT_FALSE(app->model().operationInProgress());
     EXPECT_EQ(iconKey(), iconBefore);
-    EXPECT_TRUE(app->statusTimer->isActive());
+    EXPECT_TRUE(statusTimer(*app)->isActive());
 }
 
 TEST_F(ServiceOperationsTest, TheConfirmationIsCriticalWithCancelFirstAndBringsTheAppForward) {
@@ -162,18 +163,18 @@ TEST_F(ServiceOperationsTest, InitializeKeepsPollingAndEndsWithItsResultAlert) {
     EXPECT_EQ(world.authorizer.prompts,
               std::vector<std::string>{"tarvex Monitor needs your password to initialize the "
                                        "database. All current data will be erased."});
-    EXPECT_TRUE(app->serviceOperationInProgress);
+    EXPECT_TRUE(app->model().operationInProgress());
     EXPECT_NE(iconKey(), iconBefore);
     EXPECT_EQ(statusLine(), lineBefore);  // the status line is left to the status answers
-    EXPECT_TRUE(app->statusTimer->isActive());
+    EXPECT_TRUE(statusTimer(*app)->isActive());
     EXPECT_EQ(world.runner.pendingCommands(), (std::vector<std::string>{"status", "initialize"}));
 
     answerStatus(true);  // applied locked while the initialization runs
     EXPECT_EQ(itemsEnabled(), kLocked);
-    EXPECT_TRUE(app->statusTimer->isActive());
+    EXPECT_TRUE(statusTimer(*app)->isActive());
 
     world.runner.answerNext(true, "initialized");
-    EXPECT_FALSE(app->serviceOperationInProgress);
+    EXPECT_FALSE(app->model().operationInProgress());
     ASSERT_EQ(world.alerts.shown.size(), 2u);
     EXPECT_EQ(world.alerts.shown[1].message, "Initialize Database");
     EXPECT_EQ(world.alerts.shown[1].informativeText, "Done.");
@@ -201,7 +202,7 @@ TEST_F(ServiceOperationsTest, ASuccessfulUninstallReportsAndQuits) {
     EXPECT_EQ(world.alerts.shown[0].informativeText,
               "This will stop the service and remove all installed files, config, and data.\n"
               "This cannot be undone.");
-    EXPECT_FALSE(app->serviceOperationInProgress);  // uninstall neither sets nor tests it
+    EXPECT_FALSE(app->model().operationInProgress());  // uninstall neither sets nor tests it
     EXPECT_EQ(statusLine(), lineBefore);
     EXPECT_EQ(itemsEnabled(), kActiveItems);
 
@@ -252,7 +253,7 @@ TEST_F(ServiceOperationsTest, AuthorizationThatCannotRunIsToldWhileADeclineStays
         EXPECT_EQ(alert.informativeText, world.authorizer.reason);
     }
     EXPECT_TRUE(world.runner.requests.empty());
-    EXPECT_FALSE(app->serviceOperationInProgress);
+    EXPECT_FALSE(app->model().operationInProgress());
 }
 
 }  // namespace

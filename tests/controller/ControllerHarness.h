@@ -15,6 +15,7 @@
 #include "monitor/ui/MainWindowController.h"
 #include "tests/support/FakeSeams.h"
 #include "tests/support/FireTimer.h"
+#include "tests/support/MonitorProbes.h"
 #include "tests/support/TestApplication.h"
 
 namespace tarvex::testing {
@@ -73,7 +74,7 @@ protected:
 
     // Lets the poll timer fire and answers the request it sends.
     void pollAndAnswer(const std::string& output) {
-        fire(app->statusTimer);
+        fire(statusTimer(*app));
         answerStatus(true, output);
     }
 

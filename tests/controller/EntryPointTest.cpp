@@ -23,7 +23,8 @@ MonitorOptions parse(QStringList arguments) {
 
 TEST(MonitorOptionsTest, AcceptsEveryOptionTogether) {
     testing::ensureTestApplication();
-    const MonitorOptions options = parse({"--prefix", "/tmp/p", "--socket=/tmp/s.sock", "--demo", "--background"});
+    const MonitorOptions options =
+        parse({"--prefix", "/tmp/p", "--socket=/tmp/s.sock", "--demo", "--background"});
     EXPECT_TRUE(options.error.empty()) << options.error;
     EXPECT_EQ(options.prefix, "/tmp/p");
     EXPECT_EQ(options.socket, "/tmp/s.sock");

@@ -2,6 +2,7 @@
 
 #include "monitor/ui/StatusIcon.h"
 #include "tests/controller/ControllerHarness.h"
+#include "tests/support/MonitorProbes.h"
 
 namespace tarvex::testing {
 namespace {
@@ -20,27 +21,28 @@ TEST_F(LaunchTest, StoppedIconBeforeTheFirstAnswerAndRequestAfterMenuAndWindow) 
         if (command != "status") {
             return;
         }
-        menuExisted = app->menu != nullptr && app->statusMenuItem != nullptr;
-        windowShown = app->mainWindowController->window != nullptr &&
-                      app->mainWindowController->window->isVisible();
+        menuExisted = app->statusMenu() != nullptr && statusMenuItem(*app) != nullptr;
+        windowShown = app->mainWindowController().window() != nullptr &&
+                      app->mainWindowController().window()->isVisible();
         iconWasStopped =
-            app->statusItem != nullptr &&
-            iconImage(app->statusItem->icon()) == iconImage(makeStatusIcon(ServiceState::stopped));
+            app->statusItem() != nullptr && iconImage(app->statusItem()->icon()) ==
+                                                iconImage(makeStatusIcon(ServiceState::stopped));
     };
     launch();
     ASSERT_EQ(runner.pendingCommands(), std::vector<std::string>{"status"});
     EXPECT_TRUE(menuExisted);
     EXPECT_TRUE(windowShown);
     EXPECT_TRUE(iconWasStopped);
-    EXPECT_TRUE(app->statusRefreshInFlight);
-    EXPECT_EQ(app->statusTimer, nullptr) << "no poll is armed before the first answer";
-    EXPECT_EQ(menuText(app->statusMenuItem), "tarvex: Unknown");
+    EXPECT_TRUE(app->statusRefreshInFlight());
+    EXPECT_EQ(statusTimer(*app), nullptr) << "no poll is armed before the first answer";
+    EXPECT_EQ(menuText(statusMenuItem(*app)), "tarvex: Unknown");
 
     answerStatus(true, ACTIVE_REPORT);
-    EXPECT_EQ(iconImage(app->statusItem->icon()), iconImage(makeStatusIcon(ServiceState::active)));
-    EXPECT_EQ(menuText(app->statusMenuItem), "tarvex: Active (PID 42)");
-    EXPECT_EQ(menuText(app->portMenuItem), "Port: 3311");
-    EXPECT_FALSE(app->statusRefreshInFlight);
+    EXPECT_EQ(iconImage(app->statusItem()->icon()),
+              iconImage(makeStatusIcon(ServiceState::active)));
+    EXPECT_EQ(menuText(statusMenuItem(*app)), "tarvex: Active (PID 42)");
+    EXPECT_EQ(menuText(portMenuItem(*app)), "Port: 3311");
+    EXPECT_FALSE(app->statusRefreshInFlight());
 }
 
 TEST_F(LaunchTest, BackgroundStartShowsTheWindowOnlyWhereThereIsNoTray) {
@@ -48,21 +50,21 @@ TEST_F(LaunchTest, BackgroundStartShowsTheWindowOnlyWhereThereIsNoTray) {
         appHost.tray = tray;
         app = std::make_unique<TarvexMenuBarApp>(seams());
         app->applicationDidFinishLaunching(LaunchMode::background);
-        QWidget* window = app->mainWindowController->window;
+        QWidget* window = app->mainWindowController().window();
         EXPECT_EQ(window != nullptr && window->isVisible(), !tray) << "tray " << tray;
         EXPECT_EQ(runner.pendingCommands(), std::vector<std::string>{"status"});
         runner.requests.clear();
     }
     // The window is built at the first click then.
     app->statusBarClicked(QSystemTrayIcon::Trigger, Qt::NoModifier);
-    EXPECT_TRUE(app->mainWindowController->window->isVisible());
+    EXPECT_TRUE(app->mainWindowController().window()->isVisible());
 }
 
 TEST_F(LaunchTest, InstalledCopyIsRecognisedByItsBundlePath) {
     bundle.path = MONITOR_APP_PATH;
-    EXPECT_TRUE(TarvexMenuBarApp(seams()).launchedFromInstalledApp);
+    EXPECT_TRUE(TarvexMenuBarApp(seams()).launchedFromInstalledApp());
     bundle.path = MONITOR_APP_PATH + "/../elsewhere";
-    EXPECT_FALSE(TarvexMenuBarApp(seams()).launchedFromInstalledApp);
+    EXPECT_FALSE(TarvexMenuBarApp(seams()).launchedFromInstalledApp());
 }
 
 using PollTest = ControllerTest;
@@ -77,15 +79,15 @@ TEST_F(PollTest, IntervalFollowsTheStateOfTheAnswerJustApplied) {
                                                    {STARTING_WITH_PROCESS_REPORT, 1000}};
     for (const auto& [report, interval] : answers) {
         pollAndAnswer(report);
-        ASSERT_NE(app->statusTimer, nullptr);
-        EXPECT_TRUE(app->statusTimer->isSingleShot());
-        EXPECT_TRUE(app->statusTimer->isActive());
-        EXPECT_EQ(app->statusTimer->interval(), interval) << report;
+        ASSERT_NE(statusTimer(*app), nullptr);
+        EXPECT_TRUE(statusTimer(*app)->isSingleShot());
+        EXPECT_TRUE(statusTimer(*app)->isActive());
+        EXPECT_EQ(statusTimer(*app)->interval(), interval) << report;
     }
     // An operation in progress does not change the interval.
-    app->serviceOperationInProgress = true;
+    app->model().setOperationInProgress(true);
     pollAndAnswer(ACTIVE_REPORT);
-    EXPECT_EQ(app->statusTimer->interval(), 10000);
+    EXPECT_EQ(statusTimer(*app)->interval(), 10000);
 }
 
 TEST_F(PollTest, SecondRefreshWhileOneIsInFlightSendsNothing) {
@@ -102,63 +104,64 @@ TEST_F(PollTest, TimerFiringWhileInFlightIsLost) {
     launch();
     answerStatus(true, ACTIVE_REPORT);
     app->refreshStatus();  // e.g. an operation finishing
-    fire(app->statusTimer);
+    fire(statusTimer(*app));
     EXPECT_EQ(runner.requests.size(), 1u);
     answerStatus(true, ACTIVE_REPORT);
-    EXPECT_TRUE(app->statusTimer->isActive()) << "the answer arms the next poll";
+    EXPECT_TRUE(statusTimer(*app)->isActive()) << "the answer arms the next poll";
 }
 
 TEST_F(PollTest, FailedAnswerShowsStoppedAndPollsAgainAfterTenSeconds) {
     launch();
     answerStatus(true, ACTIVE_REPORT);
-    fire(app->statusTimer);
+    fire(statusTimer(*app));
     answerStatus(false, "Launchd: loaded\nProcess: running (pid 42)\nPort: open\n");
-    EXPECT_EQ(app->currentStatus, TarvexStatus{}) << "the output of a failure is not read";
-    EXPECT_EQ(menuText(app->statusMenuItem), "tarvex: Stopped");
-    EXPECT_EQ(menuText(app->portMenuItem), "Port: --");
-    EXPECT_TRUE(app->startItem->isEnabled());
-    EXPECT_FALSE(app->stopItem->isEnabled());
-    EXPECT_EQ(app->statusTimer->interval(), 10000);
+    EXPECT_EQ(app->model().status(), TarvexStatus{}) << "the output of a failure is not read";
+    EXPECT_EQ(menuText(statusMenuItem(*app)), "tarvex: Stopped");
+    EXPECT_EQ(menuText(portMenuItem(*app)), "Port: --");
+    EXPECT_TRUE(app->action(Command::start)->isEnabled());
+    EXPECT_FALSE(app->action(Command::stop)->isEnabled());
+    EXPECT_EQ(statusTimer(*app)->interval(), 10000);
     EXPECT_TRUE(alerts.shown.empty());
-    EXPECT_EQ(iconImage(app->statusItem->icon()), iconImage(makeStatusIcon(ServiceState::stopped)));
+    EXPECT_EQ(iconImage(app->statusItem()->icon()),
+              iconImage(makeStatusIcon(ServiceState::stopped)));
 }
 
 TEST_F(PollTest, UnansweredRequestCountsAsFailedAfterSixtySeconds) {
     launch();
     answerStatus(true, ACTIVE_REPORT);
-    fire(app->statusTimer);
+    fire(statusTimer(*app));
     ASSERT_EQ(runner.requests.size(), 1u);
 
     auto* deadline = app->findChild<QTimer*>(QStringLiteral("statusAnswerDeadline"));
     ASSERT_NE(deadline, nullptr);
     EXPECT_EQ(deadline->interval(), 60000);
     fire(deadline);
-    EXPECT_FALSE(app->statusRefreshInFlight);
-    EXPECT_EQ(menuText(app->statusMenuItem), "tarvex: Stopped");
-    EXPECT_EQ(app->statusTimer->interval(), 10000);
+    EXPECT_FALSE(app->statusRefreshInFlight());
+    EXPECT_EQ(menuText(statusMenuItem(*app)), "tarvex: Stopped");
+    EXPECT_EQ(statusTimer(*app)->interval(), 10000);
 
     // The lost answer turns up late: it must not overwrite anything.
     runner.answerNext(true, STARTING_REPORT);
-    EXPECT_EQ(menuText(app->statusMenuItem), "tarvex: Stopped");
-    EXPECT_EQ(app->statusTimer->interval(), 10000);
-    EXPECT_FALSE(app->statusRefreshInFlight);
+    EXPECT_EQ(menuText(statusMenuItem(*app)), "tarvex: Stopped");
+    EXPECT_EQ(statusTimer(*app)->interval(), 10000);
+    EXPECT_FALSE(app->statusRefreshInFlight());
 
     // Polling goes on as usual.
     pollAndAnswer(ACTIVE_REPORT);
-    EXPECT_EQ(menuText(app->statusMenuItem), "tarvex: Active (PID 42)");
+    EXPECT_EQ(menuText(statusMenuItem(*app)), "tarvex: Active (PID 42)");
     EXPECT_FALSE(deadline->isActive()) << "an answer in time disarms the guard";
 }
 
 TEST_F(PollTest, LateAnswerDoesNotCountForTheNewerRequest) {
     launch();
     fire(app->findChild<QTimer*>(QStringLiteral("statusAnswerDeadline")));
-    fire(app->statusTimer);  // a second request goes out
+    fire(statusTimer(*app));  // a second request goes out
     ASSERT_EQ(runner.requests.size(), 2u);
     runner.answerNext(true, ACTIVE_REPORT);  // the first, given up on
-    EXPECT_TRUE(app->statusRefreshInFlight) << "the newer request is still awaited";
-    EXPECT_EQ(menuText(app->statusMenuItem), "tarvex: Stopped");
+    EXPECT_TRUE(app->statusRefreshInFlight()) << "the newer request is still awaited";
+    EXPECT_EQ(menuText(statusMenuItem(*app)), "tarvex: Stopped");
     runner.answerNext(true, STOPPING_REPORT);
-    EXPECT_EQ(menuText(app->statusMenuItem),
+    EXPECT_EQ(menuText(statusMenuItem(*app)),
               QString::fromUtf8("tarvex: Stopping\u2026").toStdString());
 }
 

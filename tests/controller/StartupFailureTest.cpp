@@ -1,4 +1,5 @@
 #include "tests/controller/ControllerHarness.h"
+#include "tests/support/MonitorProbes.h"
 
 namespace tarvex::testing {
 namespace {
@@ -36,8 +37,8 @@ TEST_F(StartupFailureTest, AlertOnTheFirstAnswerMoreThanThirtySecondsInThenStop)
     ASSERT_EQ(runner.pendingCommands(), std::vector<std::string>{"stop"});
     EXPECT_TRUE(runner.requests.front().args.empty());
     EXPECT_TRUE(authorizer.prompts.empty()) << "the stop asks for no password";
-    EXPECT_FALSE(app->serviceOperationInProgress);
-    EXPECT_TRUE(app->statusTimer->isActive()) << "the answer was still applied after the alert";
+    EXPECT_FALSE(app->model().operationInProgress());
+    EXPECT_TRUE(statusTimer(*app)->isActive()) << "the answer was still applied after the alert";
 
     runner.answerNext(false, "whatever");
     EXPECT_EQ(runner.pendingCommands(), std::vector<std::string>{"status"})
@@ -74,7 +75,7 @@ TEST_F(StartupFailureTest, AnAlertGoneWithoutAnAnswerStopsNothing) {
     EXPECT_TRUE(terminal.opened.empty());
     EXPECT_EQ(runner.pendingCommands(), std::vector<std::string>{})
         << "no stop request and no status request is in flight";
-    EXPECT_TRUE(app->statusTimer->isActive()) << "the answer is still applied";
+    EXPECT_TRUE(statusTimer(*app)->isActive()) << "the answer is still applied";
 }
 
 TEST_F(StartupFailureTest, ProcessSeenRunningRestartsTheThirtySeconds) {
@@ -100,14 +101,15 @@ TEST_F(StartupFailureTest, WatchIsOffWhileAnOperationRunsOrOnceActive) {
     answerStatus(true, STARTING_REPORT);
     answerEverySecond(STARTING_REPORT, 20);
     pollAndAnswer(ACTIVE_REPORT);
-    EXPECT_FALSE(app->startingStateStartTime.has_value());
     answerEverySecond(STARTING_REPORT, 25);
     EXPECT_TRUE(alerts.shown.empty()) << "the count started over after the active answer";
 
-    app->serviceOperationInProgress = true;
+    app->model().setOperationInProgress(true);
     answerEverySecond(STARTING_REPORT, 40);
     EXPECT_TRUE(alerts.shown.empty());
-    EXPECT_FALSE(app->startingStateStartTime.has_value());
+    app->model().setOperationInProgress(false);
+    answerEverySecond(STARTING_REPORT, 25);
+    EXPECT_TRUE(alerts.shown.empty()) << "the count started over when the operation ended";
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "monitor/ui/SettingsWindowController.h"
 #include "tests/controller/ControllerHarness.h"
+#include "tests/support/MonitorProbes.h"
 
 namespace tarvex::testing {
 namespace {
@@ -38,7 +39,7 @@ TEST_F(StatusMenuTest, EntriesTitlesOrderAndShortcutsAsBuilt) {
         {nullptr, "", true},
         {"Quit Monitor", "Ctrl+Q", true},
     };
-    const QList<QAction*> actions = app->menu->actions();
+    const QList<QAction*> actions = app->statusMenu()->actions();
     ASSERT_EQ(actions.size(), static_cast<qsizetype>(std::size(expected)));
     for (qsizetype i = 0; i < actions.size(); ++i) {
         const Expected& want = expected[i];
@@ -52,13 +53,13 @@ TEST_F(StatusMenuTest, EntriesTitlesOrderAndShortcutsAsBuilt) {
         EXPECT_EQ(action->isEnabled(), want.enabled) << want.title;
     }
     // The held items are the ones in the menu.
-    EXPECT_EQ(app->statusMenuItem, actions[0]);
-    EXPECT_EQ(app->portMenuItem, actions[1]);
-    EXPECT_EQ(app->startItem, actions[3]);
-    EXPECT_EQ(app->stopItem, actions[4]);
-    EXPECT_EQ(app->restartItem, actions[5]);
-    EXPECT_EQ(app->settingsItem, actions[10]);
-    EXPECT_EQ(app->setupItem, actions[13]);
+    EXPECT_EQ(statusMenuItem(*app), actions[0]);
+    EXPECT_EQ(portMenuItem(*app), actions[1]);
+    EXPECT_EQ(app->action(Command::start), actions[3]);
+    EXPECT_EQ(app->action(Command::stop), actions[4]);
+    EXPECT_EQ(app->action(Command::restart), actions[5]);
+    EXPECT_EQ(app->action(Command::settings), actions[10]);
+    EXPECT_EQ(app->action(Command::initialize), actions[13]);
     // Three full stops and the single ellipsis character are different texts.
     EXPECT_EQ(actions[7]->text().size(), 12);
     EXPECT_EQ(actions[8]->text().size(), 13);
@@ -66,7 +67,7 @@ TEST_F(StatusMenuTest, EntriesTitlesOrderAndShortcutsAsBuilt) {
 
 TEST_F(StatusMenuTest, TheTrayTooltipRepeatsTheMenusTwoInformationLines) {
     launch();
-    auto toolTip = [this] { return app->statusItem->toolTip().toStdString(); };
+    auto toolTip = [this] { return app->statusItem()->toolTip().toStdString(); };
     EXPECT_EQ(toolTip(), "tarvex: Unknown\nPort: --");
     answerStatus(true, ACTIVE_REPORT);
     EXPECT_EQ(toolTip(), "tarvex: Active (PID 42)\nPort: 3311");
@@ -77,10 +78,10 @@ TEST_F(StatusMenuTest, TheTrayTooltipRepeatsTheMenusTwoInformationLines) {
 TEST_F(StatusMenuTest, SettingsAndQuitKeysWorkFromTheWindows) {
     launch();
     answerStatus(true, STOPPED_REPORT);
-    QWidget* mainWindow = app->mainWindowController->window;
+    QWidget* mainWindow = app->mainWindowController().window();
     ASSERT_TRUE(QTest::qWaitForWindowActive(mainWindow));
     QTest::keyClick(mainWindow, Qt::Key_Comma, Qt::ControlModifier);
-    QDialog* settings = app->settingsController->window();
+    QDialog* settings = app->settingsController().window();
     ASSERT_NE(settings, nullptr);
     ASSERT_TRUE(QTest::qWaitForWindowActive(settings));
     QTest::keyClick(settings, Qt::Key_Q, Qt::ControlModifier);
@@ -98,40 +99,40 @@ TEST_F(StatusMenuTest, EnablingFollowsTheStateInMenuAndWindow) {
                           {STOPPING_REPORT, false, false, false},
                           {STOPPED_REPORT, true, false, false}};
     answerStatus(true, STOPPED_REPORT);
-    MainWindowController& window = *app->mainWindowController;
+    const MainWindowController& window = app->mainWindowController();
     for (const Case& c : cases) {
         pollAndAnswer(c.report);
-        EXPECT_EQ(app->startItem->isEnabled(), c.start) << c.report;
-        EXPECT_EQ(app->stopItem->isEnabled(), c.stop) << c.report;
-        EXPECT_EQ(app->restartItem->isEnabled(), c.restart) << c.report;
-        EXPECT_TRUE(app->settingsItem->isEnabled());
-        EXPECT_TRUE(app->setupItem->isEnabled());
-        EXPECT_EQ(window.startButton->isEnabled(), c.start) << c.report;
-        EXPECT_EQ(window.stopButton->isEnabled(), c.stop) << c.report;
-        EXPECT_EQ(window.restartButton->isEnabled(), c.restart) << c.report;
-        EXPECT_TRUE(window.settingsButton->isEnabled());
-        EXPECT_EQ(window.statusTitleLabel->text(), app->statusMenuItem->text());
+        EXPECT_EQ(app->action(Command::start)->isEnabled(), c.start) << c.report;
+        EXPECT_EQ(app->action(Command::stop)->isEnabled(), c.stop) << c.report;
+        EXPECT_EQ(app->action(Command::restart)->isEnabled(), c.restart) << c.report;
+        EXPECT_TRUE(app->action(Command::settings)->isEnabled());
+        EXPECT_TRUE(app->action(Command::initialize)->isEnabled());
+        EXPECT_EQ(windowChild(window, "startButton")->isEnabled(), c.start) << c.report;
+        EXPECT_EQ(windowChild(window, "stopButton")->isEnabled(), c.stop) << c.report;
+        EXPECT_EQ(windowChild(window, "restartButton")->isEnabled(), c.restart) << c.report;
+        EXPECT_TRUE(windowChild(window, "settingsButton")->isEnabled());
+        EXPECT_EQ(windowChild<QLabel>(window, "statusTitle")->text(), statusMenuItem(*app)->text());
     }
 }
 
 TEST_F(StatusMenuTest, OperationInProgressLocksTheFiveWhateverTheState) {
     launch();
     answerStatus(true, STOPPED_REPORT);
-    app->serviceOperationInProgress = true;
+    app->model().setOperationInProgress(true);
     for (const char* report : {ACTIVE_REPORT, STARTING_REPORT, STOPPED_REPORT}) {
         pollAndAnswer(report);
-        for (QAction* item :
-             {app->startItem, app->stopItem, app->restartItem, app->settingsItem, app->setupItem}) {
+        for (QAction* item : {app->action(Command::start), app->action(Command::stop),
+                              app->action(Command::restart), app->action(Command::settings),
+                              app->action(Command::initialize)}) {
             EXPECT_FALSE(item->isEnabled()) << item->text().toStdString() << " " << report;
         }
-        MainWindowController& window = *app->mainWindowController;
-        for (QPushButton* button : {window.startButton, window.stopButton, window.restartButton,
-                                    window.settingsButton, window.initializeButton}) {
-            EXPECT_FALSE(button->isEnabled()) << button->text().toStdString();
+        for (const char* name :
+             {"startButton", "stopButton", "restartButton", "settingsButton", "initializeButton"}) {
+            EXPECT_FALSE(windowChild(app->mainWindowController(), name)->isEnabled()) << name;
         }
     }
     // The never-disabled commands are left alone.
-    for (QAction* action : app->menu->actions()) {
+    for (QAction* action : app->statusMenu()->actions()) {
         const QString title = action->text();
         if (title == "View Logs..." || title == "Run Doctor" || title == "Uninstall..." ||
             title == "Quit Monitor") {
@@ -140,32 +141,19 @@ TEST_F(StatusMenuTest, OperationInProgressLocksTheFiveWhateverTheState) {
     }
 }
 
-TEST_F(StatusMenuTest, ApplyButtonStateLocksButKeepsTheLines) {
-    launch();
-    answerStatus(true, STOPPED_REPORT);
-    app->applyButtonState();
-    for (QAction* item :
-         {app->startItem, app->stopItem, app->restartItem, app->settingsItem, app->setupItem}) {
-        EXPECT_FALSE(item->isEnabled());
-    }
-    EXPECT_FALSE(app->mainWindowController->startButton->isEnabled());
-    EXPECT_EQ(menuText(app->statusMenuItem), "tarvex: Stopped");
-    EXPECT_EQ(menuText(app->portMenuItem), "Port: 3311");
-}
-
 class ClickTest : public ControllerTest {
 protected:
     void SetUp() override {
         ControllerTest::SetUp();
         launch();
-        QObject::connect(app->menu, &QMenu::aboutToShow, app->menu, [this] {
+        QObject::connect(app->statusMenu(), &QMenu::aboutToShow, app->statusMenu(), [this] {
             ++menuShown;
             // Dismiss it from inside its own loop, as the user would.
-            QMetaObject::invokeMethod(app->menu, &QMenu::close, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(app->statusMenu(), &QMenu::close, Qt::QueuedConnection);
         });
-        app->mainWindowController->closeWindow();
+        app->mainWindowController().closeWindow();
     }
-    bool windowVisible() const { return app->mainWindowController->window->isVisible(); }
+    bool windowVisible() const { return app->mainWindowController().window()->isVisible(); }
     int menuShown = 0;
 };
 
@@ -180,11 +168,11 @@ TEST_F(ClickTest, RightClickAndControlClickPopUpTheMenu) {
     const Qt::KeyboardModifiers control = Qt::MetaModifier;
     app->statusBarClicked(QSystemTrayIcon::Context, Qt::NoModifier);
     EXPECT_EQ(menuShown, 1);
-    EXPECT_EQ(app->statusItem->contextMenu(), nullptr) << "never left attached";
+    EXPECT_EQ(app->statusItem()->contextMenu(), nullptr) << "never left attached";
 #else
     // Desktop trays show the attached menu on a right click; a second one must not pop up.
     const Qt::KeyboardModifiers control = Qt::ControlModifier;
-    EXPECT_EQ(app->statusItem->contextMenu(), app->menu);
+    EXPECT_EQ(app->statusItem()->contextMenu(), app->statusMenu());
     app->statusBarClicked(QSystemTrayIcon::Context, Qt::NoModifier);
     EXPECT_EQ(menuShown, 0);
 #endif
@@ -209,34 +197,32 @@ TEST_F(ClickTest, ReopenAlwaysShowsTheWindowAndAnswersTrue) {
 TEST_F(StatusMenuTest, QuitStopsBothTimersAndEndsAtOnceEvenDuringAnOperation) {
     launch();
     answerStatus(true, ACTIVE_REPORT);
-    app->serviceOperationInProgress = true;
-    app->appRemovalTimer = new QTimer(app.get());
-    app->appRemovalTimer->start(2000);
-    fire(app->statusTimer);  // a request is still out
+    app->model().setOperationInProgress(true);
+    ASSERT_TRUE(appRemovalTimer(*app)->isActive());
+    fire(statusTimer(*app));  // a request is still out
     app->quitMonitor();
-    EXPECT_FALSE(app->statusTimer->isActive());
-    EXPECT_FALSE(app->appRemovalTimer->isActive());
+    EXPECT_FALSE(statusTimer(*app)->isActive());
+    EXPECT_FALSE(appRemovalTimer(*app)->isActive());
     EXPECT_EQ(appHost.terminations, 1);
 }
 
 TEST_F(StatusMenuTest, QuitItemEndsTheApplication) {
     launch();
-    app->menu->actions().last()->trigger();
+    app->statusMenu()->actions().last()->trigger();
     EXPECT_EQ(appHost.terminations, 1);
 }
 
 TEST_F(StatusMenuTest, SettingsDoNothingWhileAnOperationRuns) {
     launch();
-    app->serviceOperationInProgress = true;
-    app->settingsItem->trigger();
-    app->mainWindowController->settingsButton->click();
+    app->model().setOperationInProgress(true);
+    app->action(Command::settings)->trigger();
+    windowChild(app->mainWindowController(), "settingsButton")->click();
     app->openSettings();
-    ASSERT_NE(app->settingsController, nullptr);
-    EXPECT_EQ(app->settingsController->window(), nullptr);
+    EXPECT_EQ(app->settingsController().window(), nullptr);
 
-    app->serviceOperationInProgress = false;
+    app->model().setOperationInProgress(false);
     app->openSettings();
-    EXPECT_NE(app->settingsController->window(), nullptr);
+    EXPECT_NE(app->settingsController().window(), nullptr);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "monitor/host/Installation.h"
 #include "tests/e2e/EndToEndHarness.h"
+#include "tests/support/MonitorProbes.h"
 
 namespace tarvex::testing {
 namespace {
@@ -27,25 +28,25 @@ protected:
     void launchInstalled() {
         bundle.path = MONITOR_APP_PATH;
         launch();
-        ASSERT_TRUE(app->launchedFromInstalledApp);
+        ASSERT_TRUE(app->launchedFromInstalledApp());
     }
 
-    void look() { fire(app->appRemovalTimer); }
+    void look() { fire(appRemovalTimer(*app)); }
 };
 
 TEST_F(AppRemovalTest, RemovingTheInstalledAppUninstallsTheServiceAndQuits) {
     launchInstalled();
     ASSERT_TRUE(fs::exists(toolRoot()));
     look();
-    EXPECT_FALSE(app->uninstallingAfterAppRemoval);
+    EXPECT_FALSE(app->uninstallingAfterAppRemoval());
 
     fs::remove_all(MONITOR_APP_PATH);
     look();  // a bundle being replaced is missing for a moment: the first miss waits
-    EXPECT_FALSE(app->uninstallingAfterAppRemoval);
+    EXPECT_FALSE(app->uninstallingAfterAppRemoval());
     look();
-    ASSERT_TRUE(app->uninstallingAfterAppRemoval);
+    ASSERT_TRUE(app->uninstallingAfterAppRemoval());
     EXPECT_EQ(statusLine(), "tarvex: Uninstalling\u2026");
-    EXPECT_FALSE(app->appRemovalTimer->isActive());
+    EXPECT_FALSE(appRemovalTimer(*app)->isActive());
 
     ASSERT_TRUE(waitUntil([this] { return appHost.terminations > 0; }));
     ASSERT_TRUE(waitUntilIdle());
@@ -69,7 +70,7 @@ TEST_F(AppRemovalTest, RemovingTheAppWhileTheToolHoldsItsLockOnlyQuits) {
     look();
     look();
     EXPECT_EQ(appHost.terminations, 1);
-    EXPECT_FALSE(app->uninstallingAfterAppRemoval);
+    EXPECT_FALSE(app->uninstallingAfterAppRemoval());
     EXPECT_EQ(runner.commands(), (std::vector<std::string>{"status", "start"}));
 
     ASSERT_TRUE(waitUntilIdle());

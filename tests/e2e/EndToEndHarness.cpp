@@ -10,6 +10,7 @@
 
 #include "monitor/host/Installation.h"
 #include "shared/HelperSocket.h"
+#include "tests/support/MonitorProbes.h"
 #include "tests/support/TestApplication.h"
 
 namespace tarvex::testing {
@@ -147,13 +148,13 @@ void EndToEndTest::poll() {
     ASSERT_EQ(runner.outstanding(), 0);
     ASSERT_NE(app, nullptr);
     const std::size_t before = runner.answersTo("status").size();
-    fire(app->statusTimer);
+    fire(statusTimer(*app));
     ASSERT_TRUE(waitUntilIdle());
     ASSERT_GT(runner.answersTo("status").size(), before) << "the timer sent no status request";
 }
 
 std::string EndToEndTest::statusLine() const {
-    return app->statusMenuItem->text().toStdString();
+    return statusMenuItem(*app)->text().toStdString();
 }
 
 }  // namespace tarvex::testing

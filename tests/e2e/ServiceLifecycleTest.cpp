@@ -5,6 +5,7 @@
 
 #include "monitor/host/Installation.h"
 #include "tests/e2e/EndToEndHarness.h"
+#include "tests/support/MonitorProbes.h"
 
 namespace tarvex::testing {
 namespace {
@@ -13,50 +14,50 @@ constexpr const char* STARTING_LINE = "tarvex: Starting\u2026";
 
 class ServiceLifecycleTest : public EndToEndTest {
 protected:
-    ServiceState state() const { return app->currentStatus.state(); }
-    int pollInterval() const { return app->statusTimer->interval(); }
+    ServiceState state() const { return app->model().status().state(); }
+    int pollInterval() const { return statusTimer(*app)->interval(); }
 
     // Runs a locked operation and waits until its answer and the status refresh after it.
     void operate(void (TarvexMenuBarApp::*action)()) {
         (app.get()->*action)();
         ASSERT_TRUE(waitUntilIdle());
-        ASSERT_FALSE(app->serviceOperationInProgress);
+        ASSERT_FALSE(app->model().operationInProgress());
     }
 };
 
 TEST_F(ServiceLifecycleTest, StartAndStopWalkThroughEveryStateByRealPolls) {
     launch();
     EXPECT_EQ(state(), ServiceState::stopped);
-    EXPECT_EQ(app->currentStatus.port, "7420");
+    EXPECT_EQ(app->model().status().port, "7420");
     EXPECT_EQ(pollInterval(), 10000);
-    EXPECT_TRUE(app->startItem->isEnabled());
+    EXPECT_TRUE(app->action(Command::start)->isEnabled());
 
     app->startService();
     // Locked while the helper works.
-    EXPECT_TRUE(app->serviceOperationInProgress);
+    EXPECT_TRUE(app->model().operationInProgress());
     EXPECT_EQ(statusLine(), STARTING_LINE);
-    EXPECT_FALSE(app->statusTimer->isActive());
-    EXPECT_FALSE(app->startItem->isEnabled());
+    EXPECT_FALSE(statusTimer(*app)->isActive());
+    EXPECT_FALSE(app->action(Command::start)->isEnabled());
     ASSERT_TRUE(waitUntilIdle());
-    EXPECT_FALSE(app->serviceOperationInProgress);
+    EXPECT_FALSE(app->model().operationInProgress());
     EXPECT_EQ(state(), ServiceState::starting);
-    EXPECT_FALSE(app->currentStatus.processRunning);
+    EXPECT_FALSE(app->model().status().processRunning);
     EXPECT_EQ(statusLine(), STARTING_LINE);
     EXPECT_EQ(pollInterval(), 1000);
 
     advanceToolClock(1000);  // the process is up, the port not yet
     poll();
     EXPECT_EQ(state(), ServiceState::starting);
-    EXPECT_TRUE(app->currentStatus.processRunning);
-    EXPECT_FALSE(app->currentStatus.pid.empty());
+    EXPECT_TRUE(app->model().status().processRunning);
+    EXPECT_FALSE(app->model().status().pid.empty());
 
     advanceToolClock(2000);
     poll();
     ASSERT_EQ(state(), ServiceState::active);
-    EXPECT_EQ(statusLine(), "tarvex: Active (PID " + app->currentStatus.pid + ")");
+    EXPECT_EQ(statusLine(), "tarvex: Active (PID " + app->model().status().pid + ")");
     EXPECT_EQ(pollInterval(), 10000);
-    EXPECT_TRUE(app->stopItem->isEnabled());
-    EXPECT_FALSE(app->startItem->isEnabled());
+    EXPECT_TRUE(app->action(Command::stop)->isEnabled());
+    EXPECT_FALSE(app->action(Command::start)->isEnabled());
 
     operate(&TarvexMenuBarApp::stopService);
     EXPECT_EQ(state(), ServiceState::stopping);
@@ -67,7 +68,7 @@ TEST_F(ServiceLifecycleTest, StartAndStopWalkThroughEveryStateByRealPolls) {
     EXPECT_EQ(state(), ServiceState::stopped);
     EXPECT_EQ(statusLine(), "tarvex: Stopped");
     EXPECT_EQ(pollInterval(), 10000);
-    EXPECT_TRUE(app->startItem->isEnabled());
+    EXPECT_TRUE(app->action(Command::start)->isEnabled());
 
     EXPECT_EQ(authorizer.prompts.size(), 2u);
     EXPECT_TRUE(alerts.shown.empty());
@@ -132,26 +133,26 @@ TEST_F(ServiceLifecycleTest, AFailedStartShowsStartFailedWithTheLogDetails) {
     // Unlocked again, and the refresh after the failure shows the service as it is.
     EXPECT_EQ(state(), ServiceState::stopped);
     EXPECT_EQ(statusLine(), "tarvex: Stopped");
-    EXPECT_TRUE(app->startItem->isEnabled());
-    EXPECT_TRUE(app->statusTimer->isActive());
+    EXPECT_TRUE(app->action(Command::start)->isEnabled());
+    EXPECT_TRUE(statusTimer(*app)->isActive());
 }
 
 TEST_F(ServiceLifecycleTest, PollingSurvivesTheHelperGoingAwayAndComingBack) {
     launch();
     stopHelper();
     poll();
-    EXPECT_EQ(app->currentStatus, TarvexStatus{});
-    EXPECT_EQ(app->portMenuItem->text().toStdString(), "Port: --");
+    EXPECT_EQ(app->model().status(), TarvexStatus{});
+    EXPECT_EQ(portMenuItem(*app)->text().toStdString(), "Port: --");
 
     app->startService();
     ASSERT_TRUE(waitUntilIdle());
     ASSERT_EQ(alerts.shown.size(), 1u);
     EXPECT_EQ(alerts.shown[0].message, "Start Failed");
-    EXPECT_FALSE(app->serviceOperationInProgress);
+    EXPECT_FALSE(app->model().operationInProgress());
 
     ASSERT_TRUE(startHelper()) << helper_.errors();
     poll();
-    EXPECT_EQ(app->portMenuItem->text().toStdString(), "Port: 7420");
+    EXPECT_EQ(portMenuItem(*app)->text().toStdString(), "Port: 7420");
     EXPECT_EQ(state(), ServiceState::stopped);
 }
 

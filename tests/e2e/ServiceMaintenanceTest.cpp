@@ -9,6 +9,7 @@
 
 #include "monitor/ui/SettingsWindowController.h"
 #include "tests/e2e/EndToEndHarness.h"
+#include "tests/support/MonitorProbes.h"
 
 namespace tarvex::testing {
 namespace {
@@ -42,9 +43,9 @@ TEST_F(ServiceMaintenanceTest, InitializeErasesTheDataWhilePollingGoesOn) {
     EXPECT_EQ(alerts.shown[0].message, "Initialize Database?");
     EXPECT_EQ(alerts.shown[1].message, "Initialize Database");
     EXPECT_EQ(alerts.shown[1].informativeText, "Done.");
-    EXPECT_FALSE(app->serviceOperationInProgress);
-    EXPECT_TRUE(app->setupItem->isEnabled());
-    EXPECT_EQ(app->currentStatus.state(), ServiceState::stopped);
+    EXPECT_FALSE(app->model().operationInProgress());
+    EXPECT_TRUE(app->action(Command::initialize)->isEnabled());
+    EXPECT_EQ(app->model().status().state(), ServiceState::stopped);
 }
 
 TEST_F(ServiceMaintenanceTest, TheUsersUninstallRemovesTheInstallationAndQuits) {
@@ -62,7 +63,7 @@ TEST_F(ServiceMaintenanceTest, TheUsersUninstallRemovesTheInstallationAndQuits) 
 TEST_F(ServiceMaintenanceTest, TheBootSwitchReadsTheToolAndChangesItThroughTheHelper) {
     launch();
     app->openSettings();
-    SettingsWindowController& settings = *app->settingsController;
+    SettingsWindowController& settings = app->settingsController();
     // Read by running the tool in the background: no helper answer wakes this wait.
     ASSERT_TRUE(waitUntil([&] { return settings.bootStartupSwitch()->isEnabled(); }, 20000, 10));
     EXPECT_FALSE(settings.bootStartupSwitch()->isChecked());

@@ -21,6 +21,7 @@
 #include "monitor/ui/SettingsWindowController.h"
 #include "tests/controller/ControllerHarness.h"
 #include "tests/l10n/TsCatalogue.h"
+#include "tests/support/MonitorProbes.h"
 #include "tests/support/TextFit.h"
 
 namespace tarvex::testing {
@@ -120,11 +121,11 @@ protected:
 TEST_P(RenderedTextTest, MainWindowStatusMenuAndAboutBox) {
     launch();
     answerStatus(true, ACTIVE_REPORT);
-    QWidget* window = app->mainWindowController->window;
+    QWidget* window = app->mainWindowController().window();
     ASSERT_NE(window, nullptr);
     inspector.inspect(*window, "the main window");
-    ASSERT_NE(app->menu, nullptr);
-    inspector.inspectMenu(*app->menu, "the status menu");
+    ASSERT_NE(app->statusMenu(), nullptr);
+    inspector.inspectMenu(*app->statusMenu(), "the status menu");
 
     auto* about = window->findChild<QPushButton*>(QStringLiteral("aboutButton"));
     ASSERT_NE(about, nullptr);

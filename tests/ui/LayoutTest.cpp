@@ -9,9 +9,12 @@
 #include <functional>
 #include <optional>
 
+#include "monitor/ui/CommandActions.h"
 #include "monitor/ui/MainWindowController.h"
+#include "monitor/ui/StatusModel.h"
 #include "tests/support/TestApplication.h"
 #include "tests/support/TextFit.h"
+#include "tests/support/WindowChild.h"
 
 namespace tarvex {
 namespace {
@@ -62,29 +65,35 @@ TEST_F(LayoutTest, TheMainWindowShowsEveryTextWholeAndItsHeadingsFollowTheFont) 
         if (points) {
             font.emplace(*points);
         }
-        MainWindowController controller;
+        StatusModel model;
+        CommandActions actions;
+        MainWindowController controller(model, actions);
         controller.showWindow();
-        testing::renderOffscreen(*controller.window);
+        QWidget& window = *controller.window();
+        testing::renderOffscreen(window);
         const qreal base = QApplication::font().pointSizeF();
-        EXPECT_EQ(testing::cutTexts(*controller.window), QStringList()) << base << " pt";
-        EXPECT_DOUBLE_EQ(controller.statusTitleLabel->font().pointSizeF(), base * 16 / 13);
-        const auto* heading =
-            controller.window->findChild<QLabel*>(QString(), Qt::FindDirectChildrenOnly);
+        EXPECT_EQ(testing::cutTexts(window), QStringList()) << base << " pt";
+        EXPECT_DOUBLE_EQ(
+            testing::windowChild<QLabel>(controller, "statusTitle")->font().pointSizeF(),
+            base * 16 / 13);
+        const auto* heading = window.findChild<QLabel*>(QString(), Qt::FindDirectChildrenOnly);
         ASSERT_NE(heading, nullptr);
         EXPECT_DOUBLE_EQ(heading->font().pointSizeF(), base * 10 / 13);
         if (points) {
-            EXPECT_GT(controller.window->height(), 500) << "the window grows with its font";
+            EXPECT_GT(window.height(), 500) << "the window grows with its font";
         }
     }
 }
 
 // Screen readers name every control, and the status card and its dot.
 TEST_F(LayoutTest, EveryControlOfTheMainWindowHasAnAccessibleName) {
-    MainWindowController controller;
+    StatusModel model;
+    CommandActions actions;
+    MainWindowController controller(model, actions);
     controller.showWindow();
-    std::vector<QWidget*> named = {controller.window->findChild<QWidget*>("statusCard"),
-                                   controller.statusDot};
-    for (QAbstractButton* button : controller.window->findChildren<QAbstractButton*>()) {
+    auto* dot = testing::windowChild<StatusDot>(controller, "statusDot");
+    std::vector<QWidget*> named = {testing::windowChild<QWidget>(controller, "statusCard"), dot};
+    for (QAbstractButton* button : controller.window()->findChildren<QAbstractButton*>()) {
         named.push_back(button);
     }
     for (QWidget* widget : named) {
@@ -94,8 +103,8 @@ TEST_F(LayoutTest, EveryControlOfTheMainWindowHasAnAccessibleName) {
         EXPECT_FALSE(accessible->text(QAccessible::Name).isEmpty())
             << widget->metaObject()->className();
     }
-    controller.update(TarvexStatus{"3306", false, "", false, false});
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(controller.statusDot)->text(QAccessible::Name),
+    model.applyStatus(TarvexStatus{"3306", false, "", false, false}, HelperFault::none);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(dot)->text(QAccessible::Name),
               QStringLiteral("Status: Stopped"));
 }
 

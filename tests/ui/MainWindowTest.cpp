@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QDialog>
 #include <QLabel>
 #include <QPushButton>
@@ -10,9 +11,12 @@
 
 #include <vector>
 
+#include "monitor/ui/CommandActions.h"
 #include "monitor/ui/MainWindowController.h"
 #include "monitor/ui/StatusIcon.h"
+#include "monitor/ui/StatusModel.h"
 #include "tests/support/TestApplication.h"
+#include "tests/support/WindowChild.h"
 
 namespace tarvex {
 namespace {
@@ -44,7 +48,7 @@ protected:
 
     std::vector<QPushButton*> buttons() const {
         const QList<QPushButton*> found =
-            controller.window->findChildren<QPushButton*>(Qt::FindDirectChildrenOnly);
+            controller.window()->findChildren<QPushButton*>(Qt::FindDirectChildrenOnly);
         return {found.begin(), found.end()};
     }
     QPushButton* button(const QString& title) const {
@@ -55,40 +59,46 @@ protected:
         }
         return nullptr;
     }
-    std::vector<QPushButton*> heldButtons() const {
-        return {controller.startButton, controller.stopButton, controller.restartButton,
-                controller.settingsButton, controller.initializeButton};
+    template <class Widget = QPushButton>
+    Widget* child(const char* name) const {
+        return testing::windowChild<Widget>(controller, name);
     }
+    QString labelText(const char* name) const { return child<QLabel>(name)->text(); }
 
-    MainWindowController controller;
+    // The actions need the application object before they are made.
+    struct ApplicationFirst {
+        ApplicationFirst() { testing::ensureTestApplication(); }
+    } applicationFirst;
+    StatusModel model;
+    CommandActions actions;
+    MainWindowController controller{model, actions};
 };
 
-TEST_F(MainWindowTest, NothingIsBuiltBeforeTheFirstShowAndUpdatesAreDropped) {
-    controller.update(statusIn(ServiceState::active));
-    EXPECT_EQ(controller.window, nullptr);
+TEST_F(MainWindowTest, NothingIsBuiltBeforeTheFirstShowAndChangesAreDropped) {
+    model.applyStatus(statusIn(ServiceState::active), HelperFault::none);
+    EXPECT_EQ(controller.window(), nullptr);
     controller.closeWindow();
-    EXPECT_EQ(controller.window, nullptr);
+    EXPECT_EQ(controller.window(), nullptr);
 }
 
 TEST_F(MainWindowTest, FirstShowBuildsTheFixedWindowWithItsInitialTexts) {
     controller.showWindow();
-    QWidget* window = controller.window;
+    QWidget* window = controller.window();
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(window->windowTitle(), QStringLiteral("tarvex Monitor"));
     EXPECT_EQ(window->minimumSize(), QSize(480, 500));
     EXPECT_EQ(window->maximumSize(), QSize(480, 500));
 
-    EXPECT_EQ(controller.statusTitleLabel->text(), QStringLiteral("Unknown"));
-    EXPECT_EQ(controller.statusDetailLabel->text(),
-              QString::fromUtf8("PID \u2014  \u00B7  Port \u2014"));
-    EXPECT_EQ(controller.statusDot->colour(), QColor(0x8E, 0x8E, 0x93));
+    EXPECT_EQ(labelText("statusTitle"), QStringLiteral("Unknown"));
+    EXPECT_EQ(labelText("statusDetail"), QString::fromUtf8("PID \u2014  \u00B7  Port \u2014"));
+    EXPECT_EQ(child<StatusDot>("statusDot")->colour(), QColor(0x8E, 0x8E, 0x93));
     for (QPushButton* b : buttons()) {
         EXPECT_TRUE(b->isEnabled()) << b->text().toStdString();
     }
 
     controller.showWindow();
-    EXPECT_EQ(controller.window, window) << "a second show reuses the window";
+    EXPECT_EQ(controller.window(), window) << "a second show reuses the window";
 }
 
 TEST_F(MainWindowTest, SectionsAndButtonsInOrderWithExactTitles) {
@@ -111,32 +121,31 @@ TEST_F(MainWindowTest, SectionsAndButtonsInOrderWithExactTitles) {
     EXPECT_EQ(titles, expected);
 
     std::vector<QString> headings;
-    for (QLabel* label : controller.window->findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
-        if (label != controller.noticeLabel) {
-            headings.push_back(label->text());
-        }
+    for (QLabel* label : controller.window()->findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
+        headings.push_back(label->text());
     }
     EXPECT_EQ(headings, (std::vector<QString>{"SERVICE", "LOGS", "CONFIGURATION", "MAINTENANCE"}));
 }
 
 TEST_F(MainWindowTest, FramesAreTheBottomLeftLayoutTurnedTopLeft) {
     controller.showWindow();
-    const QWidget* card = controller.window->findChild<QWidget*>(QStringLiteral("statusCard"));
+    const QWidget* card = child<QWidget>("statusCard");
     ASSERT_NE(card, nullptr);
     EXPECT_EQ(card->geometry(), QRect(20, 20, 440, 72));
-    EXPECT_EQ(controller.statusDot->geometry(), QRect(18, 28, 16, 16));
-    EXPECT_EQ(controller.statusTitleLabel->geometry(), QRect(46, 12, 380, 22));
-    EXPECT_EQ(controller.statusDetailLabel->geometry(), QRect(46, 38, 380, 18));
+    EXPECT_EQ(child<StatusDot>("statusDot")->geometry(), QRect(18, 28, 16, 16));
+    EXPECT_EQ(child<QLabel>("statusTitle")->geometry(), QRect(46, 12, 380, 22));
+    EXPECT_EQ(child<QLabel>("statusDetail")->geometry(), QRect(46, 38, 380, 18));
     // Service row at y 342 (bottom-left), three buttons sharing 440 points with 8-point gaps.
-    EXPECT_EQ(controller.startButton->geometry().top(), 500 - 342 - 30);
-    EXPECT_EQ(controller.startButton->geometry().left(), 20);
-    EXPECT_EQ(controller.restartButton->geometry().right() + 1, 460);
+    EXPECT_EQ(child("startButton")->geometry().top(), 500 - 342 - 30);
+    EXPECT_EQ(child("startButton")->geometry().left(), 20);
+    EXPECT_EQ(child("restartButton")->geometry().right() + 1, 460);
     // Maintenance row at y 150; Close at (370, 20).
-    EXPECT_EQ(controller.initializeButton->geometry(), QRect(20, 500 - 150 - 30, 216, 30));
+    EXPECT_EQ(child("initializeButton")->geometry(), QRect(20, 500 - 150 - 30, 216, 30));
     EXPECT_EQ(button("Close")->geometry(), QRect(370, 450, 90, 30));
 }
 
-TEST_F(MainWindowTest, UpdateShowsEachStateAndEnablesByIt) {
+TEST_F(MainWindowTest, EachStateShowsInTheCardAndEnablesTheButtonsByTheModelsRules) {
+    actions.follow(model);
     controller.showWindow();
     struct Case {
         ServiceState state;
@@ -150,72 +159,73 @@ TEST_F(MainWindowTest, UpdateShowsEachStateAndEnablesByIt) {
         {ServiceState::stopped, "tarvex: Stopped", true, false, false},
     };
     for (const Case& c : cases) {
-        controller.update(statusIn(c.state));
-        EXPECT_EQ(controller.statusDot->colour(), stateColour(c.state));
-        EXPECT_EQ(controller.statusTitleLabel->text(), c.title);
-        EXPECT_EQ(controller.statusDetailLabel->text(),
-                  QString::fromUtf8("PID 42  \u00B7  Port 3311"));
-        EXPECT_EQ(controller.startButton->isEnabled(), c.start) << c.title.toStdString();
-        EXPECT_EQ(controller.stopButton->isEnabled(), c.stop) << c.title.toStdString();
-        EXPECT_EQ(controller.restartButton->isEnabled(), c.restart) << c.title.toStdString();
-        EXPECT_TRUE(controller.settingsButton->isEnabled());
-        EXPECT_TRUE(controller.initializeButton->isEnabled());
+        model.applyStatus(statusIn(c.state), HelperFault::none);
+        EXPECT_EQ(child<StatusDot>("statusDot")->colour(), stateColour(c.state));
+        EXPECT_EQ(labelText("statusTitle"), c.title);
+        EXPECT_EQ(labelText("statusDetail"), QString::fromUtf8("PID 42  \u00B7  Port 3311"));
+        EXPECT_EQ(child("startButton")->isEnabled(), c.start) << c.title.toStdString();
+        EXPECT_EQ(child("stopButton")->isEnabled(), c.stop) << c.title.toStdString();
+        EXPECT_EQ(child("restartButton")->isEnabled(), c.restart) << c.title.toStdString();
+        EXPECT_TRUE(child("settingsButton")->isEnabled());
+        EXPECT_TRUE(child("initializeButton")->isEnabled());
     }
     EXPECT_EQ(stateColour(ServiceState::active), QColor(0x34, 0xC7, 0x59));
     EXPECT_EQ(stateColour(ServiceState::stopped), QColor(0xFF, 0x3B, 0x30));
 }
 
-TEST_F(MainWindowTest, LockedDisablesTheFiveButStillRefreshesTheTexts) {
+TEST_F(MainWindowTest, AnOperationDisablesTheFiveButStillRefreshesTheTexts) {
+    actions.follow(model);
     controller.showWindow();
-    controller.update(statusIn(ServiceState::stopped, "", ""), true);
-    for (QPushButton* b : heldButtons()) {
-        EXPECT_FALSE(b->isEnabled()) << b->text().toStdString();
+    model.setOperationInProgress(true);
+    model.applyStatus(statusIn(ServiceState::stopped, "", ""), HelperFault::none);
+    for (const char* name :
+         {"startButton", "stopButton", "restartButton", "settingsButton", "initializeButton"}) {
+        EXPECT_FALSE(child(name)->isEnabled()) << name;
     }
-    for (const char* free : {"View Logs", "Run Doctor", "Close"}) {
-        EXPECT_TRUE(button(free)->isEnabled()) << free;
+    for (const char* name :
+         {"viewLogsButton", "saveLogsButton", "doctorButton", "uninstallButton", "closeButton"}) {
+        EXPECT_TRUE(child(name)->isEnabled()) << name;
     }
-    EXPECT_TRUE(button(QString::fromUtf8("Save Logs to\u2026"))->isEnabled());
-    EXPECT_TRUE(button(QString::fromUtf8("Uninstall\u2026"))->isEnabled());
-    EXPECT_EQ(controller.statusTitleLabel->text(), QStringLiteral("tarvex: Stopped"));
-    EXPECT_EQ(controller.statusDetailLabel->text(),
-              QString::fromUtf8("PID \u2014  \u00B7  Port \u2014"));
-    EXPECT_EQ(controller.statusDot->colour(), stateColour(ServiceState::stopped));
+    EXPECT_EQ(labelText("statusTitle"), QStringLiteral("tarvex: Stopped"));
+    EXPECT_EQ(labelText("statusDetail"), QString::fromUtf8("PID \u2014  \u00B7  Port \u2014"));
+    EXPECT_EQ(child<StatusDot>("statusDot")->colour(), stateColour(ServiceState::stopped));
 
-    controller.update(statusIn(ServiceState::active, ""), false);
-    EXPECT_EQ(controller.statusTitleLabel->text(), QStringLiteral("tarvex: Active"));
-    EXPECT_TRUE(controller.stopButton->isEnabled());
+    model.setOperationInProgress(false);
+    model.applyStatus(statusIn(ServiceState::active, ""), HelperFault::none);
+    EXPECT_EQ(labelText("statusTitle"), QStringLiteral("tarvex: Active"));
+    EXPECT_TRUE(child("stopButton")->isEnabled());
 }
 
-TEST_F(MainWindowTest, ClosingHidesAndAHiddenWindowStillTakesUpdates) {
+TEST_F(MainWindowTest, ClosingHidesAndAHiddenWindowStillFollowsTheModel) {
     controller.showWindow();
-    QWidget* window = controller.window;
+    QWidget* window = controller.window();
     window->close();
     EXPECT_FALSE(window->isVisible());
 
-    controller.update(statusIn(ServiceState::active));
+    model.applyStatus(statusIn(ServiceState::active), HelperFault::none);
     controller.showWindow();
-    EXPECT_EQ(controller.window, window);
+    EXPECT_EQ(controller.window(), window);
     EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(controller.statusTitleLabel->text(), QStringLiteral("tarvex: Active (PID 42)"));
+    EXPECT_EQ(labelText("statusTitle"), QStringLiteral("tarvex: Active (PID 42)"));
 
     button("Close")->click();
     EXPECT_FALSE(window->isVisible());
-    EXPECT_EQ(controller.window, window);
+    EXPECT_EQ(controller.window(), window);
 }
 
-TEST_F(MainWindowTest, EachButtonAsksForItsOwnAction) {
+TEST_F(MainWindowTest, EachButtonTriggersItsOwnSharedAction) {
     controller.showWindow();
     std::vector<std::string> asked;
-    auto record = [&asked](const char* name) { return [&asked, name] { asked.push_back(name); }; };
-    QObject::connect(&controller, &MainWindowController::startRequested, record("start"));
-    QObject::connect(&controller, &MainWindowController::stopRequested, record("stop"));
-    QObject::connect(&controller, &MainWindowController::restartRequested, record("restart"));
-    QObject::connect(&controller, &MainWindowController::viewLogsRequested, record("viewLogs"));
-    QObject::connect(&controller, &MainWindowController::saveLogsRequested, record("saveLogs"));
-    QObject::connect(&controller, &MainWindowController::settingsRequested, record("settings"));
-    QObject::connect(&controller, &MainWindowController::runDoctorRequested, record("doctor"));
-    QObject::connect(&controller, &MainWindowController::initializeRequested, record("setup"));
-    QObject::connect(&controller, &MainWindowController::uninstallRequested, record("uninstall"));
+    const std::pair<Command, const char*> commands[] = {
+        {Command::start, "start"},        {Command::stop, "stop"},
+        {Command::restart, "restart"},    {Command::viewLogs, "viewLogs"},
+        {Command::saveLogs, "saveLogs"},  {Command::settings, "settings"},
+        {Command::doctor, "doctor"},      {Command::initialize, "setup"},
+        {Command::uninstall, "uninstall"}};
+    for (const auto& [command, name] : commands) {
+        QObject::connect(actions.action(command), &QAction::triggered,
+                         [&asked, name = name] { asked.push_back(name); });
+    }
     for (QPushButton* b : buttons()) {
         if (b->text() != QStringLiteral("Close") && b->text() != QStringLiteral("About")) {
             b->click();
@@ -230,9 +240,9 @@ TEST_F(MainWindowTest, EscapeAndTheCloseKeyHideTheWindow) {
                                                           {Qt::Key_W, Qt::ControlModifier}};
     for (const auto& [key, modifiers] : keys) {
         controller.showWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(controller.window));
-        QTest::keyClick(controller.window, static_cast<Qt::Key>(key), modifiers);
-        EXPECT_FALSE(controller.window->isVisible()) << key;
+        ASSERT_TRUE(QTest::qWaitForWindowActive(controller.window()));
+        QTest::keyClick(controller.window(), static_cast<Qt::Key>(key), modifiers);
+        EXPECT_FALSE(controller.window()->isVisible()) << key;
     }
 }
 
@@ -240,20 +250,20 @@ TEST_F(MainWindowTest, TheWindowComesBackWhereTheUserLeftItWhileThatIsOnAScreen)
     QTemporaryDir settingsFolder;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsFolder.path());
     {
-        MainWindowController first;
+        MainWindowController first(model, actions);
         first.showWindow();
-        first.window->move(60, 40);
+        first.window()->move(60, 40);
         QApplication::processEvents();
     }
-    MainWindowController second;
+    MainWindowController second(model, actions);
     second.showWindow();
-    EXPECT_EQ(second.window->pos(), QPoint(60, 40));
+    EXPECT_EQ(second.window()->pos(), QPoint(60, 40));
 
     QSettings().setValue("mainWindow/position", QPoint(-5000, -5000));  // a screen since removed
-    MainWindowController third;
+    MainWindowController third(model, actions);
     third.showWindow();
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    EXPECT_TRUE(screen.contains(third.window->geometry())) << "centred on the screen instead";
+    EXPECT_TRUE(screen.contains(third.window()->geometry())) << "centred on the screen instead";
 }
 
 TEST_F(MainWindowTest, AboutOpensOneBoxWithTheVersionOfTheBuild) {
@@ -262,7 +272,7 @@ TEST_F(MainWindowTest, AboutOpensOneBoxWithTheVersionOfTheBuild) {
     button("About")->click();
     button("About")->click();
     const QList<QDialog*> boxes =
-        controller.window->findChildren<QDialog*>(QStringLiteral("aboutDialog"));
+        controller.window()->findChildren<QDialog*>(QStringLiteral("aboutDialog"));
     ASSERT_EQ(boxes.size(), 1);
     EXPECT_TRUE(boxes.front()->isVisible());
     EXPECT_FALSE(boxes.front()->isModal()) << "the monitor keeps answering while it is open";

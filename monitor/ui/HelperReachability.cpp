@@ -1,4 +1,4 @@
-#include "monitor/controller/HelperReachability.h"
+#include "monitor/ui/HelperReachability.h"
 
 #include "shared/base/FixedPaths.h"
 

@@ -1,0 +1,63 @@
+#include "monitor/ui/StatusMenu.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QSystemTrayIcon>
+
+#include "monitor/ui/CommandActions.h"
+#include "monitor/ui/HelperReachability.h"
+#include "monitor/ui/StatusIcon.h"
+#include "monitor/ui/StatusModel.h"
+
+namespace tarvex {
+
+StatusMenu::StatusMenu(const StatusModel& model, const CommandActions& actions, QObject* parent)
+    : QObject(parent), model_(model), menu_(std::make_unique<QMenu>()) {
+    menu_->setObjectName(QStringLiteral("statusMenu"));
+    auto addInfoLine = [this](const char* name) {
+        QAction* line = menu_->addAction(QString());
+        line->setObjectName(QLatin1String(name));
+        line->setEnabled(false);
+        return line;
+    };
+    auto add = [this, &actions](std::initializer_list<Command> commands) {
+        menu_->addSeparator();
+        for (Command command : commands) {
+            menu_->addAction(actions.action(command));
+        }
+    };
+    statusLine_ = addInfoLine("statusLine");
+    portLine_ = addInfoLine("portLine");
+    add({Command::start, Command::stop, Command::restart});
+    add({Command::viewLogs, Command::saveLogs});
+    add({Command::settings, Command::doctor});
+    add({Command::initialize, Command::uninstall});
+    add({Command::quit});
+
+    connect(&model_, &StatusModel::changed, this, &StatusMenu::showModel);
+    showModel();
+}
+
+StatusMenu::~StatusMenu() = default;
+
+void StatusMenu::showModel() {
+    statusLine_->setText(model_.statusLine());
+    portLine_->setText(model_.portLine());
+}
+
+StatusTray::StatusTray(const StatusModel& model, QObject* parent)
+    : QObject(parent), model_(model), icon_(new QSystemTrayIcon(this)) {
+    connect(&model_, &StatusModel::changed, this, &StatusTray::showModel);
+    showModel();
+}
+
+void StatusTray::showModel() {
+    icon_->setIcon(makeStatusIcon(model_.iconState()));
+    QString tip = model_.statusLine() + QLatin1Char('\n') + model_.portLine();
+    if (!model_.helperReachable()) {
+        tip += QLatin1Char('\n') + HelperReachability::explanation(model_.helperFault());
+    }
+    icon_->setToolTip(tip);
+}
+
+}  // namespace tarvex

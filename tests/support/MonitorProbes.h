@@ -1,0 +1,37 @@
+#pragma once
+
+// How tests look at a running monitor: through its model, its shared actions and the children it
+// names, the way a user's tools find them.
+
+#include <QAction>
+#include <QMenu>
+#include <QTimer>
+
+#include "monitor/controller/TarvexMenuBarApp.h"
+#include "tests/support/WindowChild.h"
+
+namespace tarvex::testing {
+
+inline QTimer* namedTimer(const QObject& owner, const char* name) {
+    return owner.findChild<QTimer*>(QLatin1String(name), Qt::FindDirectChildrenOnly);
+}
+inline QTimer* statusTimer(const TarvexMenuBarApp& app) {
+    return namedTimer(app, "statusTimer");
+}
+inline QTimer* appRemovalTimer(const TarvexMenuBarApp& app) {
+    return namedTimer(app, "appRemovalTimer");
+}
+
+// The status menu's two information lines.
+inline QAction* menuLine(const TarvexMenuBarApp& app, const char* name) {
+    QMenu* menu = app.statusMenu();
+    return menu != nullptr ? menu->findChild<QAction*>(QLatin1String(name)) : nullptr;
+}
+inline QAction* statusMenuItem(const TarvexMenuBarApp& app) {
+    return menuLine(app, "statusLine");
+}
+inline QAction* portMenuItem(const TarvexMenuBarApp& app) {
+    return menuLine(app, "portLine");
+}
+
+}  // namespace tarvex::testing
