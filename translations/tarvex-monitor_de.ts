@@ -232,6 +232,10 @@ Um ihn zu starten, führen Sie in einem Terminal aus:
         <source>Check logs for details:</source>
         <translation>Einzelheiten stehen in den Protokollen:</translation>
     </message>
+    <message>
+        <source>Unknown</source>
+        <translation>Unbekannt</translation>
+    </message>
 </context>
 <context>
     <name>tarvex::AboutDialog</name>
@@ -341,6 +345,10 @@ Um ihn zu starten, führen Sie in einem Terminal aus:
     <message>
         <source>Service status</source>
         <translation>Status des Dienstes</translation>
+    </message>
+    <message>
+        <source>The helper cannot be reached</source>
+        <translation>Der Hilfsdienst ist nicht erreichbar</translation>
     </message>
 </context>
 <context>
@@ -505,10 +513,6 @@ Dies kann nicht rückgängig gemacht werden.</translation>
         <translation>Deinstallieren</translation>
     </message>
     <message>
-        <source>Unknown</source>
-        <translation>Unbekannt</translation>
-    </message>
-    <message>
         <source>Start Service</source>
         <translation>Dienst starten</translation>
     </message>
@@ -583,10 +587,6 @@ Führen Sie diesen Befehl selbst in einem Terminal aus:
     <message>
         <source>Cannot Ask for the Administrator Password</source>
         <translation>Das Administratorpasswort kann nicht abgefragt werden</translation>
-    </message>
-    <message>
-        <source>The helper cannot be reached</source>
-        <translation>Der Hilfsdienst ist nicht erreichbar</translation>
     </message>
     <message>
         <source>Cannot Change the Login Item</source>

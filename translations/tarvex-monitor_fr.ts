@@ -232,6 +232,10 @@ Pour le démarrer, exécutez dans un terminal&#xa0;:
         <source>Check logs for details:</source>
         <translation>Consultez les journaux pour plus de détails&#xa0;:</translation>
     </message>
+    <message>
+        <source>Unknown</source>
+        <translation>Inconnu</translation>
+    </message>
 </context>
 <context>
     <name>tarvex::AboutDialog</name>
@@ -341,6 +345,10 @@ Pour le démarrer, exécutez dans un terminal&#xa0;:
     <message>
         <source>Service status</source>
         <translation>État du service</translation>
+    </message>
+    <message>
+        <source>The helper cannot be reached</source>
+        <translation>Le service auxiliaire est injoignable</translation>
     </message>
 </context>
 <context>
@@ -505,10 +513,6 @@ Cette opération est irréversible.</translation>
         <translation>Désinstaller</translation>
     </message>
     <message>
-        <source>Unknown</source>
-        <translation>Inconnu</translation>
-    </message>
-    <message>
         <source>Start Service</source>
         <translation>Démarrer le service</translation>
     </message>
@@ -583,10 +587,6 @@ Exécutez vous-même cette commande dans un terminal&#xa0;:
     <message>
         <source>Cannot Ask for the Administrator Password</source>
         <translation>Impossible de demander le mot de passe administrateur</translation>
-    </message>
-    <message>
-        <source>The helper cannot be reached</source>
-        <translation>Le service auxiliaire est injoignable</translation>
     </message>
     <message>
         <source>Cannot Change the Login Item</source>

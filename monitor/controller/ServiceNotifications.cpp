@@ -1,5 +1,7 @@
 #include "monitor/controller/ServiceNotifications.h"
 
+#include "monitor/ui/StatusTexts.h"
+
 namespace tarvex {
 
 ServiceNotifications::ServiceNotifications(Notifier& notifier) : notifier_(notifier) {}
@@ -15,7 +17,7 @@ void ServiceNotifications::statusApplied(const TarvexStatus& status, bool known,
         send(tr("tarvex stopped"),
              tr("The database service stopped without a request from tarvex Monitor. "
                 "It now reports: %1")
-                 .arg(QString::fromStdString(status.summary())),
+                 .arg(summaryText(status)),
              NotificationUrgency::critical);
     }
     baseline_ = state;
