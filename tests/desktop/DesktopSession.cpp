@@ -227,6 +227,29 @@ QVariant DesktopSession::itemProperty(const QString& name) {
     return reply.arguments().value(0).value<QDBusVariant>().variant();
 }
 
+QString DesktopSession::itemToolTip() {
+    // (icon name, pictures, title, text)
+    const QDBusArgument tip = itemProperty(QStringLiteral("ToolTip")).value<QDBusArgument>();
+    QString iconName;
+    QString title;
+    QString text;
+    tip.beginStructure();
+    tip >> iconName;
+    tip.beginArray();
+    while (!tip.atEnd()) {
+        int width = 0;
+        int height = 0;
+        QByteArray data;
+        tip.beginStructure();
+        tip >> width >> height >> data;
+        tip.endStructure();
+    }
+    tip.endArray();
+    tip >> title >> text;
+    tip.endStructure();
+    return text.isEmpty() ? title : title + QLatin1Char('\n') + text;
+}
+
 QImage DesktopSession::itemIcon() {
     const QDBusArgument pixmaps = itemProperty(QStringLiteral("IconPixmap")).value<QDBusArgument>();
     int width = 0;

@@ -94,7 +94,8 @@ protected:
     // Reads answer nothing when the call fails; lastError() then says why.
     QString itemService() const;  // "" until the monitor's item has registered
     QVariant itemProperty(const QString& name);
-    QImage itemIcon();  // the item's first picture, as sent
+    QImage itemIcon();      // the item's first picture, as sent
+    QString itemToolTip();  // the tooltip's title and, below it, its text
     std::vector<MenuEntry> itemMenu();
     const std::string& lastError() const { return lastError_; }
     void activateItem();

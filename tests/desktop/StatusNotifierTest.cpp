@@ -100,6 +100,7 @@ TEST_F(StatusNotifierTest, ItemShowsEachStatesPictureAndMenu) {
 
     expectMenu(expectedMenu("tarvex: Stopped", true, false));
     EXPECT_EQ(itemIcon(), stateIcon(ServiceState::stopped));
+    EXPECT_EQ(itemToolTip(), QStringLiteral("tarvex: Stopped\nPort: 7420"));
 
     // Started from outside and held in its start-up: seen at the next ten-second poll.
     setPace(1000);
@@ -115,6 +116,7 @@ TEST_F(StatusNotifierTest, ItemShowsEachStatesPictureAndMenu) {
     ASSERT_FALSE(menu.empty());
     EXPECT_EQ(menu[0].rfind("tarvex: Active (PID ", 0), 0u) << menu[0];
     expectMenu(expectedMenu(menu[0].substr(0, menu[0].size() - 6), false, true));
+    EXPECT_EQ(itemToolTip().toStdString(), menu[0].substr(0, menu[0].size() - 6) + "\nPort: 7420");
 }
 
 TEST_F(StatusNotifierTest, ActivatingTheItemBringsBackTheClosedMainWindow) {
