@@ -409,6 +409,10 @@ Um ihn zu starten, führen Sie in einem Terminal aus:
         <source>Boot startup feedback</source>
         <translation>Rückmeldung zum Start beim Hochfahren</translation>
     </message>
+    <message>
+        <source>The helper cannot be reached.</source>
+        <translation>Der Hilfsdienst ist nicht erreichbar.</translation>
+    </message>
 </context>
 <context>
     <name>tarvex::TarvexMenuBarApp</name>

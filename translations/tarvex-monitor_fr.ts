@@ -409,6 +409,10 @@ Pour le démarrer, exécutez dans un terminal&#xa0;:
         <source>Boot startup feedback</source>
         <translation>Message sur le démarrage automatique</translation>
     </message>
+    <message>
+        <source>The helper cannot be reached.</source>
+        <translation>Le service auxiliaire est injoignable.</translation>
+    </message>
 </context>
 <context>
     <name>tarvex::TarvexMenuBarApp</name>

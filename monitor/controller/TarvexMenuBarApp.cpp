@@ -42,6 +42,7 @@ TarvexMenuBarApp::TarvexMenuBarApp(MonitorSeams seams, QObject* parent)
             &TarvexMenuBarApp::setStartAtLogin);
     connectCommands();
     actions_->follow(model_);
+    settingsController_->follow(model_);
 
     statusAnswerDeadline_ = new QTimer(this);
     statusAnswerDeadline_->setObjectName(QStringLiteral("statusAnswerDeadline"));

@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "monitor/host/Installation.h"
+#include "monitor/ui/StatusModel.h"
 #include "monitor/ui/WindowLayout.h"
 #include "shared/base/Utf8.h"
 
@@ -195,7 +196,10 @@ void SettingsWindowController::applyLoadedBootStatus(const std::string& trimmedO
     const QSignalBlocker quiet(bootStartupSwitch_);
     if (trimmedOutput == "enabled" || trimmedOutput == "disabled") {
         bootStartupSwitch_->setChecked(trimmedOutput == "enabled");
-        bootStartupSwitch_->setEnabled(true);
+        bootStartupSwitch_->setEnabled(helperReachable_);
+        if (!helperReachable_) {
+            sayHelperUnreachable();
+        }
     } else {
         bootStartupSwitch_->setChecked(false);
         bootStartupSwitch_->setEnabled(false);
@@ -229,7 +233,7 @@ void SettingsWindowController::finishChange(bool requestedOn, bool success) {
     if (bootStartupSwitch_) {
         const QSignalBlocker quiet(bootStartupSwitch_);
         bootStartupSwitch_->setChecked(success ? requestedOn : !requestedOn);
-        bootStartupSwitch_->setEnabled(true);
+        bootStartupSwitch_->setEnabled(helperReachable_);
     }
     if (success) {
         if (statusLabel_) {
@@ -244,6 +248,36 @@ void SettingsWindowController::finishChange(bool requestedOn, bool success) {
     app_.activate();
     alerts_.runModal(AlertSpec{
         tr("Failed to change boot startup").toStdString(), logDetails(), AlertStyle::warning, {}});
+}
+
+void SettingsWindowController::follow(const StatusModel& model) {
+    connect(&model, &StatusModel::changed, this,
+            [this, &model] { setHelperReachable(model.helperReachable()); });
+}
+
+void SettingsWindowController::setHelperReachable(bool reachable) {
+    if (reachable == helperReachable_) {
+        return;
+    }
+    helperReachable_ = reachable;
+    if (!bootStartupSwitch_ || bootStartupApplying_) {
+        return;  // a change in flight ends by its own reply
+    }
+    if (reachable) {
+        if (statusLabel_) {
+            statusLabel_->clear();
+        }
+        loadBootStartupState();
+    } else {
+        bootStartupSwitch_->setEnabled(false);
+        sayHelperUnreachable();
+    }
+}
+
+void SettingsWindowController::sayHelperUnreachable() {
+    if (statusLabel_) {
+        statusLabel_->setText(tr("The helper cannot be reached."));
+    }
 }
 
 void SettingsWindowController::addSharedActions(const QList<QAction*>& actions) {

@@ -16,6 +16,8 @@
 
 namespace tarvex {
 
+class StatusModel;
+
 // The settings window: one checkbox for starting the service at boot. The setting is read by
 // running the control tool with the user's rights, without waiting for it, and changed through
 // the privileged helper. A window closed once is never shown again; showing the settings while no
@@ -38,6 +40,9 @@ public:
     void closeSettings();
     // The monitor's own options as the windows built from now on, and the current one, show.
     void setMonitorOptions(bool showNotifications, bool startAtLogin);
+    // While the model says the helper cannot be reached, the boot setting, which only the helper
+    // can change, is held off and the window says why.
+    void follow(const StatusModel& model);
     // Actions whose shortcuts work while this window has the focus; added to every new window.
     void addSharedActions(const QList<QAction*>& actions);
 
@@ -56,6 +61,8 @@ private:
     void applyLoadedBootStatus(const std::string& trimmedOutput);
     void finishChange(bool requestedOn, bool success);
     void runBootStatusTool(std::function<void(std::string)> done);
+    void setHelperReachable(bool reachable);
+    void sayHelperUnreachable();
 
     PrivilegedRunner& runner_;
     Alerts& alerts_;
@@ -68,6 +75,7 @@ private:
     QPointer<QCheckBox> notificationsSwitch_;
     QPointer<QCheckBox> loginSwitch_;
     bool bootStartupApplying_ = false;
+    bool helperReachable_ = true;
     bool showNotifications_ = true;
     bool startAtLogin_ = false;
     QList<QAction*> sharedActions_;

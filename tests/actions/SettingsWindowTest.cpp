@@ -11,6 +11,7 @@
 
 #include "monitor/host/Installation.h"
 #include "monitor/ui/SettingsWindowController.h"
+#include "monitor/ui/StatusModel.h"
 #include "tests/actions/ActionsTestSupport.h"
 #include "tests/support/FakeSeams.h"
 #include "tests/support/TextFit.h"
@@ -122,6 +123,23 @@ TEST_F(SettingsWindowTest, KnownAnswersSetAndEnableTheCheckbox) {
     EXPECT_TRUE(box()->isEnabled());
     EXPECT_TRUE(world.runner.requests.empty()) << "setting the checkbox from a load sends nothing";
     EXPECT_EQ(label(), "");  // loading never writes the feedback line
+}
+
+TEST_F(SettingsWindowTest, WhileTheHelperCannotBeReachedTheBootSettingWaitsAndSaysWhy) {
+    StatusModel model;
+    controller->follow(model);
+    model.applyStatus(TarvexStatus{}, HelperFault::noSocket);
+    openWith("enabled\n");
+    EXPECT_TRUE(box()->isChecked()) << "still read: the tool runs without the helper";
+    EXPECT_FALSE(box()->isEnabled());
+    EXPECT_EQ(label(), "The helper cannot be reached.");
+
+    model.applyStatus(TarvexStatus{}, HelperFault::none);
+    reader.answerAll();  // read again once the helper answers
+    EXPECT_TRUE(box()->isEnabled());
+    EXPECT_EQ(label(), "");
+    model.applyStatus(TarvexStatus{}, HelperFault::noAnswer);
+    EXPECT_FALSE(box()->isEnabled());
 }
 
 TEST_F(SettingsWindowTest, AnythingElseLeavesItUnreadableOffAndDisabled) {
