@@ -1,3 +1,5 @@
+#include <QPointer>
+
 #include "monitor/controller/TarvexMenuBarApp.h"
 #include "monitor/desktop/LogExport.h"
 #include "monitor/desktop/ShellQuote.h"
@@ -60,15 +62,19 @@ void TarvexMenuBarApp::saveLogs() {
                                          {}});
         return;
     }
-    if (!seams_.fileViewer.showFolder(*destination)) {
-        seams_.alerts.runModal(
+    QPointer<TarvexMenuBarApp> self(this);
+    seams_.fileViewer.showFolder(*destination, [self, folder = *destination](bool shown) {
+        if (shown || !self) {
+            return;
+        }
+        self->seams_.alerts.runModal(
             AlertSpec{tr("Logs Saved").toStdString(),
                       tr("No file manager could open the folder. The logs are in:\n%1")
-                          .arg(QString::fromStdString(*destination))
+                          .arg(QString::fromStdString(folder))
                           .toStdString(),
                       AlertStyle::warning,
                       {}});
-    }
+    });
 }
 
 }  // namespace tarvex

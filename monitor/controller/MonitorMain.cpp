@@ -321,6 +321,7 @@ int runMonitor(int argc, char** argv) {
                                              fileViewer, clock, bundle, appHost, notifier,
                                              *loginItem});
     trayOwner = &controller;
+    alerts.setWindowActions({controller.action(Command::quit)});
     appHost.beforeQuit = [&controller] { controller.applicationShouldTerminate(); };
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &controller,
                      [&controller] { controller.applicationShouldTerminate(); });

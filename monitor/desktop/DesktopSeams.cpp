@@ -109,6 +109,7 @@ int MessageBoxAlerts::runModal(const AlertSpec& alert) {
         buttons.push_back(box.addButton(QString::fromStdString(title), QMessageBox::ActionRole));
     }
     box.setDefaultButton(buttons.front());
+    box.addActions(windowActions_);
     for (std::size_t i = 0; i < titles.size(); ++i) {
         if (titles[i] == QCoreApplication::translate("Alerts", "Cancel").toStdString() ||
             titles.size() == 1) {
@@ -190,8 +191,42 @@ std::string DesktopTerminalOpener::openScript(const std::string& scriptPath) {
 #endif
 }
 
-bool DesktopFileViewer::showFolder(const std::string& path) {
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+void DesktopFileViewer::showFolder(const std::string& path, std::function<void(bool)> done) {
+#ifdef __APPLE__
+    done(QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path))));
+#else
+    // Where Qt does not know the desktop it hands the folder to xdg-open and reports only that
+    // xdg-open started; its exit status says whether anything could show the folder. An opener
+    // still running after a moment is showing it (it may stay until the file manager closes), so
+    // the shell stops waiting then and leaves it running.
+    static const QString script = QStringLiteral(
+        "xdg-open \"$1\" >/dev/null 2>&1 & opener=$!\n"
+        "for tick in 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20; do\n"
+        "  kill -0 \"$opener\" 2>/dev/null || { wait \"$opener\"; exit $?; }\n"
+        "  sleep 0.1\n"
+        "done\n");
+    auto* waiter = new QProcess(QCoreApplication::instance());
+    auto once = std::make_shared<std::function<void(bool)> >(std::move(done));
+    auto finish = [waiter, once](bool shown) {
+        if (*once) {
+            auto report = std::exchange(*once, nullptr);
+            report(shown);
+        }
+        waiter->deleteLater();
+    };
+    QObject::connect(waiter, &QProcess::finished, waiter,
+                     [finish](int code, QProcess::ExitStatus status) {
+                         finish(status == QProcess::NormalExit && code == 0);
+                     });
+    QObject::connect(waiter, &QProcess::errorOccurred, waiter,
+                     [finish](QProcess::ProcessError error) {
+                         if (error == QProcess::FailedToStart) {
+                             finish(false);
+                         }
+                     });
+    waiter->start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), script, QStringLiteral("sh"),
+                                              QString::fromStdString(path)});
+#endif
 }
 
 std::chrono::system_clock::time_point SystemClock::now() {

@@ -1,11 +1,15 @@
 #pragma once
 
+#include <QList>
+
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "monitor/desktop/Seams.h"
+
+class QAction;
 
 namespace tarvex {
 
@@ -14,6 +18,12 @@ namespace tarvex {
 class MessageBoxAlerts : public Alerts {
 public:
     int runModal(const AlertSpec& alert) override;
+    // Actions whose keys still work while an alert holds the application (Quit's Ctrl+Q): every
+    // other window is blocked then.
+    void setWindowActions(const QList<QAction*>& actions) { windowActions_ = actions; }
+
+private:
+    QList<QAction*> windowActions_;
 };
 
 class FileDialogSaveDialog : public SaveDialog {
@@ -31,7 +41,7 @@ public:
 
 class DesktopFileViewer : public FileViewer {
 public:
-    bool showFolder(const std::string& path) override;
+    void showFolder(const std::string& path, std::function<void(bool shown)> done) override;
 };
 
 class SystemClock : public Clock {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -48,7 +49,9 @@ public:
 class FileViewer {
 public:
     virtual ~FileViewer() = default;
-    virtual bool showFolder(const std::string& path) = 0;
+    // Shows the folder in the file manager. `done` learns whether that worked, exactly once, on
+    // the main thread, possibly before this returns.
+    virtual void showFolder(const std::string& path, std::function<void(bool shown)> done) = 0;
 };
 
 class Clock {

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 #include <map>
@@ -197,6 +199,27 @@ TEST(MessageBoxAlertsTest, EachLogPathShowsWholeOnALineOfItsOwn) {
                                   path.toStdString() + "\n" + path.toStdString(),
                               AlertStyle::critical,
                               {"Stop Service", "View Logs and Stop"}});
+}
+
+// Every other window is blocked while an alert is up, so Quit's key is given to the alert.
+TEST(MessageBoxAlertsTest, QuitsKeyWorksWhileAnAlertIsOpen) {
+    testing::ensureTestApplication();
+    QAction quit(QStringLiteral("Quit Monitor"));
+    quit.setShortcut(QKeySequence(QStringLiteral("Ctrl+Q")));
+    quit.setShortcutContext(Qt::ApplicationShortcut);
+    int quits = 0;
+    QObject::connect(&quit, &QAction::triggered, [&quits] { ++quits; });
+    MessageBoxAlerts alerts;
+    alerts.setWindowActions({&quit});
+    QTimer::singleShot(0, [] {
+        QWidget* box = QApplication::activeModalWidget();
+        ASSERT_NE(box, nullptr);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(box));
+        QTest::keyClick(box, Qt::Key_Q, Qt::ControlModifier);
+        box->close();
+    });
+    alerts.runModal(AlertSpec{"tarvex Failed to Start", "details", AlertStyle::critical, {"OK"}});
+    EXPECT_EQ(quits, 1);
 }
 
 }  // namespace

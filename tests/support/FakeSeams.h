@@ -118,9 +118,9 @@ public:
 
 class FakeFileViewer : public FileViewer {
 public:
-    bool showFolder(const std::string& path) override {
+    void showFolder(const std::string& path, std::function<void(bool)> done) override {
         shown.push_back(path);
-        return opens;
+        done(opens);
     }
     std::vector<std::string> shown;
     bool opens = true;
