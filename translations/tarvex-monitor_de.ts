@@ -193,10 +193,6 @@ Um ihn zu starten, führen Sie in einem Terminal aus:
         <source>tarvex Failed to Start</source>
         <translation>tarvex konnte nicht gestartet werden</translation>
     </message>
-    <message>
-        <source>The service has not started after %1 seconds. The process may be crashing on startup.</source>
-        <translation>Der Dienst ist nach %1 Sekunden noch nicht gestartet. Möglicherweise stürzt der Prozess beim Start ab.</translation>
-    </message>
 </context>
 <context>
     <name>StatusTexts</name>
@@ -235,6 +231,10 @@ Um ihn zu starten, führen Sie in einem Terminal aus:
     <message>
         <source>Unknown</source>
         <translation>Unbekannt</translation>
+    </message>
+    <message>
+        <source>The service has not started after %1 seconds. The process may be crashing on startup.</source>
+        <translation>Der Dienst ist nach %1 Sekunden noch nicht gestartet. Möglicherweise stürzt der Prozess beim Start ab.</translation>
     </message>
 </context>
 <context>
@@ -555,10 +555,6 @@ Dies kann nicht rückgängig gemacht werden.</translation>
     <message>
         <source>tarvex Failed to Start</source>
         <translation>tarvex konnte nicht gestartet werden</translation>
-    </message>
-    <message>
-        <source>The service has not started after %1 seconds. The process may be crashing on startup.</source>
-        <translation>Der Dienst ist nach %1 Sekunden noch nicht gestartet. Möglicherweise stürzt der Prozess beim Start ab.</translation>
     </message>
     <message>
         <source>View Logs and Stop</source>

@@ -193,10 +193,6 @@ Pour le démarrer, exécutez dans un terminal&#xa0;:
         <source>tarvex Failed to Start</source>
         <translation>Échec du démarrage de tarvex</translation>
     </message>
-    <message>
-        <source>The service has not started after %1 seconds. The process may be crashing on startup.</source>
-        <translation>Le service n’a pas démarré au bout de %1 secondes. Le processus plante peut-être au démarrage.</translation>
-    </message>
 </context>
 <context>
     <name>StatusTexts</name>
@@ -235,6 +231,10 @@ Pour le démarrer, exécutez dans un terminal&#xa0;:
     <message>
         <source>Unknown</source>
         <translation>Inconnu</translation>
+    </message>
+    <message>
+        <source>The service has not started after %1 seconds. The process may be crashing on startup.</source>
+        <translation>Le service n’a pas démarré au bout de %1 secondes. Le processus plante peut-être au démarrage.</translation>
     </message>
 </context>
 <context>
@@ -555,10 +555,6 @@ Cette opération est irréversible.</translation>
     <message>
         <source>tarvex Failed to Start</source>
         <translation>Échec du démarrage de tarvex</translation>
-    </message>
-    <message>
-        <source>The service has not started after %1 seconds. The process may be crashing on startup.</source>
-        <translation>Le service n’a pas démarré au bout de %1 secondes. Le processus plante peut-être au démarrage.</translation>
     </message>
     <message>
         <source>View Logs and Stop</source>

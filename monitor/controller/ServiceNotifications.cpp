@@ -53,11 +53,7 @@ void ServiceNotifications::operationFinished(ServiceOperation operation, bool su
 }
 
 void ServiceNotifications::startupFailed(int seconds) {
-    send(tr("tarvex Failed to Start"),
-         tr("The service has not started after %1 seconds. The process may be crashing on "
-            "startup.")
-             .arg(seconds),
-         NotificationUrgency::critical);
+    send(tr("tarvex Failed to Start"), startupFailureText(seconds), NotificationUrgency::critical);
 }
 
 void ServiceNotifications::send(const QString& summary, const QString& body,

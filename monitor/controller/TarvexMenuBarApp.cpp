@@ -197,11 +197,9 @@ void TarvexMenuBarApp::showStartupFailure() {
     seams_.app.activate();
     AlertSpec alert;
     alert.message = tr("tarvex Failed to Start").toStdString();
-    alert.informativeText = tr("The service has not started after %1 seconds. The process may be "
-                               "crashing on startup.")
-                                .arg(static_cast<long long>(STARTUP_FAILURE_TIMEOUT))
-                                .toStdString() +
-                            "\n\n" + logDetails();
+    alert.informativeText =
+        startupFailureText(static_cast<int>(STARTUP_FAILURE_TIMEOUT)).toStdString() + "\n\n" +
+        logDetails();
     alert.style = AlertStyle::critical;
     alert.buttons = {tr("Stop Service").toStdString(), tr("View Logs and Stop").toStdString()};
     notifications_.startupFailed(static_cast<int>(STARTUP_FAILURE_TIMEOUT));

@@ -51,13 +51,20 @@ StatusTray::StatusTray(const StatusModel& model, QObject* parent)
     showModel();
 }
 
+// Every poll answer changes the model; the tray (over D-Bus, a new picture each time) is told
+// only what really changed.
 void StatusTray::showModel() {
-    icon_->setIcon(makeStatusIcon(model_.iconState()));
+    if (shownIcon_ != model_.iconState()) {
+        shownIcon_ = model_.iconState();
+        icon_->setIcon(makeStatusIcon(*shownIcon_));
+    }
     QString tip = model_.statusLine() + QLatin1Char('\n') + model_.portLine();
     if (!model_.helperReachable()) {
         tip += QLatin1Char('\n') + HelperReachability::explanation(model_.helperFault());
     }
-    icon_->setToolTip(tip);
+    if (tip != icon_->toolTip()) {
+        icon_->setToolTip(tip);
+    }
 }
 
 }  // namespace tarvex

@@ -3,6 +3,9 @@
 #include <QObject>
 
 #include <memory>
+#include <optional>
+
+#include "monitor/status/TarvexStatus.h"
 
 class QAction;
 class QMenu;
@@ -49,6 +52,7 @@ private:
 
     const StatusModel& model_;
     QSystemTrayIcon* icon_ = nullptr;  // a child
+    std::optional<ServiceState> shownIcon_;
 };
 
 }  // namespace tarvex

@@ -42,6 +42,14 @@ QString portLineText(const TarvexStatus& status) {
         .arg(status.port.empty() ? QStringLiteral("--") : QString::fromStdString(status.port));
 }
 
+QString startupFailureText(int seconds) {
+    return QCoreApplication::translate(
+               "StatusTexts",
+               "The service has not started after %1 seconds. The process may be crashing on "
+               "startup.")
+        .arg(seconds);
+}
+
 std::string logDetails() {
     constexpr std::string_view heading = "Check logs for details:";
     std::string text = logDetailsText();

@@ -15,6 +15,8 @@ QString statusLineText(const TarvexStatus& status);
 QString statusLineText(const QString& summary);
 // "Port: " and the port, or "--" without one.
 QString portLineText(const TarvexStatus& status);
+// Why a service loaded this long without a running process counts as failing to start.
+QString startupFailureText(int seconds);
 // The pointer to the log files under every failure alert, its heading in the user's language.
 std::string logDetails();
 
