@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -38,8 +39,22 @@ inline constexpr std::string_view COMMAND_NOT_ALLOWED = "Command not allowed: ";
 inline constexpr std::string_view MALFORMED_REQUEST = "Malformed request";
 inline constexpr std::string_view ARGUMENTS_NOT_ALLOWED = "Arguments not allowed";
 inline constexpr std::string_view NOT_AUTHORIZED = "Not authorized: ";  // + the command
+// Every refusal of an authorization ends in how the check ended, so that the monitor can stay
+// silent on a dismissed dialog and explain the rest. From pkcheck's exit status: 1 refused by
+// the policy, 2 no authentication agent could ask, 3 the dialog was dismissed; anything else
+// (no system bus, no polkitd, the time limit) is unavailable.
+inline constexpr std::string_view AUTHORIZATION_REFUSED = " (refused)";
+inline constexpr std::string_view AUTHORIZATION_NO_AGENT = " (no authentication agent)";
+inline constexpr std::string_view AUTHORIZATION_DISMISSED = " (dismissed)";
 inline constexpr std::string_view AUTHORIZATION_UNAVAILABLE = " (authorization unavailable)";
 inline constexpr std::string_view REFUSING_TO_RUN = "Refusing to run ";  // + path: reason
+// The helper's time limits: a status run, any other run, and an authorization check (a
+// password may be being typed). On expiry the tool's process group is ended and the caller
+// gets a failure. The monitor never gives up on an answer sooner than these allow.
+inline constexpr std::chrono::seconds STATUS_RUN_LIMIT{30};
+inline constexpr std::chrono::minutes OPERATION_RUN_LIMIT{10};
+inline constexpr std::chrono::minutes AUTHORIZATION_CHECK_LIMIT{2};
+
 inline constexpr std::string_view CANNOT_CONNECT = "Cannot connect to helper service";
 inline constexpr std::string_view CONNECTION_LOST = "Connection to helper service lost";
 
