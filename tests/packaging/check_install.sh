@@ -46,6 +46,8 @@ if command -v systemd-analyze >/dev/null 2>&1; then
             "$tmpunits/tarvex-helper.service" 2>&1); then
         fail "systemd-analyze verify: $out"
     fi
+    systemd-analyze security --offline=yes --threshold=50 "$tmpunits/tarvex-helper.service" |
+        tail -n 1 || fail "the service's exposure is above 5.0"
     rm -rf "$tmpunits"
 else
     echo "note: systemd-analyze not available; unit syntax checked by hand only"
