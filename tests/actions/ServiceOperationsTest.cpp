@@ -236,24 +236,53 @@ TEST_F(ServiceOperationsTest, RepliesAfterTheControllerIsGoneAreHandledSafely) {
     EXPECT_EQ(world.alerts.shown.size(), 1u);  // only the confirmation
 }
 
-TEST_F(ServiceOperationsTest, AuthorizationThatCannotRunIsToldWhileADeclineStaysSilent) {
-    world.authorizer.grant = false;
-    app->startService();
-    EXPECT_TRUE(world.alerts.shown.empty()) << "the user said no";
+// How the helper's own password check ended, as its reply says; empty title: nothing shown.
+struct RefusalCase {
+    const char* cause;
+    const char* title;
+    const char* mentions;  // the reason or next step the alert must give
+};
+const RefusalCase kRefusals[] = {
+    {" (dismissed)", "", ""},
+    {" (no authentication agent)", "Cannot Ask for the Administrator Password",
+     "polkit-kde-agent-1"},
+    {" (authorization unavailable)", "Cannot Ask for the Administrator Password", "polkitd"},
+    {" (refused)", "Start Failed", "rules do not let your account"},
+};
 
-    world.authorizer.reason = "No polkit authentication agent is running in this session.";
-    for (void (TarvexMenuBarApp::*action)() :
-         {&TarvexMenuBarApp::startService, &TarvexMenuBarApp::setupService}) {
+TEST_F(ServiceOperationsTest, ARefusedPasswordCheckRestoresTheStateAndSaysWhyUnlessDismissed) {
+    const QString lineBefore = statusLine();
+    for (const RefusalCase& refusal : kRefusals) {
+        SCOPED_TRACE(refusal.cause);
         world.alerts.shown.clear();
-        world.alerts.answers = {1};  // confirms the initialization
-        (app.get()->*action)();
-        ASSERT_FALSE(world.alerts.shown.empty());
-        const AlertSpec& alert = world.alerts.shown.back();
-        EXPECT_EQ(alert.style, AlertStyle::warning);
-        EXPECT_EQ(alert.informativeText, world.authorizer.reason);
+        app->startService();
+        EXPECT_EQ(itemsEnabled(), kLocked) << "locked while the helper waits for the password";
+        world.runner.answerNext(false, std::string("Not authorized: start") + refusal.cause);
+        EXPECT_EQ(app->model().iconState(), ServiceState::active);
+        EXPECT_EQ(statusLine(), lineBefore);
+        EXPECT_EQ(itemsEnabled(), kActiveItems);
+        EXPECT_TRUE(statusTimer(*app)->isActive());
+        EXPECT_TRUE(world.runner.requests.empty()) << "nothing ran, so nothing to refresh";
+        EXPECT_TRUE(world.notifier.sent.empty());
+        if (*refusal.title == '\0') {
+            EXPECT_TRUE(world.alerts.shown.empty());
+            continue;
+        }
+        ASSERT_EQ(world.alerts.shown.size(), 1u);
+        EXPECT_EQ(world.alerts.shown[0].message, refusal.title);
+        EXPECT_NE(world.alerts.shown[0].informativeText.find(refusal.mentions), std::string::npos)
+            << world.alerts.shown[0].informativeText;
     }
-    EXPECT_TRUE(world.runner.requests.empty());
-    EXPECT_FALSE(app->model().operationInProgress());
+    // The confirmed operations are refused the same way and show no result alert.
+    world.alerts.shown.clear();
+    world.alerts.answers = {1, 1};
+    app->setupService();
+    answerStatus(true);
+    world.runner.answerNext(false, "Not authorized: initialize (dismissed)");
+    app->uninstallService();
+    world.runner.answerNext(false, "Not authorized: uninstall (dismissed)");
+    EXPECT_EQ(world.alerts.shown.size(), 2u) << "the two confirmations only";
+    EXPECT_EQ(itemsEnabled(), kActiveItems);
 }
 
 }  // namespace
