@@ -29,5 +29,30 @@ bool runningAsRoot();
 HelperReply askAs(uid_t uid, const std::string& socketPath, const std::string& command,
                   const std::vector<std::string>& args = {});
 
+// One process of that account sending several request frames, one connection each, in turn,
+// once told to go: polkit sees the same caller for all of them.
+class AccountProcess {
+public:
+    AccountProcess(uid_t uid, std::string socketPath, const std::vector<std::string>& frames,
+                   bool waitForGo);
+    ~AccountProcess();
+    AccountProcess(const AccountProcess&) = delete;
+    AccountProcess& operator=(const AccountProcess&) = delete;
+
+    pid_t pid() const { return pid_; }
+    void go();
+    // Every reply, in order (tells go first); then the process is gone.
+    std::vector<HelperReply> replies(int limitMs = 40000);
+
+private:
+    int finish();
+
+    uid_t uid_;
+    std::string socketPath_;
+    pid_t pid_ = -1;
+    int out_ = -1;
+    int go_ = -1;
+};
+
 }  // namespace testing
 }  // namespace tarvex

@@ -5,6 +5,8 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <pty.h>
 #include <pwd.h>
 #include <sched.h>
 #include <signal.h>
@@ -12,6 +14,7 @@
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -20,6 +23,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "shared/WireFormat.h"
 #include "tests/helper/AccountClient.h"
 #include "tests/helper/FakeTool.h"
 #include "tests/helper/HelperLauncher.h"
@@ -37,6 +41,7 @@ using testing::UNPRIVILEGED_UID;
 constexpr const char* MANAGE = "com.tarvex.monitor.manage";
 constexpr const char* BOOT = "com.tarvex.monitor.boot";
 constexpr const char* RULE_FILE = "/etc/polkit-1/rules.d/50-tarvex-test.rules";
+constexpr const char* PASSWORD = "typed-in-the-dialog";
 
 // A system bus that lets everyone own and call everything: it only ever carries this test.
 constexpr const char* BUS_CONFIG = R"(<!DOCTYPE busconfig PUBLIC
@@ -96,6 +101,79 @@ void stop(pid_t& pid) {
     }
 }
 
+// polkit's text agent on a terminal of its own, standing in for the desktop's dialog for one
+// process: what it shows is read from the terminal, and the password typed into it.
+class TextAgent {
+public:
+    explicit TextAgent(pid_t subject) {
+        int registered[2];
+        if (pipe(registered) != 0) {
+            return;
+        }
+        pid_ = forkpty(&terminal_, nullptr, nullptr, nullptr);
+        if (pid_ == 0) {
+            close(registered[0]);
+            const std::string process = "--process=" + std::to_string(subject);
+            const std::string notify = "--notify-fd=" + std::to_string(registered[1]);
+            execl("/usr/bin/pkttyagent", "pkttyagent", process.c_str(), notify.c_str(),
+                  static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(registered[1]);
+        char ignored = 0;
+        // The agent closes its end once polkitd has it; a failed start closes it too.
+        ready_ = pid_ > 0 && read(registered[0], &ignored, 1) == 0 && kill(pid_, 0) == 0;
+        close(registered[0]);
+    }
+    ~TextAgent() {
+        if (pid_ > 0) {
+            kill(pid_, SIGTERM);
+            waitpid(pid_, nullptr, 0);
+        }
+        if (terminal_ >= 0) {
+            close(terminal_);
+        }
+    }
+    bool ready() const { return ready_; }
+    // Everything shown so far, once `marker` has appeared or `limitMs` have passed (with no
+    // marker, all that `limitMs` bring).
+    const std::string& shownUntil(const std::string& marker, int limitMs = 20000) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+        while ((marker.empty() || shown_.find(marker) == std::string::npos) &&
+               std::chrono::steady_clock::now() < deadline) {
+            pollfd pfd{terminal_, POLLIN, 0};
+            char buffer[4096];
+            ssize_t n = 0;
+            if (poll(&pfd, 1, 100) > 0 && (n = read(terminal_, buffer, sizeof buffer)) > 0) {
+                shown_.append(buffer, static_cast<std::size_t>(n));
+            }
+        }
+        return shown_;
+    }
+    // Types a password: once the agent has turned echo off, which drops what came before.
+    void typePassword(const std::string& text) {
+        testing::eventually([&] {
+            termios mode{};
+            return tcgetattr(terminal_, &mode) == 0 && (mode.c_lflag & ECHO) == 0;
+        });
+        (void)!write(terminal_, text.data(), text.size());
+    }
+
+private:
+    pid_t pid_ = -1;
+    int terminal_ = -1;
+    bool ready_ = false;
+    std::string shown_;
+};
+
+std::size_t occurrences(const std::string& text, const std::string& what) {
+    std::size_t count = 0;
+    for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
 class HelperPolkitTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -107,7 +185,7 @@ protected:
         }
         ASSERT_EQ(mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr), 0);
         for (const char* folder : {"/etc/polkit-1/rules.d", "/usr/share/polkit-1/actions",
-                                   "/usr/share/polkit-1/rules.d", "/run/dbus"}) {
+                                   "/usr/share/polkit-1/rules.d", "/run/dbus", "/etc/pam.d"}) {
             fs::create_directories(folder);
             ASSERT_EQ(mount("tmpfs", folder, "tmpfs", 0, "mode=0755"), 0) << folder;
         }
@@ -120,6 +198,13 @@ protected:
         writeFile("/usr/share/polkit-1/actions/com.tarvex.monitor.policy", policy);
 
         ASSERT_EQ(chmod(tool.prefix().c_str(), 0755), 0);
+        // The password dialog's check: one fixed password, whoever is asked for it.
+        writeFile(tool.path("check-password"),
+                  "#!/bin/sh\n[ \"$(tr -d '\\000')\" = " + std::string(PASSWORD) + " ]\n");
+        ASSERT_EQ(chmod(tool.path("check-password").c_str(), 0755), 0);
+        writeFile("/etc/pam.d/polkit-1", "auth required pam_exec.so expose_authtok quiet " +
+                                             tool.path("check-password") +
+                                             "\naccount required pam_permit.so\n");
         log = tool.path("daemons.log");
         writeFile(tool.path("bus.conf"), BUS_CONFIG);
         bus = spawn({"/usr/bin/dbus-daemon", "--config-file=" + tool.path("bus.conf"), "--nofork",
@@ -230,6 +315,26 @@ TEST_F(HelperPolkitTest, EachActionFollowsItsOwnRule) {
         }
         EXPECT_EQ(tool.read("runs"), runs);
     }
+}
+
+TEST_F(HelperPolkitTest, OnePromptInTheOperationsWordsThenTheKeptAnswerCoversTheNext) {
+    ASSERT_TRUE(grant("", false, false));
+    testing::AccountProcess monitor(UNPRIVILEGED_UID, socketPath,
+                                    {encodeRequest({"start", {}}), encodeRequest({"stop", {}})},
+                                    true);
+    TextAgent agent(monitor.pid());
+    ASSERT_TRUE(agent.ready()) << tool.read("daemons.log");
+    monitor.go();
+    const std::string prompt = agent.shownUntil("Password:");
+    EXPECT_NE(prompt.find("tarvex Monitor needs your password to start the database service."),
+              std::string::npos)
+        << prompt;
+    agent.typePassword(std::string(PASSWORD) + "\n");
+    EXPECT_EQ(monitor.replies(),
+              (std::vector<HelperReply>{{true, "did start\n"}, {true, "did stop\n"}}));
+    EXPECT_EQ(occurrences(agent.shownUntil("", 200), "AUTHENTICATING FOR"), 1u)
+        << agent.shownUntil("", 0);
+    EXPECT_EQ(tool.read("runs"), "start\nstop\n");
 }
 
 TEST_F(HelperPolkitTest, NoAnswerFromPolkitIsARefusalThatSaysSo) {
