@@ -15,6 +15,7 @@
 #include "monitor/status/TarvexStatus.h"
 #include "monitor/ui/CommandActions.h"
 #include "monitor/ui/StatusModel.h"
+#include "shared/HelperProtocol.h"
 
 class QAction;
 class QMenu;
@@ -96,8 +97,11 @@ public slots:
     void openMainWindow();
 
 private:
-    // A status request unanswered this long counts as a failed answer.
+    // A status request unanswered this long counts as a failed answer, but never before the
+    // helper has given up on the status run in flight and the one queued behind it. Operations
+    // have no such deadline: the helper's reply may wait for a password and then the tool.
     static constexpr int STATUS_ANSWER_TIMEOUT_MS = 60'000;
+    static_assert(std::chrono::milliseconds(STATUS_ANSWER_TIMEOUT_MS) >= 2 * STATUS_RUN_LIMIT);
 
     void connectCommands();
     void receiveStatusAnswer(quint64 generation, bool success, const std::string& output,
