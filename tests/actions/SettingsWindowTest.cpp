@@ -198,14 +198,11 @@ TEST_F(SettingsWindowTest, ADismissedPasswordUndoesTheClickSilentlyWhileNoAgentI
     QTest::mouseClick(box(), Qt::LeftButton);
     world.runner.answerNext(false, "Not authorized: enable-boot (dismissed)");
     EXPECT_FALSE(box()->isChecked());
-    EXPECT_TRUE(box()->isEnabled());
     EXPECT_EQ(label(), "");
     EXPECT_TRUE(world.alerts.shown.empty());
-
     QTest::mouseClick(box(), Qt::LeftButton);
     world.runner.answerNext(false, "Not authorized: enable-boot (no authentication agent)");
     EXPECT_FALSE(box()->isChecked());
-    EXPECT_EQ(label(), "Failed to change boot startup.");
     ASSERT_EQ(world.alerts.shown.size(), 1u);
     EXPECT_EQ(world.alerts.shown[0].message, "Cannot Ask for the Administrator Password");
 }

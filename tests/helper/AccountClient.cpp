@@ -23,8 +23,8 @@ namespace {
 constexpr int CANNOT_DROP = 10;
 constexpr int CANNOT_CONNECT = 11;
 
-// Runs in the forked child: only system calls, no allocation. Sends each frame on a
-// connection of its own, one after the other, and passes on every reply as it came.
+// Runs in the forked child: only system calls, no allocation. Once told to go, sends each
+// frame on a connection of its own, in turn, and passes on the replies as they come.
 [[noreturn]] void exchangeAs(uid_t uid, const sockaddr_un& address,
                              const std::vector<std::string>& frames, int out, int go) {
     // Dumpable again, as a process of that account started from a program is: otherwise its
@@ -33,8 +33,8 @@ constexpr int CANNOT_CONNECT = 11;
         setresuid(uid, uid, uid) != 0 || geteuid() != uid || prctl(PR_SET_DUMPABLE, 1) != 0) {
         _exit(CANNOT_DROP);
     }
-    char ready = 0;
-    if (go >= 0 && read(go, &ready, 1) != 1) {
+    char buffer[65536];
+    if (read(go, buffer, 1) != 1) {
         _exit(CANNOT_CONNECT);
     }
     for (const std::string& frame : frames) {
@@ -50,7 +50,6 @@ constexpr int CANNOT_CONNECT = 11;
             }
             sent += static_cast<std::size_t>(n);
         }
-        char buffer[65536];
         for (;;) {
             const ssize_t n = read(fd, buffer, sizeof buffer);
             if (n <= 0 || write(out, buffer, static_cast<std::size_t>(n)) != n) {
@@ -70,91 +69,65 @@ bool runningAsRoot() {
 
 HelperReply askAs(uid_t uid, const std::string& socketPath, const std::string& command,
                   const std::vector<std::string>& args) {
-    AccountProcess process(uid, socketPath, {encodeRequest({command, args})}, false);
-    process.go();
-    return process.replies().front();
+    return askAs(uid, socketPath, std::vector<HelperRequest>{{command, args}}, {}).front();
 }
 
-AccountProcess::AccountProcess(uid_t uid, std::string socketPath,
-                               const std::vector<std::string>& frames, bool waitForGo)
-    : uid_(uid), socketPath_(std::move(socketPath)) {
+std::vector<HelperReply> askAs(uid_t uid, const std::string& socketPath,
+                               const std::vector<HelperRequest>& requests,
+                               const std::function<void(pid_t)>& beforeSending) {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, socketPath_.c_str(), sizeof address.sun_path - 1);
-    int fds[2];
-    int goFds[2] = {-1, -1};
-    if (pipe2(fds, O_CLOEXEC) != 0 || (waitForGo && pipe2(goFds, O_CLOEXEC) != 0)) {
-        return;
+    std::strncpy(address.sun_path, socketPath.c_str(), sizeof address.sun_path - 1);
+    std::vector<std::string> frames;
+    for (const HelperRequest& request : requests) {
+        frames.push_back(encodeRequest(request));
     }
-    pid_ = fork();
-    if (pid_ == 0) {
+    int fds[2];
+    int go[2];
+    if (pipe2(fds, O_CLOEXEC) != 0 || pipe2(go, O_CLOEXEC) != 0) {
+        return {{false, "<no pipe>"}};
+    }
+    const pid_t pid = fork();
+    if (pid == 0) {
         close(fds[0]);
-        if (goFds[1] >= 0) {
-            close(goFds[1]);
-        }
-        exchangeAs(uid, address, frames, fds[1], goFds[0]);
+        close(go[1]);
+        exchangeAs(uid, address, frames, fds[1], go[0]);
     }
     close(fds[1]);
-    if (goFds[0] >= 0) {
-        close(goFds[0]);
+    close(go[0]);
+    if (pid < 0) {
+        close(fds[0]);
+        close(go[1]);
+        return {{false, "<no fork>"}};  // and never kill(-1) below
     }
-    out_ = fds[0];
-    go_ = goFds[1];
-}
-
-AccountProcess::~AccountProcess() {
-    finish();
-}
-
-void AccountProcess::go() {
-    if (go_ >= 0) {
-        const char ready = 1;
-        (void)!write(go_, &ready, 1);
-        close(go_);
-        go_ = -1;
+    if (beforeSending) {
+        beforeSending(pid);
     }
-}
-
-std::vector<HelperReply> AccountProcess::replies(int limitMs) {
-    go();
+    (void)!write(go[1], "g", 1);
+    close(go[1]);
     // Bounded: a helper that never answers leaves the child blocked, so it is killed.
-    const std::string received = out_ >= 0 ? readUntilClosed(out_, limitMs) : std::string();
-    const int status = finish();
+    const std::string received = readUntilClosed(fds[0], 40000);
+    close(fds[0]);
+    kill(pid, SIGKILL);
+    int status = 0;
+    waitpid(pid, &status, 0);
     if (WIFEXITED(status) && WEXITSTATUS(status) == CANNOT_DROP) {
-        return {{false, "<cannot drop to uid " + std::to_string(uid_) + ">"}};
+        return {{false, "<cannot drop to uid " + std::to_string(uid) + ">"}};
     }
     if (WIFEXITED(status) && WEXITSTATUS(status) == CANNOT_CONNECT) {
-        return {
-            {false, "<uid " + std::to_string(uid_) + " cannot connect to " + socketPath_ + ">"}};
+        return {{false, "<uid " + std::to_string(uid) + " cannot connect to " + socketPath + ">"}};
+    }
+    if (requests.size() == 1) {
+        return {decodeWholeReply(received)};  // exactly one frame, nothing after it
     }
     std::vector<HelperReply> replies;
-    std::string_view rest = received;
-    do {
-        const ReplyDecode decoded = decodeReply(rest);
-        if (decoded.status != DecodeStatus::complete) {
-            replies.push_back(decodeWholeReply(std::string(rest)));
-            break;
-        }
+    ReplyDecode decoded;
+    for (std::string_view rest = received;
+         (decoded = decodeReply(rest)).status == DecodeStatus::complete;
+         rest.remove_prefix(decoded.consumed)) {
         replies.push_back(decoded.reply);
-        rest.remove_prefix(decoded.consumed);
-    } while (!rest.empty());
+    }
     return replies;
-}
-
-int AccountProcess::finish() {
-    int status = 0;
-    if (pid_ > 0) {
-        kill(pid_, SIGKILL);
-        waitpid(pid_, &status, 0);
-        pid_ = -1;
-    }
-    for (int* fd : {&out_, &go_}) {
-        if (*fd >= 0) {
-            close(*fd);
-            *fd = -1;
-        }
-    }
-    return status;
 }
 
 }  // namespace tarvex::testing

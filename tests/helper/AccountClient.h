@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -28,31 +29,11 @@ bool runningAsRoot();
 // answers (false, "<...>") with the reason, which no helper text looks like.
 HelperReply askAs(uid_t uid, const std::string& socketPath, const std::string& command,
                   const std::vector<std::string>& args = {});
-
-// One process of that account sending several request frames, one connection each, in turn,
-// once told to go: polkit sees the same caller for all of them.
-class AccountProcess {
-public:
-    AccountProcess(uid_t uid, std::string socketPath, const std::vector<std::string>& frames,
-                   bool waitForGo);
-    ~AccountProcess();
-    AccountProcess(const AccountProcess&) = delete;
-    AccountProcess& operator=(const AccountProcess&) = delete;
-
-    pid_t pid() const { return pid_; }
-    void go();
-    // Every reply, in order (tells go first); then the process is gone.
-    std::vector<HelperReply> replies(int limitMs = 40000);
-
-private:
-    int finish();
-
-    uid_t uid_;
-    std::string socketPath_;
-    pid_t pid_ = -1;
-    int out_ = -1;
-    int go_ = -1;
-};
+// The same for several requests from one process, each on a connection of its own, in turn;
+// `beforeSending` learns the process's pid first. Answers each reply that came whole.
+std::vector<HelperReply> askAs(uid_t uid, const std::string& socketPath,
+                               const std::vector<HelperRequest>& requests,
+                               const std::function<void(pid_t)>& beforeSending);
 
 }  // namespace testing
 }  // namespace tarvex

@@ -51,18 +51,24 @@ TEST(AuthorizationTest, EveryCommandForEveryKindOfCallerAndAnswer) {
                                                    {"unknown", unknown},
                                                    {"no start time", withoutStartTime}};
     // A time-out reaches this level as no answer; PkcheckAuthority's own test covers it.
-    const std::map<std::string, std::pair<AuthorityAnswer, std::string>> answers = {
-        {"yes", {AuthorityAnswer::yes, ""}},
-        {"no", {AuthorityAnswer::no, " (refused)"}},
-        {"no agent", {AuthorityAnswer::noAgent, " (no authentication agent)"}},
-        {"dismissed", {AuthorityAnswer::dismissed, " (dismissed)"}},
-        {"unavailable", {AuthorityAnswer::unavailable, " (authorization unavailable)"}}};
+    const std::map<std::string, AuthorityAnswer> answers = {
+        {"yes", AuthorityAnswer::yes},
+        {"no", AuthorityAnswer::no},
+        {"no agent", AuthorityAnswer::noAgent},
+        {"dismissed", AuthorityAnswer::dismissed},
+        {"unavailable", AuthorityAnswer::unavailable}};
+    // How each refusal ends; a caller that cannot be named is refused without asking anyone.
+    std::map<AuthorityAnswer, std::string> cause = {
+        {AuthorityAnswer::no, " (refused)"},
+        {AuthorityAnswer::noAgent, " (no authentication agent)"},
+        {AuthorityAnswer::dismissed, " (dismissed)"},
+        {AuthorityAnswer::unavailable, " (authorization unavailable)"}};
     ASSERT_EQ(NEEDED.size(), ALLOWED_COMMANDS.size());
     for (const auto& [command, action] : NEEDED) {
         for (const auto& [who, caller] : callers) {
             for (const auto& [said, answer] : answers) {
                 FakeAuthority authority;
-                authority.answer = answer.first;
+                authority.answer = answer;
                 const auto refusal = authorize(command, caller, HELPER_UID, authority);
                 const std::string where = command + ", " + who + ", authority " + said;
 
@@ -71,12 +77,11 @@ TEST(AuthorizationTest, EveryCommandForEveryKindOfCallerAndAnswer) {
                           asks ? std::vector<std::string>{action} : std::vector<std::string>{})
                     << where;
                 const bool free = who == "same uid" || command == "status";
-                if (free || (asks && answer.first == AuthorityAnswer::yes)) {
+                if (free || (asks && answer == AuthorityAnswer::yes)) {
                     EXPECT_EQ(refusal, std::nullopt) << where;
                 } else {
-                    // A caller that cannot be named is refused without asking anyone.
-                    const std::string cause = asks ? answer.second : " (refused)";
-                    EXPECT_EQ(refusal, (HelperReply{false, "Not authorized: " + command + cause}))
+                    const std::string ending = cause[asks ? answer : AuthorityAnswer::no];
+                    EXPECT_EQ(refusal, (HelperReply{false, "Not authorized: " + command + ending}))
                         << where;
                 }
             }
@@ -105,11 +110,15 @@ protected:
 };
 
 TEST_F(PkcheckAuthorityTest, ExitStatusesMapToAnswers) {
+    // 2: a password was needed and no agent could ask for it.
     const std::vector<std::pair<std::string, AuthorityAnswer>> cases = {
-        {"exit 0", AuthorityAnswer::yes},         {"exit 1", AuthorityAnswer::no},
-        {"exit 2", AuthorityAnswer::noAgent},  // a challenge that no agent could put
-        {"exit 3", AuthorityAnswer::dismissed},   {"exit 127", AuthorityAnswer::unavailable},
-        {"exit 4", AuthorityAnswer::unavailable}, {"kill -9 $$", AuthorityAnswer::unavailable}};
+        {"exit 0", AuthorityAnswer::yes},
+        {"exit 1", AuthorityAnswer::no},
+        {"exit 2", AuthorityAnswer::noAgent},
+        {"exit 3", AuthorityAnswer::dismissed},
+        {"exit 127", AuthorityAnswer::unavailable},
+        {"exit 4", AuthorityAnswer::unavailable},
+        {"kill -9 $$", AuthorityAnswer::unavailable}};
     for (const auto& [body, expected] : cases) {
         PkcheckAuthority authority(script(body), std::chrono::seconds(20));
         EXPECT_EQ(authority.check(person(1000), MANAGE_ACTION, "Prompt"), expected) << body;
@@ -156,15 +165,15 @@ TEST(AuditTest, RefusalsAndCommandsOtherThanStatusAreLogged) {
     serve(person(geteuid()), "restart");  // run, with its exit status
     relocateFixedPaths("");
     const std::string pid = " pid=4242";
-    EXPECT_EQ(lines,
-              (std::vector<std::string>{
-                  "uid=" + std::to_string(geteuid() + 1000) + pid +
-                      " command=\"stop\" decision=refused result=Not authorized: stop (refused)",
-                  "uid=" + std::to_string(geteuid() + 1000) + pid +
-                      " command=\"bogus? uid=0\" decision=refused result=Command not "
-                      "allowed: bogus? uid=0",
-                  "uid=" + std::to_string(geteuid()) + pid +
-                      " command=\"restart\" decision=allowed result=exit 3"}));
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         "uid=" + std::to_string(geteuid() + 1000) + pid +
+                             " command=\"stop\" decision=refused result=Not authorized: stop"
+                             " (refused)",
+                         "uid=" + std::to_string(geteuid() + 1000) + pid +
+                             " command=\"bogus? uid=0\" decision=refused result=Command not "
+                             "allowed: bogus? uid=0",
+                         "uid=" + std::to_string(geteuid()) + pid +
+                             " command=\"restart\" decision=allowed result=exit 3"}));
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <pty.h>
 #include <pwd.h>
 #include <sched.h>
@@ -21,9 +20,11 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
+#include <mutex>
 #include <sstream>
+#include <thread>
 
-#include "shared/WireFormat.h"
 #include "tests/helper/AccountClient.h"
 #include "tests/helper/FakeTool.h"
 #include "tests/helper/HelperLauncher.h"
@@ -41,7 +42,7 @@ using testing::UNPRIVILEGED_UID;
 constexpr const char* MANAGE = "com.tarvex.monitor.manage";
 constexpr const char* BOOT = "com.tarvex.monitor.boot";
 constexpr const char* RULE_FILE = "/etc/polkit-1/rules.d/50-tarvex-test.rules";
-constexpr const char* PASSWORD = "typed-in-the-dialog";
+constexpr std::string_view PASSWORD = "typed-in-the-dialog";
 
 // A system bus that lets everyone own and call everything: it only ever carries this test.
 constexpr const char* BUS_CONFIG = R"(<!DOCTYPE busconfig PUBLIC
@@ -101,78 +102,63 @@ void stop(pid_t& pid) {
     }
 }
 
-// polkit's text agent on a terminal of its own, standing in for the desktop's dialog for one
-// process: what it shows is read from the terminal, and the password typed into it.
+// polkit's text agent on a terminal of its own, registered for one process, standing in for
+// the desktop's dialog: it keeps what the agent shows and types the password at each prompt.
 class TextAgent {
 public:
     explicit TextAgent(pid_t subject) {
         int registered[2];
-        if (pipe(registered) != 0) {
-            return;
-        }
-        pid_ = forkpty(&terminal_, nullptr, nullptr, nullptr);
+        pid_ = pipe(registered) == 0 ? forkpty(&terminal_, nullptr, nullptr, nullptr) : -1;
         if (pid_ == 0) {
-            close(registered[0]);
             const std::string process = "--process=" + std::to_string(subject);
             const std::string notify = "--notify-fd=" + std::to_string(registered[1]);
-            execl("/usr/bin/pkttyagent", "pkttyagent", process.c_str(), notify.c_str(),
-                  static_cast<char*>(nullptr));
+            execl("/usr/bin/pkttyagent", "pkttyagent", process.c_str(), notify.c_str(), nullptr);
             _exit(127);
         }
         close(registered[1]);
-        char ignored = 0;
-        // The agent closes its end once polkitd has it; a failed start closes it too.
+        char ignored = 0;  // the agent closes its end once polkitd has it, or when it fails
         ready_ = pid_ > 0 && read(registered[0], &ignored, 1) == 0 && kill(pid_, 0) == 0;
         close(registered[0]);
+        reader_ = std::thread([this] { answerPrompts(); });
     }
     ~TextAgent() {
-        if (pid_ > 0) {
+        if (pid_ > 0) {  // never kill(-1): that would reach every process
             kill(pid_, SIGTERM);
             waitpid(pid_, nullptr, 0);
         }
-        if (terminal_ >= 0) {
-            close(terminal_);
-        }
+        reader_.join();
+        close(terminal_);
     }
     bool ready() const { return ready_; }
-    // Everything shown so far, once `marker` has appeared or `limitMs` have passed (with no
-    // marker, all that `limitMs` bring).
-    const std::string& shownUntil(const std::string& marker, int limitMs = 20000) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
-        while ((marker.empty() || shown_.find(marker) == std::string::npos) &&
-               std::chrono::steady_clock::now() < deadline) {
-            pollfd pfd{terminal_, POLLIN, 0};
-            char buffer[4096];
-            ssize_t n = 0;
-            if (poll(&pfd, 1, 100) > 0 && (n = read(terminal_, buffer, sizeof buffer)) > 0) {
-                shown_.append(buffer, static_cast<std::size_t>(n));
-            }
-        }
+    std::string shown() {
+        std::lock_guard lock(mutex_);
         return shown_;
-    }
-    // Types a password: once the agent has turned echo off, which drops what came before.
-    void typePassword(const std::string& text) {
-        testing::eventually([&] {
-            termios mode{};
-            return tcgetattr(terminal_, &mode) == 0 && (mode.c_lflag & ECHO) == 0;
-        });
-        (void)!write(terminal_, text.data(), text.size());
     }
 
 private:
+    void answerPrompts() {
+        char buffer[4096];
+        for (ssize_t n; (n = read(terminal_, buffer, sizeof buffer)) > 0;) {
+            std::lock_guard lock(mutex_);
+            shown_.append(buffer, static_cast<std::size_t>(n));
+            // The agent turns echo off before it reads, dropping whatever came earlier.
+            if (shown_.ends_with("Password: ") && testing::eventually([&] {
+                    termios mode{};
+                    return tcgetattr(terminal_, &mode) == 0 && (mode.c_lflag & ECHO) == 0;
+                })) {
+                const std::string line = std::string(PASSWORD) + "\n";
+                (void)!write(terminal_, line.data(), line.size());
+            }
+        }
+    }
+
     pid_t pid_ = -1;
     int terminal_ = -1;
     bool ready_ = false;
+    std::thread reader_;
+    std::mutex mutex_;
     std::string shown_;
 };
-
-std::size_t occurrences(const std::string& text, const std::string& what) {
-    std::size_t count = 0;
-    for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
-        ++count;
-    }
-    return count;
-}
 
 class HelperPolkitTest : public ::testing::Test {
 protected:
@@ -319,21 +305,19 @@ TEST_F(HelperPolkitTest, EachActionFollowsItsOwnRule) {
 
 TEST_F(HelperPolkitTest, OnePromptInTheOperationsWordsThenTheKeptAnswerCoversTheNext) {
     ASSERT_TRUE(grant("", false, false));
-    testing::AccountProcess monitor(UNPRIVILEGED_UID, socketPath,
-                                    {encodeRequest({"start", {}}), encodeRequest({"stop", {}})},
-                                    true);
-    TextAgent agent(monitor.pid());
-    ASSERT_TRUE(agent.ready()) << tool.read("daemons.log");
-    monitor.go();
-    const std::string prompt = agent.shownUntil("Password:");
-    EXPECT_NE(prompt.find("tarvex Monitor needs your password to start the database service."),
+    std::unique_ptr<TextAgent> agent;
+    const std::vector<HelperReply> replies =
+        askAs(UNPRIVILEGED_UID, socketPath, {{"start", {}}, {"stop", {}}},
+              [&](pid_t monitor) { agent = std::make_unique<TextAgent>(monitor); });
+    ASSERT_TRUE(agent->ready()) << tool.read("daemons.log");
+    EXPECT_EQ(replies, (std::vector<HelperReply>{{true, "did start\n"}, {true, "did stop\n"}}));
+    const std::string shown = agent->shown();
+    const auto prompt = shown.find("AUTHENTICATING FOR");
+    EXPECT_NE(prompt, std::string::npos) << shown;
+    EXPECT_EQ(shown.find("AUTHENTICATING FOR", prompt + 1), std::string::npos) << shown;
+    EXPECT_NE(shown.find("tarvex Monitor needs your password to start the database service."),
               std::string::npos)
-        << prompt;
-    agent.typePassword(std::string(PASSWORD) + "\n");
-    EXPECT_EQ(monitor.replies(),
-              (std::vector<HelperReply>{{true, "did start\n"}, {true, "did stop\n"}}));
-    EXPECT_EQ(occurrences(agent.shownUntil("", 200), "AUTHENTICATING FOR"), 1u)
-        << agent.shownUntil("", 0);
+        << shown;
     EXPECT_EQ(tool.read("runs"), "start\nstop\n");
 }
 
