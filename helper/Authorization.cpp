@@ -9,9 +9,9 @@ namespace tarvex {
 
 namespace {
 
-// pkcheck's exit statuses: 0 authorized; 1 not authorized; 2 not authorized because no
+// pkcheck's exit statuses: 0 authorized; 1 not authorized; 2 a password was needed and no
 // authentication agent could ask; 3 the dialog was dismissed; 127 and anything else: an error
-// (no system bus, no polkitd), which is no answer at all.
+// (no system bus, no polkitd), which is no answer at all. So is a check killed at its limit.
 AuthorityAnswer fromPkcheckStatus(const ProcessOutcome& outcome) {
     if (!outcome.launched || outcome.signalled) {
         return AuthorityAnswer::unavailable;
@@ -20,12 +20,29 @@ AuthorityAnswer fromPkcheckStatus(const ProcessOutcome& outcome) {
         case 0:
             return AuthorityAnswer::yes;
         case 1:
-        case 2:
-        case 3:
             return AuthorityAnswer::no;
+        case 2:
+            return AuthorityAnswer::noAgent;
+        case 3:
+            return AuthorityAnswer::dismissed;
         default:
             return AuthorityAnswer::unavailable;
     }
+}
+
+AuthorizationRefusal refusalFor(AuthorityAnswer answer) {
+    switch (answer) {
+        case AuthorityAnswer::noAgent:
+            return AuthorizationRefusal::noAgent;
+        case AuthorityAnswer::dismissed:
+            return AuthorizationRefusal::dismissed;
+        case AuthorityAnswer::unavailable:
+            return AuthorizationRefusal::unavailable;
+        case AuthorityAnswer::yes:
+        case AuthorityAnswer::no:
+            break;
+    }
+    return AuthorizationRefusal::refused;
 }
 
 }  // namespace
@@ -47,52 +64,22 @@ Decision decide(std::string_view command, const Caller& caller, uid_t helperUid)
     return {Decision::Kind::ask, MANAGE_ACTION};
 }
 
-std::string_view promptFor(std::string_view command) {
-    // The monitor's own prompts, so that a second dialog reads like the first.
-    if (command == "start") {
-        return "tarvex Monitor needs your password to start the database service.";
-    }
-    if (command == "stop") {
-        return "tarvex Monitor needs your password to stop the database service.";
-    }
-    if (command == "restart") {
-        return "tarvex Monitor needs your password to restart the database service.";
-    }
-    if (command == "initialize") {
-        return "tarvex Monitor needs your password to initialize the database. All current "
-               "data will be erased.";
-    }
-    if (command == "uninstall") {
-        return "tarvex Monitor needs your password to uninstall tarvex and remove all data.";
-    }
-    if (command == "enable-boot" || command == "disable-boot") {
-        return "tarvex Monitor needs your password to change whether the database service "
-               "starts at boot.";
-    }
-    return "tarvex Monitor needs your password to change the database service's setup.";
-}
-
 std::optional<HelperReply> authorize(std::string_view command, const Caller& caller,
                                      uid_t helperUid, Authority& authority) {
     const Decision decision = decide(command, caller, helperUid);
-    const std::string refusal = std::string(NOT_AUTHORIZED) + std::string(command);
     switch (decision.kind) {
         case Decision::Kind::allow:
             return std::nullopt;
         case Decision::Kind::refuse:
-            return HelperReply{false, refusal};
+            return HelperReply{false, notAuthorizedText(command, AuthorizationRefusal::refused)};
         case Decision::Kind::ask:
             break;
     }
-    switch (authority.check(caller, decision.action, promptFor(command))) {
-        case AuthorityAnswer::yes:
-            return std::nullopt;
-        case AuthorityAnswer::no:
-            return HelperReply{false, refusal};
-        case AuthorityAnswer::unavailable:
-            break;
+    const AuthorityAnswer answer = authority.check(caller, decision.action, promptFor(command));
+    if (answer == AuthorityAnswer::yes) {
+        return std::nullopt;
     }
-    return HelperReply{false, refusal + std::string(AUTHORIZATION_UNAVAILABLE)};
+    return HelperReply{false, notAuthorizedText(command, refusalFor(answer))};
 }
 
 PkcheckAuthority::PkcheckAuthority(std::string program, std::chrono::milliseconds timeLimit,

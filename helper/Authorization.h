@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "helper/Caller.h"
+#include "shared/AuthorizationText.h"
 #include "shared/HelperProtocol.h"
 
 namespace tarvex {
@@ -15,8 +16,9 @@ namespace tarvex {
 inline constexpr std::string_view BOOT_ACTION = "com.tarvex.monitor.boot";
 inline constexpr std::string_view MANAGE_ACTION = "com.tarvex.monitor.manage";
 
-// What the authority said about one caller and one action.
-enum class AuthorityAnswer { yes, no, unavailable };
+// What the authority said about one caller and one action. `no` is the rules' refusal;
+// `noAgent` and `dismissed` are refusals too, saying that nobody asked or the user cancelled.
+enum class AuthorityAnswer { yes, no, noAgent, dismissed, unavailable };
 
 // Asks the system's authority whether a process may perform an action. May block while the
 // user types a password; callers run it where waiting holds up nobody else.
@@ -37,10 +39,8 @@ struct Decision {
 };
 Decision decide(std::string_view command, const Caller& caller, uid_t helperUid);
 
-// The text the password dialog shows when the check for `command` needs one.
-std::string_view promptFor(std::string_view command);
-
-// The decision carried out: nullopt when the caller may go ahead, else the refusal to reply.
+// The decision carried out: nullopt when the caller may go ahead, else the refusal to reply,
+// which ends in how the check ended (notAuthorizedText).
 std::optional<HelperReply> authorize(std::string_view command, const Caller& caller,
                                      uid_t helperUid, Authority& authority);
 
@@ -50,7 +50,7 @@ std::optional<HelperReply> authorize(std::string_view command, const Caller& cal
 class PkcheckAuthority final : public Authority {
 public:
     explicit PkcheckAuthority(std::string program = "/usr/bin/pkcheck",
-                              std::chrono::milliseconds timeLimit = std::chrono::minutes(2),
+                              std::chrono::milliseconds timeLimit = AUTHORIZATION_CHECK_LIMIT,
                               bool passMessage = true);
     AuthorityAnswer check(const Caller& caller, std::string_view action,
                           std::string_view message) override;

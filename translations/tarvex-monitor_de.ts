@@ -13,6 +13,33 @@
     </message>
 </context>
 <context>
+    <name>AuthorizationAlert</name>
+    <message>
+        <source>Cannot Ask for the Administrator Password</source>
+        <translation>Das Administratorpasswort kann nicht abgefragt werden</translation>
+    </message>
+    <message>
+        <source>No authentication agent is running in your session, so nobody could ask for the administrator password. Nothing was changed.
+
+Start your desktop&apos;s authentication agent, or install one and log in again. GNOME has one built in; on Debian, install polkit-kde-agent-1 for KDE Plasma, mate-polkit for MATE or lxpolkit for other desktops.</source>
+        <translation>In Ihrer Sitzung läuft kein Authentifizierungsagent, daher konnte niemand nach dem Administratorpasswort fragen. Es wurde nichts geändert.
+
+Starten Sie den Authentifizierungsagenten Ihrer Arbeitsumgebung, oder installieren Sie einen und melden Sie sich erneut an. GNOME bringt einen mit; unter Debian installieren Sie polkit-kde-agent-1 für KDE Plasma, mate-polkit für MATE oder lxpolkit für andere Arbeitsumgebungen.</translation>
+    </message>
+    <message>
+        <source>The administrator password was not accepted, or the system&apos;s rules do not let your account do this. Nothing was changed.</source>
+        <translation>Das Administratorpasswort wurde nicht akzeptiert, oder die Regeln des Systems erlauben Ihrem Konto diese Aktion nicht. Es wurde nichts geändert.</translation>
+    </message>
+    <message>
+        <source>The system&apos;s authorization service (polkit) gave no answer within %1 minutes, so the administrator password could not be asked for. Nothing was changed.
+
+Try again. If this keeps happening, check that polkitd is installed and running (Debian package polkitd).</source>
+        <translation>Der Autorisierungsdienst des Systems (polkit) hat innerhalb von %1 Minuten nicht geantwortet, daher konnte das Administratorpasswort nicht abgefragt werden. Es wurde nichts geändert.
+
+Versuchen Sie es erneut. Wenn das weiterhin geschieht, prüfen Sie, ob polkitd installiert ist und läuft (Debian-Paket polkitd).</translation>
+    </message>
+</context>
+<context>
     <name>DemoAuthorizer</name>
     <message>
         <source>Administrator authorization (demo)</source>
@@ -133,6 +160,29 @@ Um ihn zu starten, führen Sie in einem Terminal aus:
     <message>
         <source>Select All</source>
         <translation>Alles auswählen</translation>
+    </message>
+</context>
+<context>
+    <name>PasswordPrompt</name>
+    <message>
+        <source>tarvex Monitor needs your password to start the database service.</source>
+        <translation>tarvex Monitor benötigt Ihr Passwort, um den Datenbankdienst zu starten.</translation>
+    </message>
+    <message>
+        <source>tarvex Monitor needs your password to stop the database service.</source>
+        <translation>tarvex Monitor benötigt Ihr Passwort, um den Datenbankdienst zu stoppen.</translation>
+    </message>
+    <message>
+        <source>tarvex Monitor needs your password to restart the database service.</source>
+        <translation>tarvex Monitor benötigt Ihr Passwort, um den Datenbankdienst neu zu starten.</translation>
+    </message>
+    <message>
+        <source>tarvex Monitor needs your password to initialize the database. All current data will be erased.</source>
+        <translation>tarvex Monitor benötigt Ihr Passwort, um die Datenbank zu initialisieren. Alle aktuellen Daten werden gelöscht.</translation>
+    </message>
+    <message>
+        <source>tarvex Monitor needs your password to uninstall tarvex and remove all data.</source>
+        <translation>tarvex Monitor benötigt Ihr Passwort, um tarvex zu deinstallieren und alle Daten zu entfernen.</translation>
     </message>
 </context>
 <context>
@@ -433,10 +483,6 @@ Um ihn zu starten, führen Sie in einem Terminal aus:
         <translation>Die Protokolle konnten nicht gespeichert werden</translation>
     </message>
     <message>
-        <source>tarvex Monitor needs your password to start the database service.</source>
-        <translation>tarvex Monitor benötigt Ihr Passwort, um den Datenbankdienst zu starten.</translation>
-    </message>
-    <message>
         <source>tarvex: Starting…</source>
         <translation>tarvex: Wird gestartet…</translation>
     </message>
@@ -445,20 +491,12 @@ Um ihn zu starten, führen Sie in einem Terminal aus:
         <translation>Starten fehlgeschlagen</translation>
     </message>
     <message>
-        <source>tarvex Monitor needs your password to stop the database service.</source>
-        <translation>tarvex Monitor benötigt Ihr Passwort, um den Datenbankdienst zu stoppen.</translation>
-    </message>
-    <message>
         <source>tarvex: Stopping…</source>
         <translation>tarvex: Wird gestoppt…</translation>
     </message>
     <message>
         <source>Stop Failed</source>
         <translation>Stoppen fehlgeschlagen</translation>
-    </message>
-    <message>
-        <source>tarvex Monitor needs your password to restart the database service.</source>
-        <translation>tarvex Monitor benötigt Ihr Passwort, um den Datenbankdienst neu zu starten.</translation>
     </message>
     <message>
         <source>tarvex: Restarting…</source>
@@ -491,10 +529,6 @@ Konfiguration und Plugins bleiben erhalten.
 Dies kann nicht rückgängig gemacht werden.</translation>
     </message>
     <message>
-        <source>tarvex Monitor needs your password to initialize the database. All current data will be erased.</source>
-        <translation>tarvex Monitor benötigt Ihr Passwort, um die Datenbank zu initialisieren. Alle aktuellen Daten werden gelöscht.</translation>
-    </message>
-    <message>
         <source>Initialize Database</source>
         <translation>Datenbank initialisieren</translation>
     </message>
@@ -507,10 +541,6 @@ Dies kann nicht rückgängig gemacht werden.</translation>
 This cannot be undone.</source>
         <translation>Dabei wird der Dienst gestoppt, und alle installierten Dateien, die Konfiguration und die Daten werden entfernt.
 Dies kann nicht rückgängig gemacht werden.</translation>
-    </message>
-    <message>
-        <source>tarvex Monitor needs your password to uninstall tarvex and remove all data.</source>
-        <translation>tarvex Monitor benötigt Ihr Passwort, um tarvex zu deinstallieren und alle Daten zu entfernen.</translation>
     </message>
     <message>
         <source>Uninstall</source>
@@ -583,10 +613,6 @@ Führen Sie diesen Befehl selbst in einem Terminal aus:
 %1</source>
         <translation>Kein Dateimanager konnte den Ordner öffnen. Die Protokolle liegen in:
 %1</translation>
-    </message>
-    <message>
-        <source>Cannot Ask for the Administrator Password</source>
-        <translation>Das Administratorpasswort kann nicht abgefragt werden</translation>
     </message>
     <message>
         <source>Cannot Change the Login Item</source>

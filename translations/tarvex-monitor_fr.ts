@@ -13,6 +13,33 @@
     </message>
 </context>
 <context>
+    <name>AuthorizationAlert</name>
+    <message>
+        <source>Cannot Ask for the Administrator Password</source>
+        <translation>Impossible de demander le mot de passe administrateur</translation>
+    </message>
+    <message>
+        <source>No authentication agent is running in your session, so nobody could ask for the administrator password. Nothing was changed.
+
+Start your desktop&apos;s authentication agent, or install one and log in again. GNOME has one built in; on Debian, install polkit-kde-agent-1 for KDE Plasma, mate-polkit for MATE or lxpolkit for other desktops.</source>
+        <translation>Aucun agent d’authentification ne fonctionne dans votre session&#xa0;: personne n’a pu demander le mot de passe administrateur. Rien n’a été modifié.
+
+Démarrez l’agent d’authentification de votre bureau, ou installez-en un et reconnectez-vous. GNOME en intègre un&#xa0;; sous Debian, installez polkit-kde-agent-1 pour KDE Plasma, mate-polkit pour MATE ou lxpolkit pour les autres bureaux.</translation>
+    </message>
+    <message>
+        <source>The administrator password was not accepted, or the system&apos;s rules do not let your account do this. Nothing was changed.</source>
+        <translation>Le mot de passe administrateur n’a pas été accepté, ou les règles du système n’autorisent pas votre compte à faire cela. Rien n’a été modifié.</translation>
+    </message>
+    <message>
+        <source>The system&apos;s authorization service (polkit) gave no answer within %1 minutes, so the administrator password could not be asked for. Nothing was changed.
+
+Try again. If this keeps happening, check that polkitd is installed and running (Debian package polkitd).</source>
+        <translation>Le service d’autorisation du système (polkit) n’a pas répondu en %1 minutes&#xa0;: le mot de passe administrateur n’a pas pu être demandé. Rien n’a été modifié.
+
+Réessayez. Si cela se reproduit, vérifiez que polkitd est installé et en cours d’exécution (paquet Debian polkitd).</translation>
+    </message>
+</context>
+<context>
     <name>DemoAuthorizer</name>
     <message>
         <source>Administrator authorization (demo)</source>
@@ -133,6 +160,29 @@ Pour le démarrer, exécutez dans un terminal&#xa0;:
     <message>
         <source>Select All</source>
         <translation>Tout sélectionner</translation>
+    </message>
+</context>
+<context>
+    <name>PasswordPrompt</name>
+    <message>
+        <source>tarvex Monitor needs your password to start the database service.</source>
+        <translation>tarvex Monitor a besoin de votre mot de passe pour démarrer le service de base de données.</translation>
+    </message>
+    <message>
+        <source>tarvex Monitor needs your password to stop the database service.</source>
+        <translation>tarvex Monitor a besoin de votre mot de passe pour arrêter le service de base de données.</translation>
+    </message>
+    <message>
+        <source>tarvex Monitor needs your password to restart the database service.</source>
+        <translation>tarvex Monitor a besoin de votre mot de passe pour redémarrer le service de base de données.</translation>
+    </message>
+    <message>
+        <source>tarvex Monitor needs your password to initialize the database. All current data will be erased.</source>
+        <translation>tarvex Monitor a besoin de votre mot de passe pour initialiser la base de données. Toutes les données actuelles seront effacées.</translation>
+    </message>
+    <message>
+        <source>tarvex Monitor needs your password to uninstall tarvex and remove all data.</source>
+        <translation>tarvex Monitor a besoin de votre mot de passe pour désinstaller tarvex et supprimer toutes les données.</translation>
     </message>
 </context>
 <context>
@@ -433,10 +483,6 @@ Pour le démarrer, exécutez dans un terminal&#xa0;:
         <translation>Impossible d’enregistrer les journaux</translation>
     </message>
     <message>
-        <source>tarvex Monitor needs your password to start the database service.</source>
-        <translation>tarvex Monitor a besoin de votre mot de passe pour démarrer le service de base de données.</translation>
-    </message>
-    <message>
         <source>tarvex: Starting…</source>
         <translation>tarvex&#xa0;: Démarrage…</translation>
     </message>
@@ -445,20 +491,12 @@ Pour le démarrer, exécutez dans un terminal&#xa0;:
         <translation>Échec du démarrage</translation>
     </message>
     <message>
-        <source>tarvex Monitor needs your password to stop the database service.</source>
-        <translation>tarvex Monitor a besoin de votre mot de passe pour arrêter le service de base de données.</translation>
-    </message>
-    <message>
         <source>tarvex: Stopping…</source>
         <translation>tarvex&#xa0;: Arrêt…</translation>
     </message>
     <message>
         <source>Stop Failed</source>
         <translation>Échec de l’arrêt</translation>
-    </message>
-    <message>
-        <source>tarvex Monitor needs your password to restart the database service.</source>
-        <translation>tarvex Monitor a besoin de votre mot de passe pour redémarrer le service de base de données.</translation>
     </message>
     <message>
         <source>tarvex: Restarting…</source>
@@ -491,10 +529,6 @@ La configuration et les plugins seront conservés.
 Cette opération est irréversible.</translation>
     </message>
     <message>
-        <source>tarvex Monitor needs your password to initialize the database. All current data will be erased.</source>
-        <translation>tarvex Monitor a besoin de votre mot de passe pour initialiser la base de données. Toutes les données actuelles seront effacées.</translation>
-    </message>
-    <message>
         <source>Initialize Database</source>
         <translation>Initialiser la base de données</translation>
     </message>
@@ -507,10 +541,6 @@ Cette opération est irréversible.</translation>
 This cannot be undone.</source>
         <translation>Le service sera arrêté et tous les fichiers installés, la configuration et les données seront supprimés.
 Cette opération est irréversible.</translation>
-    </message>
-    <message>
-        <source>tarvex Monitor needs your password to uninstall tarvex and remove all data.</source>
-        <translation>tarvex Monitor a besoin de votre mot de passe pour désinstaller tarvex et supprimer toutes les données.</translation>
     </message>
     <message>
         <source>Uninstall</source>
@@ -583,10 +613,6 @@ Exécutez vous-même cette commande dans un terminal&#xa0;:
 %1</source>
         <translation>Aucun gestionnaire de fichiers n’a pu ouvrir le dossier. Les journaux se trouvent dans&#xa0;:
 %1</translation>
-    </message>
-    <message>
-        <source>Cannot Ask for the Administrator Password</source>
-        <translation>Impossible de demander le mot de passe administrateur</translation>
     </message>
     <message>
         <source>Cannot Change the Login Item</source>

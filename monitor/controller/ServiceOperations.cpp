@@ -4,7 +4,9 @@
 
 #include "monitor/controller/TarvexMenuBarApp.h"
 #include "monitor/host/Installation.h"
+#include "monitor/ui/AuthorizationAlert.h"
 #include "monitor/ui/StatusTexts.h"
+#include "shared/AuthorizationText.h"
 
 namespace tarvex {
 
@@ -13,7 +15,6 @@ namespace {
 // What distinguishes start, stop and restart; the sequence around them is the same.
 struct LockedOperation {
     ServiceOperation kind;
-    const char* prompt;
     ServiceState iconState;
     const char* statusLine;
     const char* command;
@@ -21,29 +22,17 @@ struct LockedOperation {
 };
 
 // The texts are translated where they are shown.
-constexpr LockedOperation kStart{
-    ServiceOperation::start,
-    QT_TRANSLATE_NOOP("tarvex::TarvexMenuBarApp",
-                      "tarvex Monitor needs your password to start the database service."),
-    ServiceState::starting,
-    QT_TRANSLATE_NOOP("tarvex::TarvexMenuBarApp", "tarvex: Starting…"),
-    "start",
-    QT_TRANSLATE_NOOP("tarvex::TarvexMenuBarApp", "Start Failed")};
-constexpr LockedOperation kStop{
-    ServiceOperation::stop,
-    QT_TRANSLATE_NOOP("tarvex::TarvexMenuBarApp",
-                      "tarvex Monitor needs your password to stop the database service."),
-    ServiceState::stopping,
-    QT_TRANSLATE_NOOP("tarvex::TarvexMenuBarApp", "tarvex: Stopping…"),
-    "stop",
-    QT_TRANSLATE_NOOP("tarvex::TarvexMenuBarApp", "Stop Failed")};
+constexpr LockedOperation kStart{ServiceOperation::start, ServiceState::starting,
+                                 QT_TRANSLATE_NOOP("tarvex::TarvexMenuBarApp", "tarvex: Starting…"),
+                                 "start",
+                                 QT_TRANSLATE_NOOP("tarvex::TarvexMenuBarApp", "Start Failed")};
+constexpr LockedOperation kStop{ServiceOperation::stop, ServiceState::stopping,
+                                QT_TRANSLATE_NOOP("tarvex::TarvexMenuBarApp", "tarvex: Stopping…"),
+                                "stop",
+                                QT_TRANSLATE_NOOP("tarvex::TarvexMenuBarApp", "Stop Failed")};
 constexpr LockedOperation kRestart{
-    ServiceOperation::restart,
-    QT_TRANSLATE_NOOP("tarvex::TarvexMenuBarApp",
-                      "tarvex Monitor needs your password to restart the database service."),
-    ServiceState::starting,
-    QT_TRANSLATE_NOOP("tarvex::TarvexMenuBarApp", "tarvex: Restarting…"),
-    "restart",
+    ServiceOperation::restart, ServiceState::starting,
+    QT_TRANSLATE_NOOP("tarvex::TarvexMenuBarApp", "tarvex: Restarting…"), "restart",
     QT_TRANSLATE_NOOP("tarvex::TarvexMenuBarApp", "Restart Failed")};
 
 std::string translated(const char* text) {
@@ -57,21 +46,38 @@ const LockedOperation& lockedOperation(int kind) {
 
 }  // namespace
 
-bool TarvexMenuBarApp::authorize(const std::string& prompt) {
-    if (seams_.authorizer.authorizeAdmin(prompt)) {
-        return true;
+bool TarvexMenuBarApp::authorize(const std::string& command) {
+    const std::string prompt(promptFor(command));
+    return seams_.authorizer.authorizeAdmin(
+        QCoreApplication::translate(PASSWORD_PROMPT_CONTEXT, prompt.c_str()).toStdString());
+}
+
+bool TarvexMenuBarApp::endRefused(const std::string& command, bool success,
+                                  const std::string& output, const std::string& failureTitle) {
+    const std::optional<AuthorizationRefusal> refusal =
+        authorizationRefusal(command, success, output);
+    if (!refusal) {
+        return false;
     }
-    // A refusal by the user stays silent; a check that could not run at all is told.
-    const std::string reason = seams_.authorizer.unavailableReason();
-    if (!reason.empty()) {
+    showLastStatus();
+    if (const std::optional<AlertSpec> alert =
+            authorizationAlert(*refusal, failureTitle, AlertStyle::critical)) {
         seams_.app.activate();
-        seams_.alerts.runModal(
-            AlertSpec{tr("Cannot Ask for the Administrator Password").toStdString(),
-                      reason,
-                      AlertStyle::warning,
-                      {}});
+        seams_.alerts.runModal(*alert);
     }
-    return false;
+    return true;
+}
+
+void TarvexMenuBarApp::showLastStatus() {
+    if (model_.operationInProgress()) {
+        return;  // another operation holds the lock (an uninstall may run beside it)
+    }
+    if (!model_.hasStatus()) {
+        refreshStatus();  // the first answer, in flight or asked for now, ends the operation's look
+        return;
+    }
+    model_.applyStatus(model_.status(), model_.helperFault());
+    scheduleNextPoll();
 }
 
 bool TarvexMenuBarApp::confirmAction(const std::string& message, const std::string& info) {
@@ -94,34 +100,44 @@ void TarvexMenuBarApp::showResult(bool success, const std::string&, const std::s
                                      {}});
 }
 
-void TarvexMenuBarApp::runLockedOperation(LockedKind kind) {
+void TarvexMenuBarApp::runLockedOperation(LockedKind kind, LockOrigin origin) {
     const LockedOperation& operation = lockedOperation(static_cast<int>(kind));
-    if (model_.operationInProgress()) {
+    const bool byUser = origin == LockOrigin::user;
+    if (byUser && (model_.operationInProgress() || !authorize(operation.command))) {
         return;
     }
-    if (!authorize(translated(operation.prompt))) {
-        return;
-    }
+    // Locked until the reply, which on Linux may wait for the password the helper asks for.
     if (statusTimer_ != nullptr) {
         statusTimer_->stop();
     }
     model_.setOperationInProgress(true);
     model_.showOperation(operation.iconState, tr(operation.statusLine));
     QPointer<TarvexMenuBarApp> guard(this);
+    const std::string command = operation.command;
     const std::string failureTitle = translated(operation.failureTitle);
     const ServiceOperation notified = operation.kind;
-    seams_.runner.run(operation.command, {},
-                      [guard, failureTitle, notified](bool success, const std::string& output) {
-                          if (!guard) {
-                              return;
-                          }
-                          guard->model_.setOperationInProgress(false);
-                          guard->notifications_.operationFinished(notified, success);
-                          if (!success) {
-                              guard->showResult(false, output, failureTitle);
-                          }
-                          guard->refreshStatus();
-                      });
+    seams_.runner.run(
+        command, {},
+        [guard, command, failureTitle, notified, byUser](bool success, const std::string& output) {
+            if (!guard) {
+                return;
+            }
+            guard->model_.setOperationInProgress(false);
+            if (!byUser) {
+                guard->startupFailureShown_ = true;  // one alert per start-up, whatever came of it
+            }
+            if (guard->endRefused(command, success, output, failureTitle)) {
+                return;
+            }
+            // The stop after a start-up failure shows its outcome only through the next status.
+            if (byUser) {
+                guard->notifications_.operationFinished(notified, success);
+                if (!success) {
+                    guard->showResult(false, output, failureTitle);
+                }
+            }
+            guard->refreshStatus();
+        });
 }
 
 void TarvexMenuBarApp::startService() {
@@ -146,9 +162,7 @@ void TarvexMenuBarApp::setupService() {
                            .toStdString())) {
         return;
     }
-    if (!authorize(tr("tarvex Monitor needs your password to initialize the database. All current "
-                      "data will be erased.")
-                       .toStdString())) {
+    if (!authorize("initialize")) {
         return;
     }
     model_.setOperationInProgress(true);
@@ -161,7 +175,11 @@ void TarvexMenuBarApp::setupService() {
             return;
         }
         guard->model_.setOperationInProgress(false);
-        guard->showResult(success, output, tr("Initialize Database").toStdString());
+        const std::string title = tr("Initialize Database").toStdString();
+        if (guard->endRefused("initialize", success, output, title)) {
+            return;
+        }
+        guard->showResult(success, output, title);
         guard->refreshStatus();
     });
 }
@@ -174,15 +192,18 @@ void TarvexMenuBarApp::uninstallService() {
                            .toStdString())) {
         return;
     }
-    if (!authorize(tr("tarvex Monitor needs your password to uninstall tarvex and remove all data.")
-                       .toStdString())) {
+    if (!authorize("uninstall")) {
         return;
     }
     QPointer<TarvexMenuBarApp> guard(this);
     AppHost& host = seams_.app;  // outlives the controller
     seams_.runner.run("uninstall", {}, [guard, &host](bool success, const std::string& output) {
+        const std::string title = tr("Uninstall").toStdString();
+        if (guard && guard->endRefused("uninstall", success, output, title)) {
+            return;
+        }
         if (guard) {
-            guard->showResult(success, output, tr("Uninstall").toStdString());
+            guard->showResult(success, output, title);
         }
         if (success) {
             host.terminate();

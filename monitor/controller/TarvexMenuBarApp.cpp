@@ -210,12 +210,7 @@ void TarvexMenuBarApp::showStartupFailure() {
     if (answer == 1) {
         viewLogs();
     }
-    QPointer<TarvexMenuBarApp> self(this);
-    seams_.runner.run("stop", {}, [self](bool, std::string) {
-        if (self) {
-            self->refreshStatus();
-        }
-    });
+    runLockedOperation(LockedKind::stop, LockOrigin::startupFailure);
 }
 
 }  // namespace tarvex

@@ -15,6 +15,7 @@
 #include "monitor/status/TarvexStatus.h"
 #include "monitor/ui/CommandActions.h"
 #include "monitor/ui/StatusModel.h"
+#include "shared/HelperProtocol.h"
 
 class QAction;
 class QMenu;
@@ -64,8 +65,9 @@ public:
     // --- Service operations (ServiceOperations.cpp) ---
     void showResult(bool success, const std::string& output, const std::string& title = "tarvex");
     bool confirmAction(const std::string& message, const std::string& info);
-    // Asks for the administrator right; when nobody could even be asked, says why.
-    bool authorize(const std::string& prompt);
+    // Asks for the administrator right for `command` with its prompt, where the monitor asks
+    // itself (macOS, the demo); on Linux the helper asks when the request arrives.
+    bool authorize(const std::string& command);
 
     // --- What the views and tests see ---
     StatusModel& model() { return model_; }
@@ -95,8 +97,11 @@ public slots:
     void openMainWindow();
 
 private:
-    // A status request unanswered this long counts as a failed answer.
+    // A status request unanswered this long counts as a failed answer, but never before the
+    // helper has given up on the status run in flight and the one queued behind it. Operations
+    // have no such deadline: the helper's reply may wait for a password and then the tool.
     static constexpr int STATUS_ANSWER_TIMEOUT_MS = 60'000;
+    static_assert(std::chrono::milliseconds(STATUS_ANSWER_TIMEOUT_MS) >= 2 * STATUS_RUN_LIMIT);
 
     void connectCommands();
     void receiveStatusAnswer(quint64 generation, bool success, const std::string& output,
@@ -111,7 +116,15 @@ private:
     void uninstallAutomatically();
     void quitQuietly();
     enum class LockedKind { start, stop, restart };
-    void runLockedOperation(LockedKind kind);
+    // startupFailure: the stop after the start-up failure alert, which asks for no password
+    // itself and reports its outcome only through the next status.
+    enum class LockOrigin { user, startupFailure };
+    void runLockedOperation(LockedKind kind, LockOrigin origin = LockOrigin::user);
+    // When the helper's authorization check refused `command`: shows the last status again
+    // (nothing ran), tells the user why unless the dialog was dismissed, and answers true.
+    bool endRefused(const std::string& command, bool success, const std::string& output,
+                    const std::string& failureTitle);
+    void showLastStatus();
     class TerminalScriptLauncher& terminalScriptLauncher();  // made on first use, a child
 
     MonitorSeams seams_;

@@ -37,15 +37,13 @@ public:
     }
 };
 
-// Asks the local user for the administrator right with an action-specific prompt. Blocks until
-// the user has answered; true exactly when the right was granted.
+// Asks the local user for the administrator right with an action-specific prompt before a
+// request is sent, where the monitor asks itself (macOS, the demo). Blocks until the user has
+// answered; true exactly when the right was granted.
 class Authorizer {
 public:
     virtual ~Authorizer() = default;
     virtual bool authorizeAdmin(const std::string& prompt) = 0;
-    // After a refusal: why the user could not be asked (no authentication agent, no
-    // authorization service), in words for the user. Empty when the user answered.
-    virtual std::string unavailableReason() const { return {}; }
 };
 
 }  // namespace tarvex

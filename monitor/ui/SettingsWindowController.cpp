@@ -11,9 +11,11 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include <optional>
 #include <utility>
 
 #include "monitor/host/Installation.h"
+#include "monitor/ui/AuthorizationAlert.h"
 #include "monitor/ui/StatusModel.h"
 #include "monitor/ui/WindowLayout.h"
 #include "shared/base/Utf8.h"
@@ -214,20 +216,24 @@ void SettingsWindowController::bootStartupToggled(bool requestedOn) {
     if (bootStartupSwitch_) {
         bootStartupSwitch_->setEnabled(false);
     }
+    const QString feedbackBefore = statusLabel_ ? statusLabel_->text() : QString();
     if (statusLabel_) {
         statusLabel_->setText(requestedOn ? tr("Enabling boot startup...")
                                           : tr("Disabling boot startup..."));
     }
+    // The helper may ask for a password first; the window stays live while it does.
     QPointer<SettingsWindowController> guard(this);
     runner_.run(requestedOn ? "enable-boot" : "disable-boot", {},
-                [guard, requestedOn](bool success, const std::string&) {
+                [guard, requestedOn, feedbackBefore](bool success, const std::string& output) {
                     if (guard) {
-                        guard->finishChange(requestedOn, success);
+                        guard->finishChange(requestedOn, success, output, feedbackBefore);
                     }
                 });
 }
 
-void SettingsWindowController::finishChange(bool requestedOn, bool success) {
+void SettingsWindowController::finishChange(bool requestedOn, bool success,
+                                            const std::string& output,
+                                            const QString& feedbackBefore) {
     bootStartupApplying_ = false;
     // The fields are read now: a window reopened meanwhile gets the reply.
     if (bootStartupSwitch_) {
@@ -242,12 +248,23 @@ void SettingsWindowController::finishChange(bool requestedOn, bool success) {
         }
         return;
     }
+    const std::string title = tr("Failed to change boot startup").toStdString();
+    std::optional<AlertSpec> alert = AlertSpec{title, logDetails(), AlertStyle::warning, {}};
+    if (const auto refusal =
+            authorizationRefusal(requestedOn ? "enable-boot" : "disable-boot", success, output)) {
+        alert = authorizationAlert(*refusal, title, AlertStyle::warning);
+    }
+    if (!alert) {  // the password dialog was dismissed: everything as it was
+        if (statusLabel_) {
+            statusLabel_->setText(feedbackBefore);
+        }
+        return;
+    }
     if (statusLabel_) {
         statusLabel_->setText(tr("Failed to change boot startup."));
     }
     app_.activate();
-    alerts_.runModal(AlertSpec{
-        tr("Failed to change boot startup").toStdString(), logDetails(), AlertStyle::warning, {}});
+    alerts_.runModal(*alert);
 }
 
 void SettingsWindowController::follow(const StatusModel& model) {

@@ -59,7 +59,8 @@ signals:
 private:
     void buildWindow();
     void applyLoadedBootStatus(const std::string& trimmedOutput);
-    void finishChange(bool requestedOn, bool success);
+    void finishChange(bool requestedOn, bool success, const std::string& output,
+                      const QString& feedbackBefore);
     void runBootStatusTool(std::function<void(std::string)> done);
     void setHelperReachable(bool reachable);
     void sayHelperUnreachable();

@@ -1,3 +1,5 @@
+#include <array>
+
 #include "tests/actions/ControllerTestSupport.h"
 #include "tests/support/MonitorProbes.h"
 
@@ -236,24 +238,43 @@ TEST_F(ServiceOperationsTest, RepliesAfterTheControllerIsGoneAreHandledSafely) {
     EXPECT_EQ(world.alerts.shown.size(), 1u);  // only the confirmation
 }
 
-TEST_F(ServiceOperationsTest, AuthorizationThatCannotRunIsToldWhileADeclineStaysSilent) {
-    world.authorizer.grant = false;
-    app->startService();
-    EXPECT_TRUE(world.alerts.shown.empty()) << "the user said no";
+// How the helper's own password check ended: the alert's title (none: silent) and what the
+// alert must name, the reason or the next step.
+const std::array<std::array<const char*, 3>, 4> kRefusals = {{
+    {" (dismissed)", "", ""},
+    {" (no authentication agent)", "Cannot Ask for the Administrator Password", "lxpolkit"},
+    {" (authorization unavailable)", "Cannot Ask for the Administrator Password", "polkitd"},
+    {" (refused)", "Start Failed", "rules do not let your account"},
+}};
 
-    world.authorizer.reason = "No polkit authentication agent is running in this session.";
-    for (void (TarvexMenuBarApp::*action)() :
-         {&TarvexMenuBarApp::startService, &TarvexMenuBarApp::setupService}) {
+TEST_F(ServiceOperationsTest, ARefusedPasswordCheckRestoresTheStateAndSaysWhyUnlessDismissed) {
+    const QString lineBefore = statusLine();
+    for (const auto& [cause, title, mentions] : kRefusals) {
+        SCOPED_TRACE(cause);
         world.alerts.shown.clear();
-        world.alerts.answers = {1};  // confirms the initialization
-        (app.get()->*action)();
-        ASSERT_FALSE(world.alerts.shown.empty());
-        const AlertSpec& alert = world.alerts.shown.back();
-        EXPECT_EQ(alert.style, AlertStyle::warning);
-        EXPECT_EQ(alert.informativeText, world.authorizer.reason);
+        app->startService();
+        EXPECT_EQ(itemsEnabled(), kLocked) << "locked while the helper waits for the password";
+        world.runner.answerNext(false, std::string("Not authorized: start") + cause);
+        EXPECT_EQ(app->model().iconState(), ServiceState::active);
+        EXPECT_EQ(statusLine(), lineBefore);
+        EXPECT_EQ(itemsEnabled(), kActiveItems);
+        EXPECT_TRUE(statusTimer(*app)->isActive());
+        EXPECT_TRUE(world.runner.requests.empty()) << "nothing ran, so nothing to refresh";
+        ASSERT_EQ(world.alerts.shown.size(), *title == '\0' ? 0u : 1u);
+        if (*title != '\0') {
+            EXPECT_EQ(world.alerts.shown[0].message, title);
+            EXPECT_NE(world.alerts.shown[0].informativeText.find(mentions), std::string::npos);
+        }
     }
-    EXPECT_TRUE(world.runner.requests.empty());
-    EXPECT_FALSE(app->model().operationInProgress());
+    world.alerts.shown.clear();
+    world.alerts.answers = {1, 1};  // the confirmed operations: no result alert either
+    app->setupService();
+    answerStatus(true);
+    world.runner.answerNext(false, "Not authorized: initialize (dismissed)");
+    app->uninstallService();
+    world.runner.answerNext(false, "Not authorized: uninstall (dismissed)");
+    EXPECT_EQ(world.alerts.shown.size(), 2u) << "the two confirmations only";
+    EXPECT_EQ(itemsEnabled(), kActiveItems);
 }
 
 }  // namespace

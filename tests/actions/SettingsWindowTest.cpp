@@ -193,6 +193,20 @@ TEST_F(SettingsWindowTest, AFailedChangeIsUndoneWithTheAlert) {
     EXPECT_TRUE(alert.buttons.empty());
 }
 
+TEST_F(SettingsWindowTest, ADismissedPasswordUndoesTheClickSilentlyWhileNoAgentIsTold) {
+    openWith("disabled");
+    QTest::mouseClick(box(), Qt::LeftButton);
+    world.runner.answerNext(false, "Not authorized: enable-boot (dismissed)");
+    EXPECT_FALSE(box()->isChecked());
+    EXPECT_EQ(label(), "");
+    EXPECT_TRUE(world.alerts.shown.empty());
+    QTest::mouseClick(box(), Qt::LeftButton);
+    world.runner.answerNext(false, "Not authorized: enable-boot (no authentication agent)");
+    EXPECT_FALSE(box()->isChecked());
+    ASSERT_EQ(world.alerts.shown.size(), 1u);
+    EXPECT_EQ(world.alerts.shown[0].message, "Cannot Ask for the Administrator Password");
+}
+
 // Screen readers and switch access tick the box through its toggle action, not a click.
 TEST_F(SettingsWindowTest, TheAccessibleToggleActionAppliesTheChange) {
     openWith("disabled");

@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -28,6 +29,11 @@ bool runningAsRoot();
 // answers (false, "<...>") with the reason, which no helper text looks like.
 HelperReply askAs(uid_t uid, const std::string& socketPath, const std::string& command,
                   const std::vector<std::string>& args = {});
+// The same for several requests from one process, each on a connection of its own, in turn;
+// `beforeSending` learns the process's pid first. Answers each reply that came whole.
+std::vector<HelperReply> askAs(uid_t uid, const std::string& socketPath,
+                               const std::vector<HelperRequest>& requests,
+                               const std::function<void(pid_t)>& beforeSending);
 
 }  // namespace testing
 }  // namespace tarvex

@@ -54,7 +54,15 @@ TEST(AuthorizationTest, EveryCommandForEveryKindOfCallerAndAnswer) {
     const std::map<std::string, AuthorityAnswer> answers = {
         {"yes", AuthorityAnswer::yes},
         {"no", AuthorityAnswer::no},
+        {"no agent", AuthorityAnswer::noAgent},
+        {"dismissed", AuthorityAnswer::dismissed},
         {"unavailable", AuthorityAnswer::unavailable}};
+    // How each refusal ends; a caller that cannot be named is refused without asking anyone.
+    std::map<AuthorityAnswer, std::string> cause = {
+        {AuthorityAnswer::no, " (refused)"},
+        {AuthorityAnswer::noAgent, " (no authentication agent)"},
+        {AuthorityAnswer::dismissed, " (dismissed)"},
+        {AuthorityAnswer::unavailable, " (authorization unavailable)"}};
     ASSERT_EQ(NEEDED.size(), ALLOWED_COMMANDS.size());
     for (const auto& [command, action] : NEEDED) {
         for (const auto& [who, caller] : callers) {
@@ -71,12 +79,10 @@ TEST(AuthorizationTest, EveryCommandForEveryKindOfCallerAndAnswer) {
                 const bool free = who == "same uid" || command == "status";
                 if (free || (asks && answer == AuthorityAnswer::yes)) {
                     EXPECT_EQ(refusal, std::nullopt) << where;
-                } else if (asks && answer == AuthorityAnswer::unavailable) {
-                    EXPECT_EQ(refusal, (HelperReply{false, "Not authorized: " + command +
-                                                               " (authorization unavailable)"}))
-                        << where;
                 } else {
-                    EXPECT_EQ(refusal, (HelperReply{false, "Not authorized: " + command})) << where;
+                    const std::string ending = cause[asks ? answer : AuthorityAnswer::no];
+                    EXPECT_EQ(refusal, (HelperReply{false, "Not authorized: " + command + ending}))
+                        << where;
                 }
             }
         }
@@ -104,11 +110,12 @@ protected:
 };
 
 TEST_F(PkcheckAuthorityTest, ExitStatusesMapToAnswers) {
+    // 2: a password was needed and no agent could ask for it.
     const std::vector<std::pair<std::string, AuthorityAnswer>> cases = {
         {"exit 0", AuthorityAnswer::yes},
         {"exit 1", AuthorityAnswer::no},
-        {"exit 2", AuthorityAnswer::no},
-        {"exit 3", AuthorityAnswer::no},
+        {"exit 2", AuthorityAnswer::noAgent},
+        {"exit 3", AuthorityAnswer::dismissed},
         {"exit 127", AuthorityAnswer::unavailable},
         {"exit 4", AuthorityAnswer::unavailable},
         {"kill -9 $$", AuthorityAnswer::unavailable}};
@@ -160,7 +167,8 @@ TEST(AuditTest, RefusalsAndCommandsOtherThanStatusAreLogged) {
     const std::string pid = " pid=4242";
     EXPECT_EQ(lines, (std::vector<std::string>{
                          "uid=" + std::to_string(geteuid() + 1000) + pid +
-                             " command=\"stop\" decision=refused result=Not authorized: stop",
+                             " command=\"stop\" decision=refused result=Not authorized: stop"
+                             " (refused)",
                          "uid=" + std::to_string(geteuid() + 1000) + pid +
                              " command=\"bogus? uid=0\" decision=refused result=Command not "
                              "allowed: bogus? uid=0",

@@ -19,11 +19,9 @@ namespace {
 using testing::askAs;
 using testing::UNPRIVILEGED_UID;
 
-// Where no polkit answers (no system bus), the refusal says so; either way it is a refusal.
+// Whatever polkit answers here (or none, without a system bus), it is a refusal.
 bool isRefusal(const HelperReply& reply, const std::string& command) {
-    const std::string text = "Not authorized: " + command;
-    return !reply.success &&
-           (reply.output == text || reply.output == text + " (authorization unavailable)");
+    return !reply.success && reply.output.rfind("Not authorized: " + command + " (", 0) == 0;
 }
 
 class HelperAccountsTest : public ::testing::Test {

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <gtest/gtest.h>
+#include <pty.h>
 #include <pwd.h>
 #include <sched.h>
 #include <signal.h>
@@ -12,13 +13,17 @@
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
+#include <mutex>
 #include <sstream>
+#include <thread>
 
 #include "tests/helper/AccountClient.h"
 #include "tests/helper/FakeTool.h"
@@ -37,6 +42,7 @@ using testing::UNPRIVILEGED_UID;
 constexpr const char* MANAGE = "com.tarvex.monitor.manage";
 constexpr const char* BOOT = "com.tarvex.monitor.boot";
 constexpr const char* RULE_FILE = "/etc/polkit-1/rules.d/50-tarvex-test.rules";
+constexpr std::string_view PASSWORD = "typed-in-the-dialog";
 
 // A system bus that lets everyone own and call everything: it only ever carries this test.
 constexpr const char* BUS_CONFIG = R"(<!DOCTYPE busconfig PUBLIC
@@ -96,6 +102,64 @@ void stop(pid_t& pid) {
     }
 }
 
+// polkit's text agent on a terminal of its own, registered for one process, standing in for
+// the desktop's dialog: it keeps what the agent shows and types the password at each prompt.
+class TextAgent {
+public:
+    explicit TextAgent(pid_t subject) {
+        int registered[2];
+        pid_ = pipe(registered) == 0 ? forkpty(&terminal_, nullptr, nullptr, nullptr) : -1;
+        if (pid_ == 0) {
+            const std::string process = "--process=" + std::to_string(subject);
+            const std::string notify = "--notify-fd=" + std::to_string(registered[1]);
+            execl("/usr/bin/pkttyagent", "pkttyagent", process.c_str(), notify.c_str(), nullptr);
+            _exit(127);
+        }
+        close(registered[1]);
+        char ignored = 0;  // the agent closes its end once polkitd has it, or when it fails
+        ready_ = pid_ > 0 && read(registered[0], &ignored, 1) == 0 && kill(pid_, 0) == 0;
+        close(registered[0]);
+        reader_ = std::thread([this] { answerPrompts(); });
+    }
+    ~TextAgent() {
+        if (pid_ > 0) {  // never kill(-1): that would reach every process
+            kill(pid_, SIGTERM);
+            waitpid(pid_, nullptr, 0);
+        }
+        reader_.join();
+        close(terminal_);
+    }
+    bool ready() const { return ready_; }
+    std::string shown() {
+        std::lock_guard lock(mutex_);
+        return shown_;
+    }
+
+private:
+    void answerPrompts() {
+        char buffer[4096];
+        for (ssize_t n; (n = read(terminal_, buffer, sizeof buffer)) > 0;) {
+            std::lock_guard lock(mutex_);
+            shown_.append(buffer, static_cast<std::size_t>(n));
+            // The agent turns echo off before it reads, dropping whatever came earlier.
+            if (shown_.ends_with("Password: ") && testing::eventually([&] {
+                    termios mode{};
+                    return tcgetattr(terminal_, &mode) == 0 && (mode.c_lflag & ECHO) == 0;
+                })) {
+                const std::string line = std::string(PASSWORD) + "\n";
+                (void)!write(terminal_, line.data(), line.size());
+            }
+        }
+    }
+
+    pid_t pid_ = -1;
+    int terminal_ = -1;
+    bool ready_ = false;
+    std::thread reader_;
+    std::mutex mutex_;
+    std::string shown_;
+};
+
 class HelperPolkitTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -107,7 +171,7 @@ protected:
         }
         ASSERT_EQ(mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr), 0);
         for (const char* folder : {"/etc/polkit-1/rules.d", "/usr/share/polkit-1/actions",
-                                   "/usr/share/polkit-1/rules.d", "/run/dbus"}) {
+                                   "/usr/share/polkit-1/rules.d", "/run/dbus", "/etc/pam.d"}) {
             fs::create_directories(folder);
             ASSERT_EQ(mount("tmpfs", folder, "tmpfs", 0, "mode=0755"), 0) << folder;
         }
@@ -120,6 +184,13 @@ protected:
         writeFile("/usr/share/polkit-1/actions/com.tarvex.monitor.policy", policy);
 
         ASSERT_EQ(chmod(tool.prefix().c_str(), 0755), 0);
+        // The password dialog's check: one fixed password, whoever is asked for it.
+        writeFile(tool.path("check-password"),
+                  "#!/bin/sh\n[ \"$(tr -d '\\000')\" = " + std::string(PASSWORD) + " ]\n");
+        ASSERT_EQ(chmod(tool.path("check-password").c_str(), 0755), 0);
+        writeFile("/etc/pam.d/polkit-1", "auth required pam_exec.so expose_authtok quiet " +
+                                             tool.path("check-password") +
+                                             "\naccount required pam_permit.so\n");
         log = tool.path("daemons.log");
         writeFile(tool.path("bus.conf"), BUS_CONFIG);
         bus = spawn({"/usr/bin/dbus-daemon", "--config-file=" + tool.path("bus.conf"), "--nofork",
@@ -223,11 +294,31 @@ TEST_F(HelperPolkitTest, EachActionFollowsItsOwnRule) {
                 EXPECT_EQ(reply, (HelperReply{true, "did " + command + "\n"}));
                 runs += command + "\n";
             } else {
-                EXPECT_EQ(reply, (HelperReply{false, "Not authorized: " + command}));
+                // Nobody is there to ask for the password the defaults call for.
+                EXPECT_EQ(reply, (HelperReply{false, "Not authorized: " + command +
+                                                         " (no authentication agent)"}));
             }
         }
         EXPECT_EQ(tool.read("runs"), runs);
     }
+}
+
+TEST_F(HelperPolkitTest, OnePromptInTheOperationsWordsThenTheKeptAnswerCoversTheNext) {
+    ASSERT_TRUE(grant("", false, false));
+    std::unique_ptr<TextAgent> agent;
+    const std::vector<HelperReply> replies =
+        askAs(UNPRIVILEGED_UID, socketPath, {{"start", {}}, {"stop", {}}},
+              [&](pid_t monitor) { agent = std::make_unique<TextAgent>(monitor); });
+    ASSERT_TRUE(agent->ready()) << tool.read("daemons.log");
+    EXPECT_EQ(replies, (std::vector<HelperReply>{{true, "did start\n"}, {true, "did stop\n"}}));
+    const std::string shown = agent->shown();
+    const auto prompt = shown.find("AUTHENTICATING FOR");
+    EXPECT_NE(prompt, std::string::npos) << shown;
+    EXPECT_EQ(shown.find("AUTHENTICATING FOR", prompt + 1), std::string::npos) << shown;
+    EXPECT_NE(shown.find("tarvex Monitor needs your password to start the database service."),
+              std::string::npos)
+        << shown;
+    EXPECT_EQ(tool.read("runs"), "start\nstop\n");
 }
 
 TEST_F(HelperPolkitTest, NoAnswerFromPolkitIsARefusalThatSaysSo) {

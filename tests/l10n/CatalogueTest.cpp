@@ -75,10 +75,13 @@ TEST(CatalogueTest, CataloguesHoldExactlyTheTextsOfTheSources) {
     const QString root = QStringLiteral(TARVEX_SOURCE_DIR);
     QProcess lupdate;
     lupdate.setProcessChannelMode(QProcess::MergedChannels);
-    lupdate.start(QStringLiteral(TARVEX_LUPDATE),
-                  {QStringLiteral("-no-obsolete"), QStringLiteral("-locations"),
-                   QStringLiteral("none"), QStringLiteral("-I"), root,
-                   root + QStringLiteral("/monitor"), QStringLiteral("-ts"), fresh});
+    lupdate.start(
+        QStringLiteral(TARVEX_LUPDATE),
+        {QStringLiteral("-no-obsolete"), QStringLiteral("-locations"), QStringLiteral("none"),
+         QStringLiteral("-tr-function-alias"),
+         QStringLiteral("QT_TRANSLATE_NOOP+=TARVEX_TRANSLATABLE"), QStringLiteral("-I"), root,
+         root + QStringLiteral("/monitor"), root + QStringLiteral("/shared/AuthorizationText.cpp"),
+         QStringLiteral("-ts"), fresh});
     ASSERT_TRUE(lupdate.waitForFinished(60000));
     ASSERT_EQ(lupdate.exitCode(), 0) << lupdate.readAll().toStdString();
     const std::set<Key> inSources = keysOf(readTsCatalogue(fresh));

@@ -68,9 +68,7 @@ public:
         prompts.push_back(prompt);
         return grant;
     }
-    std::string unavailableReason() const override { return reason; }
     bool grant = true;
-    std::string reason;  // when refused: why nobody could be asked
     std::vector<std::string> prompts;
 };
 
