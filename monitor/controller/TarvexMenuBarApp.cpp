@@ -8,6 +8,7 @@
 #include <chrono>
 
 #include "monitor/host/Installation.h"
+#include "monitor/host/Probes.h"
 #include "monitor/ui/MainWindowController.h"
 #include "monitor/ui/SettingsWindowController.h"
 #include "monitor/ui/StatusMenu.h"
@@ -118,10 +119,9 @@ void TarvexMenuBarApp::receiveStatusAnswer(quint64 generation, bool success,
     }
     statusAnswerDeadline_->stop();
     statusRefreshInFlight_ = false;
-    helperFault_ = fault;
-    const TarvexStatus status = success ? TarvexStatus::parse(output) : TarvexStatus{};
-    applyStatus(status);
-    notifications_.statusApplied(status, success, model_.operationInProgress());
+    const StatusAnswer answer = judgeAnswer(success, output, fault);
+    applyStatus(answer);
+    notifications_.statusApplied(answer.status, success, model_.operationInProgress());
 }
 
 void TarvexMenuBarApp::statusAnswerTimedOut() {
@@ -130,14 +130,27 @@ void TarvexMenuBarApp::statusAnswerTimedOut() {
     }
     ++statusRequestGeneration_;
     statusRefreshInFlight_ = false;
-    helperFault_ = HelperFault::noAnswer;
-    applyStatus(TarvexStatus{});
+    applyStatus(judgeAnswer(false, {}, HelperFault::noAnswer));
     notifications_.statusApplied(TarvexStatus{}, false, model_.operationInProgress());
 }
 
-void TarvexMenuBarApp::applyStatus(const TarvexStatus& status) {
-    model_.applyStatus(status, helperFault_);
-    trackStartup(status);
+// A failed request has no report to read: the all-defaults status stands in for it, and the
+// model shows the state as unknown rather than as that record's "Stopped".
+StatusAnswer TarvexMenuBarApp::judgeAnswer(bool success, const std::string& output,
+                                           HelperFault fault) {
+    StatusAnswer answer;
+    answer.answered = success;
+    answer.status = success ? TarvexStatus::parse(output) : TarvexStatus{};
+    answer.fault = fault;
+    answer.failure = success ? std::string() : output;
+    answer.installed = !tarvexCoreInstallMissing();
+    answer.at = seams_.clock.now();
+    return answer;
+}
+
+void TarvexMenuBarApp::applyStatus(const StatusAnswer& answer) {
+    model_.applyStatus(answer);
+    trackStartup(answer.status);
     scheduleNextPoll();
 }
 

@@ -53,7 +53,7 @@ public:
     void applicationShouldTerminate();
     void buildMenu();
     void refreshStatus();
-    void applyStatus(const TarvexStatus& status);
+    void applyStatus(const StatusAnswer& answer);
     void scheduleNextPoll();
     void showStartupFailure();
 
@@ -106,6 +106,8 @@ private:
     void setStartAtLogin(bool on);
     void runInTerminal(const std::string& subcommand);
     void statusAnswerTimedOut();
+    // The answer as the model takes it, with what the installation probe finds now.
+    StatusAnswer judgeAnswer(bool success, const std::string& output, HelperFault fault);
     void popUpStatusMenu(const QPoint& globalPosition);
     void stopTimers();
     void uninstallAutomatically();
@@ -128,7 +130,6 @@ private:
     QTimer* appRemovalTimer_ = nullptr;  // the app-removal watch's repeating timer
     bool statusRefreshInFlight_ = false;
     quint64 statusRequestGeneration_ = 0;  // answers to older requests are ignored
-    HelperFault helperFault_ = HelperFault::none;
 
     // When the service was last seen loaded but not running, and whether that was told.
     std::optional<std::chrono::system_clock::time_point> startingStateStartTime_;

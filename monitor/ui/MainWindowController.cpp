@@ -12,10 +12,8 @@
 
 #include "monitor/ui/AboutDialog.h"
 #include "monitor/ui/CommandActions.h"
-#include "monitor/ui/HelperReachability.h"
 #include "monitor/ui/StatusIcon.h"
 #include "monitor/ui/StatusModel.h"
-#include "monitor/ui/StatusTexts.h"
 #include "monitor/ui/WindowLayout.h"
 
 namespace tarvex {
@@ -72,14 +70,21 @@ QString withDash(const std::string& text) {
 
 StatusDot::StatusDot(QWidget* parent) : QWidget(parent), colour_(UNKNOWN_DOT_COLOUR) {}
 
-void StatusDot::setColour(const QColor& colour) {
+void StatusDot::setColour(const QColor& colour, bool hollow) {
     colour_ = colour;
+    hollow_ = hollow;
     QWidget::update();
 }
 
 void StatusDot::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
+    if (hollow_) {
+        constexpr qreal ringWidth = 2.0;
+        painter.setPen(QPen(colour_, ringWidth));
+        painter.drawEllipse(QRectF(rect()).adjusted(1, 1, -1, -1));
+        return;
+    }
     painter.setPen(Qt::NoPen);
     painter.setBrush(colour_);
     painter.drawEllipse(QRectF(rect()));
@@ -108,23 +113,24 @@ void MainWindowController::closeWindow() {
     }
 }
 
-// The card shows the service's last status (an operation's own line stays in the tray), or why
-// the helper cannot be reached.
+// The card shows the service's last status (an operation's own line stays in the tray), or, where
+// that is not known, why.
 void MainWindowController::showModel() {
     if (!window_ || !model_.hasStatus()) {
         return;
     }
     const TarvexStatus& status = model_.status();
-    statusDot_->setColour(stateColour(status.state()));
-    statusDot_->setAccessibleName(tr("Status: %1").arg(summaryText(status)));
-    statusTitleLabel_->setText(statusLineText(status));
-    const bool reachable = model_.helperReachable();
+    const ShownState state = model_.state();
+    statusDot_->setColour(stateColour(state), stateDrawnHollow(state));
+    statusTitleLabel_->setText(model_.stateLine());
+    statusDot_->setAccessibleName(model_.stateLine());
+    const bool known = isServiceState(state);
+    const QString lastSeen = model_.lastSeenLine();
     statusDetailLabel_->setText(
-        reachable ? tr("PID %1  ·  Port %2").arg(withDash(status.pid), withDash(status.port))
-                  : tr("The helper cannot be reached"));
-    noticeLabel_->setText(reachable ? QString()
-                                    : HelperReachability::explanation(model_.helperFault()));
-    noticeLabel_->setVisible(!reachable);
+        known ? tr("PID %1  ·  Port %2").arg(withDash(status.pid), withDash(status.port))
+              : (lastSeen.isEmpty() ? model_.reason() : lastSeen));
+    noticeLabel_->setText(model_.explanation());
+    noticeLabel_->setVisible(!known);
 }
 
 void MainWindowController::buildWindow() {
@@ -172,15 +178,14 @@ void MainWindowController::buildWindow() {
     addSection(tr("Maintenance"),
                {makeButton(tr("Initialize Database"), Command::initialize, "initializeButton"),
                 makeButton(tr("Uninstall…"), Command::uninstall, "uninstallButton")});
-    // Between the last section and Close: why the helper cannot be reached, when it cannot. The
-    // box keeps the designed gap while the notice is hidden and grows with a longer one.
+    // Between the last section and Close: why the service's state is not known, when it is not.
+    // The box keeps the designed gap while the notice is hidden and grows with a longer one.
     auto* noticeBox = new QWidget(window);
     noticeBox->setMinimumHeight(CLOSE_BUTTON_GAP - 12);
     auto* noticeColumn = new QVBoxLayout(noticeBox);
     noticeColumn->setContentsMargins(0, 0, 0, 10);
     noticeLabel_ = new QLabel(noticeBox);
-    noticeLabel_->setObjectName(QStringLiteral("helperNotice"));
-    noticeLabel_->setAccessibleName(tr("Helper problem"));
+    noticeLabel_->setObjectName(QStringLiteral("statusNotice"));
     noticeLabel_->setWordWrap(true);
     noticeLabel_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     noticeLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
@@ -226,7 +231,7 @@ QWidget* MainWindowController::buildStatusCard() {
     statusDot_ = new StatusDot(card);
     statusDot_->setObjectName(QStringLiteral("statusDot"));
     statusDot_->setFixedSize(16, 16);
-    statusDot_->setAccessibleName(tr("Status: %1").arg(tr("Unknown")));
+    statusDot_->setAccessibleName(model_.stateLine());
     row->addWidget(statusDot_, 0, Qt::AlignVCenter);
 
     auto* lines = new QVBoxLayout;

@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QTemporaryDir>
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -50,6 +51,7 @@ protected:
         ensureTestApplication();
         ASSERT_TRUE(prefix.isValid());
         relocateInstallation(prefix.path().toStdString());
+        std::filesystem::create_directories(TARVEX_ROOT);  // installed, though without a tool
     }
     void TearDown() override {
         app.reset();

@@ -34,7 +34,7 @@ protected:
 };
 
 TEST_F(StatusIconTest, ArtworkIsCompiledInForEveryName) {
-    for (const char* name : {"active", "loading", "stopped"}) {
+    for (const char* name : {"active", "loading", "stopped", "unknown", "notinstalled"}) {
         EXPECT_TRUE(QFile::exists(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(name))))
             << name;
     }
@@ -66,6 +66,29 @@ TEST_F(StatusIconTest, ArtworkColourTellsTheStatesApart) {
     EXPECT_LT(loading.blue(), 100);
     EXPECT_EQ(imageOf(ServiceState::starting, DEFAULT_STATUS_ICON_PREFIX),
               imageOf(ServiceState::stopping, DEFAULT_STATUS_ICON_PREFIX));
+    // Unknown is grey, Not installed a hollow grey ring: neither may pass for the red "stopped".
+    auto grey = [](const QImage& image) {
+        int shown = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                if (c.alpha() > 128 &&
+                    (std::abs(c.red() - c.blue()) > 20 || std::abs(c.red() - c.green()) > 20)) {
+                    return false;
+                }
+                shown += c.alpha() > 128;
+            }
+        }
+        return shown > 20;
+    };
+    for (const QString& prefix : {QString(DEFAULT_STATUS_ICON_PREFIX), emptyArtwork.path()}) {
+        const QImage unknown = renderStatusIcon(ShownState::unknown, 1.0, prefix).toImage();
+        const QImage absent = renderStatusIcon(ShownState::notInstalled, 1.0, prefix).toImage();
+        EXPECT_TRUE(grey(unknown)) << prefix.toStdString();
+        EXPECT_TRUE(grey(absent)) << prefix.toStdString();
+        EXPECT_EQ(unknown.pixelColor(9, 6).alpha(), 255) << prefix.toStdString();
+        EXPECT_EQ(absent.pixelColor(9, 6).alpha(), 0) << "hollow " << prefix.toStdString();
+    }
 }
 
 TEST_F(StatusIconTest, MissingArtworkDrawsTheStateColouredDot) {
