@@ -10,6 +10,7 @@
 #include "monitor/desktop/Seams.h"
 
 class QAction;
+class QWidget;
 
 namespace tarvex {
 
@@ -26,10 +27,14 @@ private:
     QList<QAction*> windowActions_;
 };
 
+// The log export is a folder: a name given in the dialog that is an existing folder is where the
+// logs go, once the user agrees to replace it, not a folder to open.
 class FileDialogSaveDialog : public SaveDialog {
 public:
     std::optional<std::string> askForDestination(const std::string& title,
                                                  const std::string& proposedName) override;
+    // Whether to replace the folder at `path`; the default asks with a message box.
+    std::function<bool(QWidget* parent, const QString& path)> confirmReplace;
 };
 
 // macOS: opens the script, which Terminal runs. Elsewhere: runs it in the first terminal

@@ -102,6 +102,8 @@ void MainWindowController::showWindow() {
     if (!window_) {
         buildWindow();
     }
+    // show() leaves a minimised window where it is; the user asked to see it.
+    window_->setWindowState(window_->windowState() & ~Qt::WindowMinimized);
     window_->show();
     window_->raise();
     window_->activateWindow();
