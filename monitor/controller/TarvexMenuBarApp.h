@@ -71,7 +71,7 @@ public:
     StatusModel& model() { return model_; }
     const StatusModel& model() const { return model_; }
     QAction* action(Command command) const { return actions_->action(command); }
-    QSystemTrayIcon* statusItem() const;  // null until launch
+    QSystemTrayIcon* statusItem() const;  // null until there is a tray
     QMenu* statusMenu() const;            // null until launch
     MainWindowController& mainWindowController() const { return *mainWindowController_; }
     SettingsWindowController& settingsController() const { return *settingsController_; }
@@ -109,6 +109,8 @@ private:
     // The answer as the model takes it, with what the installation probe finds now.
     StatusAnswer judgeAnswer(bool success, const std::string& output, HelperFault fault);
     void popUpStatusMenu(const QPoint& globalPosition);
+    void showTrayIcon();
+    void trayAppeared();
     void stopTimers();
     void uninstallAutomatically();
     void quitQuietly();
@@ -121,8 +123,9 @@ private:
     CommandActions* actions_;  // a child
     std::unique_ptr<SettingsWindowController> settingsController_;
     std::unique_ptr<MainWindowController> mainWindowController_;
-    StatusTray* statusTray_ = nullptr;  // a child, made at launch
-    StatusMenu* statusMenu_ = nullptr;  // a child, made at launch
+    StatusTray* statusTray_ = nullptr;    // a child, made once there is a tray
+    bool windowStandsInForTray_ = false;  // shown by a background start only for want of a tray
+    StatusMenu* statusMenu_ = nullptr;    // a child, made at launch
     const bool launchedFromInstalledApp_;
 
     QTimer* statusTimer_ = nullptr;  // one-shot; armed only by scheduleNextPoll()

@@ -1,4 +1,5 @@
 #include "monitor/desktop/DesktopSeams.h"
+#include "monitor/desktop/TrayWatcher.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -12,7 +13,6 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
-#include <QSystemTrayIcon>
 #include <QUrl>
 #include <QWidget>
 
@@ -317,8 +317,18 @@ void QtAppHost::activate() {
     }
 }
 
+QtAppHost::QtAppHost()
+    : trayWatcher_(std::make_unique<TrayWatcher>(QDBusConnection::sessionBus())) {}
+
+QtAppHost::~QtAppHost() = default;
+
 bool QtAppHost::trayAvailable() {
-    return QSystemTrayIcon::isSystemTrayAvailable();
+    return trayWatcher_->available();
+}
+
+void QtAppHost::whenTrayAppears(std::function<void()> appeared) {
+    QObject::connect(trayWatcher_.get(), &TrayWatcher::appeared, trayWatcher_.get(),
+                     std::move(appeared));
 }
 
 void QtAppHost::terminate() {

@@ -3,6 +3,7 @@
 #include <QList>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -63,10 +64,16 @@ public:
 // is told to end (the controller stops its timers there).
 class QtAppHost : public AppHost {
 public:
+    QtAppHost();
+    ~QtAppHost() override;
     void activate() override;
     void terminate() override;
     bool trayAvailable() override;
+    void whenTrayAppears(std::function<void()> appeared) override;
     std::function<void()> beforeQuit;
+
+private:
+    std::unique_ptr<class TrayWatcher> trayWatcher_;
 };
 
 // The terminal program and its arguments that run `scriptPath`, for the first candidate that

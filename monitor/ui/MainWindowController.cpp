@@ -10,6 +10,8 @@
 #include <QSettings>
 #include <QShortcut>
 
+#include <functional>
+
 #include "monitor/ui/AboutDialog.h"
 #include "monitor/ui/CommandActions.h"
 #include "monitor/ui/StatusIcon.h"
@@ -47,12 +49,12 @@ protected:
 // user puts it is kept for the next run.
 class MainWindow : public QWidget {
 public:
-    MainWindow() = default;
+    explicit MainWindow(std::function<void()> close) : close_(std::move(close)) {}
 
 protected:
     void closeEvent(QCloseEvent* event) override {
         event->ignore();
-        hide();
+        close_();
     }
     void moveEvent(QMoveEvent* event) override {
         QWidget::moveEvent(event);
@@ -60,6 +62,9 @@ protected:
             QSettings().setValue(QLatin1String(POSITION_KEY), pos());
         }
     }
+
+private:
+    std::function<void()> close_;
 };
 
 QString withDash(const std::string& text) {
@@ -110,8 +115,9 @@ void MainWindowController::showWindow() {
 }
 
 void MainWindowController::closeWindow() {
-    if (window_) {
+    if (window_ && window_->isVisible()) {
         window_->hide();
+        emit closed();
     }
 }
 
@@ -136,7 +142,7 @@ void MainWindowController::showModel() {
 }
 
 void MainWindowController::buildWindow() {
-    window_ = std::make_unique<MainWindow>();
+    window_ = std::make_unique<MainWindow>([this] { closeWindow(); });
     QWidget* window = window_.get();
     window->setWindowTitle(QStringLiteral("tarvex Monitor"));
     window->setContextMenuPolicy(Qt::CustomContextMenu);

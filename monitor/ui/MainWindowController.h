@@ -45,7 +45,7 @@ public:
 
     // Builds the window on first use, then shows it in front and active.
     void showWindow();
-    // Hides the window if it exists; it is never destroyed before the controller.
+    // Hides the window if it is shown; it is never destroyed before the controller.
     void closeWindow();
     // Brings up the About box over the window, made on first use.
     void showAbout();
@@ -57,6 +57,8 @@ public:
 signals:
     // A context menu was asked for on the window, at this global position.
     void contextMenuRequested(const QPoint& globalPosition);
+    // The shown window was closed (its close box, Close, Escape), and is now hidden.
+    void closed();
 
 private:
     void buildWindow();

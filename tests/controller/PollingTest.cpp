@@ -45,19 +45,34 @@ TEST_F(LaunchTest, UnknownIconBeforeTheFirstAnswerAndRequestAfterMenuAndWindow) 
     EXPECT_FALSE(app->statusRefreshInFlight());
 }
 
-TEST_F(LaunchTest, BackgroundStartShowsTheWindowOnlyWhereThereIsNoTray) {
+TEST_F(LaunchTest, BackgroundStartShowsTheWindowOnlyUntilThereIsATray) {
     for (const bool tray : {true, false}) {
         appHost.tray = tray;
         app = std::make_unique<TarvexMenuBarApp>(seams());
         app->applicationDidFinishLaunching(LaunchMode::background);
         QWidget* window = app->mainWindowController().window();
         EXPECT_EQ(window != nullptr && window->isVisible(), !tray) << "tray " << tray;
+        EXPECT_EQ(app->statusItem() != nullptr, tray);
         EXPECT_EQ(runner.pendingCommands(), std::vector<std::string>{"status"});
         runner.requests.clear();
     }
-    // The window is built at the first click then.
+    // A panel that starts later gets the icon, and the window shown for want of it goes.
+    appHost.tray = true;
+    appHost.trayAppeared();
+    ASSERT_NE(app->statusItem(), nullptr);
+    EXPECT_TRUE(app->statusItem()->isVisible());
+    EXPECT_FALSE(app->mainWindowController().window()->isVisible());
+    EXPECT_EQ(appHost.terminations, 0);
     app->statusBarClicked(QSystemTrayIcon::Trigger, Qt::NoModifier);
     EXPECT_TRUE(app->mainWindowController().window()->isVisible());
+}
+
+TEST_F(LaunchTest, WithoutATrayClosingTheWindowEndsTheMonitor) {
+    for (const bool tray : {true, false}) {
+        appHost.tray = tray;
+        launch().mainWindowController().closeWindow();
+        EXPECT_EQ(appHost.terminations, tray ? 0 : 1) << "tray " << tray;
+    }
 }
 
 TEST_F(LaunchTest, InstalledCopyIsRecognisedByItsBundlePath) {

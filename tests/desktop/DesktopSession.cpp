@@ -95,6 +95,12 @@ void DesktopSession::SetUp() {
     ASSERT_FALSE(busAddress_.isEmpty()) << "the private session bus did not start";
     bus_ = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(busAddress_, BUS_NAME));
     ASSERT_TRUE(bus_->isConnected()) << bus_->lastError().message().toStdString();
+    if (trayAtStart_) {
+        startTray();
+    }
+}
+
+void DesktopSession::startTray() {
     ASSERT_TRUE(bus_->registerObject(QStringLiteral("/StatusNotifierWatcher"), &watcher_,
                                      QDBusConnection::ExportAllContents));
     ASSERT_TRUE(bus_->registerService(WATCHER_SERVICE));
@@ -163,7 +169,7 @@ QString DesktopSession::startWeston() {
     return up && weston.state() == QProcess::Running ? name : QString();
 }
 
-void DesktopSession::startMonitor(const QStringList& environment) {
+void DesktopSession::startMonitor(const QStringList& environment, const QStringList& options) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     // Only what the test names: no desktop of the machine the test runs on.
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM",
@@ -179,8 +185,10 @@ void DesktopSession::startMonitor(const QStringList& environment) {
     monitor_.setProcessEnvironment(env);
     monitor_.setProcessChannelMode(QProcess::MergedChannels);
     monitor_.setStandardOutputFile(temp_.filePath(QStringLiteral("monitor.log")));
-    monitor_.start(QStringLiteral(TARVEX_MONITOR_BINARY),
-                   {QStringLiteral("--prefix"), prefix_, QStringLiteral("--socket"), socketPath_});
+    monitor_.start(
+        QStringLiteral(TARVEX_MONITOR_BINARY),
+        QStringList{QStringLiteral("--prefix"), prefix_, QStringLiteral("--socket"), socketPath_} +
+            options);
     ASSERT_TRUE(monitor_.waitForStarted(10000));
 }
 

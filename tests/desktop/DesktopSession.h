@@ -78,9 +78,12 @@ protected:
     // Starts a headless weston; answers the WAYLAND_DISPLAY value, or "" when it did not come up.
     QString startWeston();
 
+    // --- The panel: a watcher with a host, there from the start unless `trayAtStart_` is off ---
+    void startTray();
+
     // --- The monitor ---
     // Starts it with `environment` added to the session's bus and runtime folder.
-    void startMonitor(const QStringList& environment);
+    void startMonitor(const QStringList& environment, const QStringList& options = {});
     // Ends it with SIGTERM; answers its exit code, or -1 when it crashed or hung.
     int terminateMonitor();
     std::string monitorLog() const;
@@ -107,6 +110,7 @@ protected:
 
     QTemporaryDir temp_;
     QString runtimeDir_;
+    bool trayAtStart_ = true;
 
 private:
     QString startBus();

@@ -134,5 +134,35 @@ TEST_F(StatusNotifierTest, ActivatingTheItemBringsBackTheClosedMainWindow) {
         << "activating the item did not open the main window";
 }
 
+// At login the monitor may start before the panel: its window stands in for the icon until the
+// panel is there, then the icon is used and the background start shows no window.
+class LateTrayTest : public DesktopSession {
+protected:
+    LateTrayTest() { trayAtStart_ = false; }
+};
+
+TEST_F(LateTrayTest, APanelThatStartsLaterGetsTheIconAndTheBackgroundWindowGoes) {
+    if (const std::string missing = missingProgram("Xvfb", "xvfb"); !missing.empty()) {
+        GTEST_SKIP() << missing;
+    }
+    const QString display = startXvfb();
+    ASSERT_FALSE(display.isEmpty()) << "Xvfb did not start";
+    X11Windows windows(display.toStdString());
+    startMonitor({QStringLiteral("QT_QPA_PLATFORM=xcb"), QStringLiteral("DISPLAY=") + display},
+                 {QStringLiteral("--background")});
+    ASSERT_TRUE(waitUntil([&] { return windows.shown(WINDOW_TITLE); }))
+        << "without a tray the window must stand in for it\n"
+        << monitorLog();
+
+    startTray();
+    ASSERT_TRUE(waitUntil([this] { return !itemService().isEmpty(); }))
+        << "the tray that appeared was not used\n"
+        << monitorLog();
+    EXPECT_TRUE(waitUntil([this] { return itemIcon() == stateIcon(ServiceState::stopped); }))
+        << lastError();
+    EXPECT_TRUE(waitUntil([&] { return !windows.shown(WINDOW_TITLE); }))
+        << "the background start kept its window once the icon was there";
+}
+
 }  // namespace
 }  // namespace tarvex::testing
