@@ -138,6 +138,7 @@ void MainWindowController::showModel() {
         known ? tr("PID %1  ·  Port %2").arg(withDash(status.pid), withDash(status.port))
               : (lastSeen.isEmpty() ? model_.reason() : lastSeen));
     noticeLabel_->setText(model_.explanation());
+    keepLongestWordWhole(*noticeLabel_);
     noticeLabel_->setVisible(!known);
 }
 
@@ -231,7 +232,7 @@ QWidget* MainWindowController::buildStatusCard() {
     auto* card = new StatusCard(window_.get());
     card->setObjectName(QStringLiteral("statusCard"));
     card->setAccessibleName(tr("Service status"));
-    card->setMinimumWidth(CONTENT_WIDTH);
+    card->setMinimumWidth(scaledWidth(CONTENT_WIDTH, card->font()));
     auto* row = new QHBoxLayout(card);
     row->setContentsMargins(18, 0, 14, 0);
     row->setSpacing(12);

@@ -79,6 +79,10 @@ protected:
         fire(statusTimer(*app));
         answerStatus(true, output);
     }
+    void pollAndAnswerFailure(HelperFault fault) {
+        fire(statusTimer(*app));
+        ASSERT_TRUE(runner.answerNext(false, "Cannot connect to helper service", fault));
+    }
 
     std::string menuText(QAction* item) const { return item->text().toStdString(); }
 

@@ -12,8 +12,11 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <filesystem>
+#include <optional>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "monitor/controller/Translations.h"
@@ -55,6 +58,9 @@ public:
         for (const QString& cut : checkCuts ? cutTexts(window) : QStringList()) {
             ADD_FAILURE() << language_.toStdString() << ", " << where << ": " << cut.toStdString();
         }
+        EXPECT_TRUE(fitsSmallScreen(window)) << language_.toStdString() << ", " << where << " at "
+                                             << QApplication::font().pointSizeF() << " pt is "
+                                             << window.width() << " x " << window.height();
         for (const QLabel* label : window.findChildren<QLabel*>()) {
             expectTranslated(label->text(), where);
         }
@@ -105,17 +111,23 @@ private:
     std::set<QString> untranslated_;
 };
 
-class RenderedTextTest : public ControllerTest, public ::testing::WithParamInterface<const char*> {
+// A language, and a font size: 20 points, or 0 for the test platform's own.
+class RenderedTextTest : public ControllerTest,
+                         public ::testing::WithParamInterface<std::tuple<const char*, int>> {
 protected:
     void SetUp() override {
         ControllerTest::SetUp();
-        const QString language = QString::fromLatin1(GetParam());
+        const QString language = QString::fromLatin1(std::get<0>(GetParam()));
         EXPECT_EQ(translations.use(QLocale(language), {QStringLiteral(":/i18n")}).left(2),
                   language == u"en" ? QString() : language);
+        if (std::get<1>(GetParam()) > 0) {
+            font.emplace(std::get<1>(GetParam()));
+        }
     }
 
     Translations translations;
-    TextInspector inspector{QString::fromLatin1(GetParam())};
+    TextInspector inspector{QString::fromLatin1(std::get<0>(GetParam()))};
+    std::optional<ApplicationFontSize> font;
 };
 
 TEST_P(RenderedTextTest, MainWindowStatusMenuAndAboutBox) {
@@ -124,6 +136,11 @@ TEST_P(RenderedTextTest, MainWindowStatusMenuAndAboutBox) {
     QWidget* window = app->mainWindowController().window();
     ASSERT_NE(window, nullptr);
     inspector.inspect(*window, "the main window");
+    pollAndAnswerFailure(HelperFault::permissionDenied);
+    inspector.inspect(*window, "the main window with the helper notice");
+    std::filesystem::remove_all(TARVEX_ROOT);
+    pollAndAnswerFailure(HelperFault::noSocket);
+    inspector.inspect(*window, "the main window while not installed");
     ASSERT_NE(app->statusMenu(), nullptr);
     inspector.inspectMenu(*app->statusMenu(), "the status menu");
 
@@ -169,7 +186,9 @@ TEST_P(RenderedTextTest, EveryKindOfAlert) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Languages, RenderedTextTest, ::testing::Values("en", "de", "fr"));
+INSTANTIATE_TEST_SUITE_P(Languages, RenderedTextTest,
+                         ::testing::Combine(::testing::Values("en", "de", "fr"),
+                                            ::testing::Values(0, 20)));
 
 }  // namespace
 }  // namespace tarvex::testing
