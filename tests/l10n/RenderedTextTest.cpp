@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -21,6 +22,8 @@
 
 #include "monitor/controller/Translations.h"
 #include "monitor/desktop/DesktopSeams.h"
+#include "monitor/desktop/LoginItem.h"
+#include "monitor/desktop/TerminalScript.h"
 #include "monitor/ui/SettingsWindowController.h"
 #include "tests/controller/ControllerHarness.h"
 #include "tests/l10n/TsCatalogue.h"
@@ -183,6 +186,42 @@ TEST_P(RenderedTextTest, EveryKindOfAlert) {
     ASSERT_EQ(alerts.shown.size(), 4u);
     for (const AlertSpec& alert : alerts.shown) {
         inspector.inspectAlert(alert);
+    }
+}
+
+// Texts made outside the windows, which once stayed English: the terminal's closing line and the
+// errors of the terminal, the terminal script and the login item.
+using DesktopTextsTest = ControllerTest;
+
+TEST_F(DesktopTextsTest, TheTerminalsClosingLineAndTheDesktopLayersErrorsAreTranslated) {
+    QFile aFile(QString::fromStdString(TARVEX_ROOT + "/a-file"));
+    ASSERT_TRUE(aFile.open(QIODevice::WriteOnly));  // where no folder can be made
+    for (const char* language : {"de", "fr"}) {
+        Translations translations;
+        translations.use(QLocale(QString::fromLatin1(language)), {QStringLiteral(":/i18n")});
+        terminal.opened.clear();
+        launch().viewLogs();
+        ASSERT_EQ(terminal.opened.size(), 1u);
+        QFile script(QString::fromStdString(terminal.opened[0]));
+        ASSERT_TRUE(script.open(QIODevice::ReadOnly));
+        std::vector<std::string> texts = {
+            script.readAll().toStdString(),
+            TerminalScriptLauncher(terminal, nullptr, [] { return std::nullopt; })
+                .openTerminal("x"),
+            XdgAutostart(TARVEX_ROOT + "/a-file/config", {}, {"x"}).setEnabled(true)};
+#ifndef __APPLE__
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", "");
+        texts.push_back(DesktopTerminalOpener().openScript("x"));
+        qputenv("PATH", path);
+#endif
+        for (const std::string& text : texts) {
+            ASSERT_FALSE(text.empty());
+            for (const char* english : {"Press any key", "There is no private folder",
+                                        "Cannot create the folder", "No terminal program"}) {
+                EXPECT_EQ(text.find(english), std::string::npos) << language << ": " << text;
+            }
+        }
     }
 }
 
