@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <QDBusArgument>
+#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
@@ -13,6 +14,8 @@
 #include <QProcessEnvironment>
 #include <QStandardPaths>
 #include <QtEndian>
+
+#include <algorithm>
 
 #include "monitor/ui/StatusIcon.h"
 #include "tests/support/TestApplication.h"
@@ -114,6 +117,10 @@ void DesktopSession::TearDown() {
         monitor_.kill();
         monitor_.waitForFinished(10000);
     }
+    if (accessibilityBus_) {
+        accessibilityBus_.reset();
+        QDBusConnection::disconnectFromBus(BUS_NAME + QStringLiteral("-a11y"));
+    }
     if (bus_) {
         bus_->unregisterObject(QStringLiteral("/StatusNotifierWatcher"));
         bus_.reset();
@@ -133,6 +140,10 @@ void DesktopSession::TearDown() {
 
 QString DesktopSession::startBus() {
     auto& bus = *servers_.emplace_back(std::make_unique<QProcess>());
+    // What the bus starts (the accessibility bus among them) keeps to the session's own folder.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir_);
+    bus.setProcessEnvironment(environment);
     bus.start(QStringLiteral("dbus-daemon"),
               {QStringLiteral("--session"), QStringLiteral("--nofork"),
                QStringLiteral("--nopidfile"), QStringLiteral("--print-address=1"),
@@ -216,6 +227,12 @@ void DesktopSession::setPace(int factor) {
     QFile pace(prefix_ + QStringLiteral("/opt/tarvex/var/tarvex/sim/pace"));
     ASSERT_TRUE(pace.open(QIODevice::WriteOnly | QIODevice::Truncate));
     pace.write(QByteArray::number(factor) + '\n');
+}
+
+void DesktopSession::setFaults(const QString& lines) {
+    QFile faults(prefix_ + QStringLiteral("/opt/tarvex/var/tarvex/sim/faults"));
+    ASSERT_TRUE(faults.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    faults.write(lines.toUtf8() + '\n');
 }
 
 QString DesktopSession::itemService() const {
@@ -310,6 +327,115 @@ void DesktopSession::activateItem() {
     activate << 0 << 0;
     const QDBusMessage reply = bus_->call(activate, QDBus::Block, CALL_TIMEOUT_MS);
     EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
+}
+
+void DesktopSession::clickMenuItem(const QString& label) {
+    const std::vector<MenuEntry> menu = itemMenu();
+    const auto entry = std::find_if(menu.begin(), menu.end(),
+                                    [&](const MenuEntry& e) { return e.label() == label; });
+    ASSERT_NE(entry, menu.end()) << label.toStdString() << " " << lastError_;
+    QDBusMessage click = QDBusMessage::createMethodCall(
+        itemService(), itemProperty(QStringLiteral("Menu")).value<QDBusObjectPath>().path(),
+        QStringLiteral("com.canonical.dbusmenu"), QStringLiteral("Event"));
+    click << entry->id << QStringLiteral("clicked") << QVariant::fromValue(QDBusVariant(0)) << 0u;
+    EXPECT_EQ(bus_->call(click, QDBus::Block, CALL_TIMEOUT_MS).type(), QDBusMessage::ReplyMessage);
+}
+
+QString DesktopSession::accessibleName(const QString& role,
+                                       const std::function<bool(const QString&)>& matches,
+                                       std::pair<QString, QString>* node) {
+    if (!accessibilityBus_) {
+        const QDBusMessage address =
+            bus_->call(QDBusMessage::createMethodCall(
+                           QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
+                           QStringLiteral("org.a11y.Bus"), QStringLiteral("GetAddress")),
+                       QDBus::Block, CALL_TIMEOUT_MS);
+        if (address.type() != QDBusMessage::ReplyMessage) {
+            lastError_ = "no accessibility bus: " + address.errorMessage().toStdString();
+            return {};
+        }
+        accessibilityBus_ = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(
+            address.arguments().value(0).toString(), BUS_NAME + QStringLiteral("-a11y")));
+    }
+    QDBusConnection& a11y = *accessibilityBus_;
+    auto call = [&](const QString& service, const QString& path, const QString& interface,
+                    const QString& method, const QVariantList& arguments = {}) {
+        QDBusMessage message = QDBusMessage::createMethodCall(service, path, interface, method);
+        message.setArguments(arguments);
+        return a11y.call(message, QDBus::Block, CALL_TIMEOUT_MS).arguments().value(0);
+    };
+    auto nameOf = [&](const QString& service, const QString& path) {
+        return call(service, path, QStringLiteral("org.freedesktop.DBus.Properties"),
+                    QStringLiteral("Get"),
+                    {QStringLiteral("org.a11y.atspi.Accessible"), QStringLiteral("Name")})
+            .value<QDBusVariant>()
+            .variant()
+            .toString();
+    };
+    const QString root = QStringLiteral("/org/a11y/atspi/accessible/root");
+    for (const QString& service : a11y.interface()->registeredServiceNames().value()) {
+        if (!service.startsWith(u':') || nameOf(service, root) != QLatin1String("tarvex Monitor")) {
+            continue;
+        }
+        std::vector<QString> paths = {root};  // depth first through every window of the monitor
+        while (!paths.empty()) {
+            const QString path = paths.back();
+            paths.pop_back();
+            const QString name = nameOf(service, path);
+            if (call(service, path, QStringLiteral("org.a11y.atspi.Accessible"),
+                     QStringLiteral("GetRoleName"))
+                        .toString() == role &&
+                matches(name)) {
+                if (node != nullptr) {
+                    *node = {service, path};
+                }
+                return name;
+            }
+            const QDBusArgument children =
+                call(service, path, QStringLiteral("org.a11y.atspi.Accessible"),
+                     QStringLiteral("GetChildren"))
+                    .value<QDBusArgument>();
+            children.beginArray();
+            while (!children.atEnd()) {
+                QString childService;
+                QDBusObjectPath childPath;
+                children.beginStructure();
+                children >> childService >> childPath;
+                children.endStructure();
+                paths.push_back(childPath.path());
+            }
+            children.endArray();
+        }
+    }
+    return {};
+}
+
+bool DesktopSession::pressAccessible(const QString& role, const QString& name) {
+    std::pair<QString, QString> node;
+    if (accessibleName(
+            role, [&](const QString& n) { return n == name; }, &node)
+            .isEmpty()) {
+        return false;
+    }
+    auto call = [&](const QString& interface, const QString& method, const QVariantList& args) {
+        QDBusMessage message =
+            QDBusMessage::createMethodCall(node.first, node.second, interface, method);
+        message.setArguments(args);
+        return accessibilityBus_->call(message, QDBus::Block, CALL_TIMEOUT_MS);
+    };
+    constexpr uint ENABLED = 1u << 8;  // in the first word of at-spi's state set
+    const QDBusArgument states =
+        call(QStringLiteral("org.a11y.atspi.Accessible"), QStringLiteral("GetState"), {})
+            .arguments()
+            .value(0)
+            .value<QDBusArgument>();
+    QList<uint> words;
+    states >> words;
+    return !words.isEmpty() && (words.front() & ENABLED) != 0 &&
+           call(QStringLiteral("org.a11y.atspi.Action"), QStringLiteral("DoAction"), {0})
+               .arguments()
+               .value(0)
+               .toBool();
 }
 
 bool DesktopSession::waitUntil(const std::function<bool()>& done, int deadlineMs) {

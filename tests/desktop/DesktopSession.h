@@ -18,6 +18,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "monitor/status/TarvexStatus.h"
@@ -92,6 +93,8 @@ protected:
     void runTool(const QString& command);
     // How many times slower than normal the simulated service moves from state to state.
     void setPace(int factor);
+    // One fault of the simulated tool per line ("fail enable-boot").
+    void setFaults(const QString& lines);
 
     // --- The status item, seen from the panel ---
     // Reads answer nothing when the call fails; lastError() then says why.
@@ -104,6 +107,16 @@ protected:
     void activateItem();
     // The picture the monitor shows for `state`.
     static QImage stateIcon(ServiceState state);
+
+    void clickMenuItem(const QString& label);
+
+    // --- What a screen reader reads, over the session's accessibility bus (at-spi) ---
+    // The name of the monitor's first accessible of `role` whose name `matches`, in any of its
+    // windows; "" when there is none. With `node`, also where it is.
+    QString accessibleName(const QString& role, const std::function<bool(const QString&)>& matches,
+                           std::pair<QString, QString>* node = nullptr);
+    // Whether that accessible is enabled, and then performs its first action (press, toggle).
+    bool pressAccessible(const QString& role, const QString& name);
 
     // Runs the event loop (the watcher answers from it) until `done` holds or time runs out.
     bool waitUntil(const std::function<bool()>& done, int deadlineMs = 20000);
@@ -120,6 +133,7 @@ private:
     HelperLauncher helper_;
     std::vector<std::unique_ptr<QProcess>> servers_;  // bus and display, stopped in reverse
     std::unique_ptr<QDBusConnection> bus_;
+    std::unique_ptr<QDBusConnection> accessibilityBus_;  // once asked for
     StatusNotifierWatcher watcher_;
     QString busAddress_;
     QProcess monitor_;

@@ -4,6 +4,7 @@
 // because a StatusNotifierWatcher with a host is on the session bus.
 
 #include <QDBusArgument>
+#include <QFileInfo>
 
 #include "tests/desktop/DesktopSession.h"
 #include "tests/desktop/X11Windows.h"
@@ -75,8 +76,9 @@ protected:
         }
         display_ = startXvfb();
         ASSERT_FALSE(display_.isEmpty()) << "Xvfb did not start";
-        startMonitor(
-            {QStringLiteral("QT_QPA_PLATFORM=xcb"), QStringLiteral("DISPLAY=") + display_});
+        // With its accessibility bridge on, as a screen reader would have it.
+        startMonitor({QStringLiteral("QT_QPA_PLATFORM=xcb"), QStringLiteral("DISPLAY=") + display_,
+                      QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1")});
         ASSERT_TRUE(waitUntil([this] { return !itemService().isEmpty(); }))
             << "no item registered with the watcher\n"
             << monitorLog();
@@ -132,6 +134,43 @@ TEST_F(StatusNotifierTest, ActivatingTheItemBringsBackTheClosedMainWindow) {
     activateItem();
     EXPECT_TRUE(waitUntil([&] { return windows.shown(WINDOW_TITLE); }))
         << "activating the item did not open the main window";
+}
+
+// A screen reader hears the settings window's feedback line, and reads a failure alert's text as
+// it is, its empty line empty.
+TEST_F(StatusNotifierTest, AScreenReaderReadsTheSettingsFeedbackAndTheExactAlertText) {
+    if (!QFileInfo::exists(QStringLiteral("/usr/libexec/at-spi-bus-launcher"))) {
+        GTEST_SKIP() << "no accessibility bus (Debian package at-spi2-core)";
+    }
+    setFaults(QStringLiteral("fail enable-boot"));
+    clickMenuItem(QStringLiteral("Settings..."));
+    const QString box = QStringLiteral("Start automatically when the computer starts");
+    bool pressed = false;  // once: the box is held off while the change is applied
+    ASSERT_TRUE(waitUntil([&] {
+        return pressed = pressed || pressAccessible(QStringLiteral("check box"), box);
+    })) << lastError()
+        << "\n"
+        << monitorLog();
+    EXPECT_TRUE(waitUntil([this] {
+        return !accessibleName(QStringLiteral("label"), [](const QString& name) {
+                    return name == QLatin1String("Failed to change boot startup.");
+                }).isEmpty();
+    })) << "the feedback line was not read out";
+
+    QString alert;
+    ASSERT_TRUE(waitUntil([&] {
+        alert = accessibleName(QStringLiteral("label"), [](const QString& name) {
+            return name.startsWith(QLatin1String("Check logs for details:"));
+        });
+        return !alert.isEmpty();
+    })) << "no alert";
+    const QStringList lines = alert.split(u'\n');
+    ASSERT_EQ(lines.size(), 5) << alert.toStdString();
+    EXPECT_EQ(lines[1], QString()) << "the empty line reads as " << lines[1].toStdString();
+    for (const QString& path : lines.mid(2)) {
+        EXPECT_TRUE(path.startsWith(u'/') && path.endsWith(QLatin1String(".log")))
+            << path.toStdString();
+    }
 }
 
 // At login the monitor may start before the panel: its window stands in for the icon until the
