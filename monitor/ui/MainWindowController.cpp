@@ -62,6 +62,21 @@ protected:
             QSettings().setValue(QLatin1String(POSITION_KEY), pos());
         }
     }
+    // The window grows with a notice or a longer text after it was placed; the part that would
+    // leave the screen moves back onto it.
+    void resizeEvent(QResizeEvent* event) override {
+        QWidget::resizeEvent(event);
+        if (!isVisible() || screen() == nullptr) {
+            return;
+        }
+        const QRect available = screen()->availableGeometry();
+        const QRect frame = frameGeometry();
+        const int dx = qMin(0, available.right() - frame.right());
+        const int dy = qMin(0, available.bottom() - frame.bottom());
+        if (dx != 0 || dy != 0) {
+            move(qMax(available.left(), x() + dx), qMax(available.top(), y() + dy));
+        }
+    }
 
 private:
     std::function<void()> close_;

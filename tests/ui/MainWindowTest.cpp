@@ -16,6 +16,7 @@
 #include "monitor/ui/StatusIcon.h"
 #include "monitor/ui/StatusModel.h"
 #include "tests/support/TestApplication.h"
+#include "tests/support/TextFit.h"
 #include "tests/support/WindowChild.h"
 
 namespace tarvex {
@@ -272,6 +273,20 @@ TEST_F(MainWindowTest, TheWindowComesBackWhereTheUserLeftItWhileThatIsOnAScreen)
     third.showWindow();
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_TRUE(screen.contains(third.window()->geometry())) << "centred on the screen instead";
+}
+
+TEST_F(MainWindowTest, AWindowThatGrowsWithTheNoticeStaysOnTheScreen) {
+    const testing::ApplicationFontSize large(14);
+    controller.showWindow();
+    QWidget* window = controller.window();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const int before = window->height();
+    window->move(screen.left(), screen.bottom() + 1 - window->frameGeometry().height());
+    model.applyStatus(TarvexStatus{}, HelperFault::noSocket);
+    QApplication::processEvents();
+    QApplication::processEvents();
+    ASSERT_GT(window->height(), before) << "the notice makes it taller";
+    EXPECT_TRUE(screen.contains(window->frameGeometry())) << window->y();
 }
 
 TEST_F(MainWindowTest, AboutOpensOneBoxWithTheVersionOfTheBuild) {
