@@ -341,101 +341,76 @@ void DesktopSession::clickMenuItem(const QString& label) {
     EXPECT_EQ(bus_->call(click, QDBus::Block, CALL_TIMEOUT_MS).type(), QDBusMessage::ReplyMessage);
 }
 
-QString DesktopSession::accessibleName(const QString& role,
-                                       const std::function<bool(const QString&)>& matches,
-                                       std::pair<QString, QString>* node) {
+QVariant DesktopSession::accessibleCall(const Accessible& node, const char* interface,
+                                        const char* method, const QVariantList& arguments) {
+    QDBusMessage message = QDBusMessage::createMethodCall(
+        node.service, node.path, QLatin1String(interface), QLatin1String(method));
+    message.setArguments(arguments);
+    return accessibilityBus_->call(message, QDBus::Block, CALL_TIMEOUT_MS).arguments().value(0);
+}
+
+std::optional<DesktopSession::Accessible> DesktopSession::findAccessible(
+    const QString& role, const std::function<bool(const QString&)>& matches) {
     if (!accessibilityBus_) {
         const QDBusMessage address =
             bus_->call(QDBusMessage::createMethodCall(
                            QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
                            QStringLiteral("org.a11y.Bus"), QStringLiteral("GetAddress")),
                        QDBus::Block, CALL_TIMEOUT_MS);
-        if (address.type() != QDBusMessage::ReplyMessage) {
-            lastError_ = "no accessibility bus: " + address.errorMessage().toStdString();
-            return {};
-        }
         accessibilityBus_ = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(
             address.arguments().value(0).toString(), BUS_NAME + QStringLiteral("-a11y")));
     }
-    QDBusConnection& a11y = *accessibilityBus_;
-    auto call = [&](const QString& service, const QString& path, const QString& interface,
-                    const QString& method, const QVariantList& arguments = {}) {
-        QDBusMessage message = QDBusMessage::createMethodCall(service, path, interface, method);
-        message.setArguments(arguments);
-        return a11y.call(message, QDBus::Block, CALL_TIMEOUT_MS).arguments().value(0);
-    };
-    auto nameOf = [&](const QString& service, const QString& path) {
-        return call(service, path, QStringLiteral("org.freedesktop.DBus.Properties"),
-                    QStringLiteral("Get"),
-                    {QStringLiteral("org.a11y.atspi.Accessible"), QStringLiteral("Name")})
+    const char* accessible = "org.a11y.atspi.Accessible";
+    auto nameOf = [&](const Accessible& node) {
+        return accessibleCall(node, "org.freedesktop.DBus.Properties", "Get",
+                              {QLatin1String(accessible), QStringLiteral("Name")})
             .value<QDBusVariant>()
             .variant()
             .toString();
     };
-    const QString root = QStringLiteral("/org/a11y/atspi/accessible/root");
-    for (const QString& service : a11y.interface()->registeredServiceNames().value()) {
-        if (!service.startsWith(u':') || nameOf(service, root) != QLatin1String("tarvex Monitor")) {
+    // Depth first through every window of the application that is the monitor.
+    for (const QString& service :
+         accessibilityBus_->interface()->registeredServiceNames().value()) {
+        std::vector<Accessible> nodes = {
+            {service, QStringLiteral("/org/a11y/atspi/accessible/root")}};
+        if (!service.startsWith(u':') || nameOf(nodes.front()) != QLatin1String("tarvex Monitor")) {
             continue;
         }
-        std::vector<QString> paths = {root};  // depth first through every window of the monitor
-        while (!paths.empty()) {
-            const QString path = paths.back();
-            paths.pop_back();
-            const QString name = nameOf(service, path);
-            if (call(service, path, QStringLiteral("org.a11y.atspi.Accessible"),
-                     QStringLiteral("GetRoleName"))
-                        .toString() == role &&
-                matches(name)) {
-                if (node != nullptr) {
-                    *node = {service, path};
-                }
-                return name;
+        while (!nodes.empty()) {
+            Accessible node = nodes.back();
+            nodes.pop_back();
+            node.name = nameOf(node);
+            if (accessibleCall(node, accessible, "GetRoleName").toString() == role &&
+                matches(node.name)) {
+                return node;
             }
-            const QDBusArgument children =
-                call(service, path, QStringLiteral("org.a11y.atspi.Accessible"),
-                     QStringLiteral("GetChildren"))
-                    .value<QDBusArgument>();
+            const auto children =
+                accessibleCall(node, accessible, "GetChildren").value<QDBusArgument>();
             children.beginArray();
             while (!children.atEnd()) {
-                QString childService;
-                QDBusObjectPath childPath;
+                Accessible child;
+                QDBusObjectPath path;
                 children.beginStructure();
-                children >> childService >> childPath;
+                children >> child.service >> path;
                 children.endStructure();
-                paths.push_back(childPath.path());
+                child.path = path.path();
+                nodes.push_back(child);
             }
             children.endArray();
         }
     }
-    return {};
+    return std::nullopt;
 }
 
 bool DesktopSession::pressAccessible(const QString& role, const QString& name) {
-    std::pair<QString, QString> node;
-    if (accessibleName(
-            role, [&](const QString& n) { return n == name; }, &node)
-            .isEmpty()) {
+    const auto node = findAccessible(role, [&](const QString& n) { return n == name; });
+    if (!node) {
         return false;
     }
-    auto call = [&](const QString& interface, const QString& method, const QVariantList& args) {
-        QDBusMessage message =
-            QDBusMessage::createMethodCall(node.first, node.second, interface, method);
-        message.setArguments(args);
-        return accessibilityBus_->call(message, QDBus::Block, CALL_TIMEOUT_MS);
-    };
-    constexpr uint ENABLED = 1u << 8;  // in the first word of at-spi's state set
-    const QDBusArgument states =
-        call(QStringLiteral("org.a11y.atspi.Accessible"), QStringLiteral("GetState"), {})
-            .arguments()
-            .value(0)
-            .value<QDBusArgument>();
-    QList<uint> words;
-    states >> words;
-    return !words.isEmpty() && (words.front() & ENABLED) != 0 &&
-           call(QStringLiteral("org.a11y.atspi.Action"), QStringLiteral("DoAction"), {0})
-               .arguments()
-               .value(0)
-               .toBool();
+    QList<uint> states;  // at-spi's state set: ENABLED is bit 8 of the first word
+    accessibleCall(*node, "org.a11y.atspi.Accessible", "GetState").value<QDBusArgument>() >> states;
+    return !states.isEmpty() && (states.front() & (1u << 8)) != 0 &&
+           accessibleCall(*node, "org.a11y.atspi.Action", "DoAction", {0}).toBool();
 }
 
 bool DesktopSession::waitUntil(const std::function<bool()>& done, int deadlineMs) {

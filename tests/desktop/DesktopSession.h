@@ -17,8 +17,8 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "monitor/status/TarvexStatus.h"
@@ -111,11 +111,15 @@ protected:
     void clickMenuItem(const QString& label);
 
     // --- What a screen reader reads, over the session's accessibility bus (at-spi) ---
-    // The name of the monitor's first accessible of `role` whose name `matches`, in any of its
-    // windows; "" when there is none. With `node`, also where it is.
-    QString accessibleName(const QString& role, const std::function<bool(const QString&)>& matches,
-                           std::pair<QString, QString>* node = nullptr);
-    // Whether that accessible is enabled, and then performs its first action (press, toggle).
+    struct Accessible {
+        QString service;
+        QString path;
+        QString name;
+    };
+    // The monitor's first accessible of `role` whose name `matches`, in any of its windows.
+    std::optional<Accessible> findAccessible(const QString& role,
+                                             const std::function<bool(const QString&)>& matches);
+    // Performs the first action (press, toggle) of that accessible if it is enabled.
     bool pressAccessible(const QString& role, const QString& name);
 
     // Runs the event loop (the watcher answers from it) until `done` holds or time runs out.
@@ -127,6 +131,8 @@ protected:
 
 private:
     QString startBus();
+    QVariant accessibleCall(const Accessible& node, const char* interface, const char* method,
+                            const QVariantList& arguments = {});
 
     QString prefix_;
     QString socketPath_;

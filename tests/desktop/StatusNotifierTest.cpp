@@ -151,21 +151,22 @@ TEST_F(StatusNotifierTest, AScreenReaderReadsTheSettingsFeedbackAndTheExactAlert
     })) << lastError()
         << "\n"
         << monitorLog();
-    EXPECT_TRUE(waitUntil([this] {
-        return !accessibleName(QStringLiteral("label"), [](const QString& name) {
-                    return name == QLatin1String("Failed to change boot startup.");
-                }).isEmpty();
+    EXPECT_TRUE(waitUntil([&] {
+        return findAccessible(QStringLiteral("label"),
+                              [](const QString& name) {
+                                  return name == QLatin1String("Failed to change boot startup.");
+                              })
+            .has_value();
     })) << "the feedback line was not read out";
-
-    QString alert;
+    std::optional<Accessible> alert;
     ASSERT_TRUE(waitUntil([&] {
-        alert = accessibleName(QStringLiteral("label"), [](const QString& name) {
+        alert = findAccessible(QStringLiteral("label"), [](const QString& name) {
             return name.startsWith(QLatin1String("Check logs for details:"));
         });
-        return !alert.isEmpty();
+        return alert.has_value();
     })) << "no alert";
-    const QStringList lines = alert.split(u'\n');
-    ASSERT_EQ(lines.size(), 5) << alert.toStdString();
+    const QStringList lines = alert->name.split(u'\n');
+    ASSERT_EQ(lines.size(), 5) << alert->name.toStdString();
     EXPECT_EQ(lines[1], QString()) << "the empty line reads as " << lines[1].toStdString();
     for (const QString& path : lines.mid(2)) {
         EXPECT_TRUE(path.startsWith(u'/') && path.endsWith(QLatin1String(".log")))
