@@ -51,6 +51,32 @@ Versuchen Sie es erneut. Wenn das weiterhin geschieht, prüfen Sie, ob polkitd i
     </message>
 </context>
 <context>
+    <name>DesktopTerminalOpener</name>
+    <message>
+        <source>The system could not open %1 in Terminal.</source>
+        <translation>Das System konnte %1 nicht im Terminal öffnen.</translation>
+    </message>
+    <message>
+        <source>No terminal program was found. Tried: %1, x-terminal-emulator, gnome-terminal, konsole, xfce4-terminal, xterm.</source>
+        <translation>Es wurde kein Terminalprogramm gefunden. Versucht: %1, x-terminal-emulator, gnome-terminal, konsole, xfce4-terminal, xterm.</translation>
+    </message>
+    <message>
+        <source>$TERMINAL (not set)</source>
+        <translation>$TERMINAL (nicht gesetzt)</translation>
+    </message>
+    <message>
+        <source>The terminal program %1 could not be started.</source>
+        <translation>Das Terminalprogramm %1 konnte nicht gestartet werden.</translation>
+    </message>
+</context>
+<context>
+    <name>FileDialogSaveDialog</name>
+    <message>
+        <source>%1 is already there. Replace it with the logs?</source>
+        <translation>%1 ist bereits vorhanden. Durch die Protokolle ersetzen?</translation>
+    </message>
+</context>
+<context>
     <name>HelperReachability</name>
     <message>
         <source>The tarvex helper cannot be reached: nothing listens at %1.</source>
@@ -98,6 +124,21 @@ Um ihn zu starten, führen Sie in einem Terminal aus:
     <message>
         <source>Could not replace &quot;%1&quot;: %2.</source>
         <translation>„%1“ konnte nicht ersetzt werden: %2.</translation>
+    </message>
+</context>
+<context>
+    <name>LoginItem</name>
+    <message>
+        <source>Cannot create the folder %1: %2</source>
+        <translation>Der Ordner %1 kann nicht angelegt werden: %2</translation>
+    </message>
+    <message>
+        <source>Cannot write %1: %2</source>
+        <translation>%1 kann nicht geschrieben werden: %2</translation>
+    </message>
+    <message>
+        <source>Cannot remove %1: %2</source>
+        <translation>%1 kann nicht entfernt werden: %2</translation>
     </message>
 </context>
 <context>
@@ -286,6 +327,14 @@ Um ihn zu starten, führen Sie in einem Terminal aus:
         <source>The service has not started after %1 seconds. The process may be crashing on startup.</source>
         <translation>Der Dienst ist nach %1 Sekunden noch nicht gestartet. Möglicherweise stürzt der Prozess beim Start ab.</translation>
     </message>
+    <message>
+        <source>Status unknown</source>
+        <translation>Status unbekannt</translation>
+    </message>
+    <message>
+        <source>Not installed</source>
+        <translation>Nicht installiert</translation>
+    </message>
 </context>
 <context>
     <name>tarvex::AboutDialog</name>
@@ -385,20 +434,8 @@ Um ihn zu starten, führen Sie in einem Terminal aus:
         <translation>Schließen</translation>
     </message>
     <message>
-        <source>Status: %1</source>
-        <translation>Status: %1</translation>
-    </message>
-    <message>
-        <source>Helper problem</source>
-        <translation>Problem mit dem Hilfsdienst</translation>
-    </message>
-    <message>
         <source>Service status</source>
         <translation>Status des Dienstes</translation>
-    </message>
-    <message>
-        <source>The helper cannot be reached</source>
-        <translation>Der Hilfsdienst ist nicht erreichbar</translation>
     </message>
 </context>
 <context>
@@ -460,8 +497,35 @@ Um ihn zu starten, führen Sie in einem Terminal aus:
         <translation>Rückmeldung zum Start beim Hochfahren</translation>
     </message>
     <message>
+        <source>tarvex Settings</source>
+        <translation>tarvex-Einstellungen</translation>
+    </message>
+</context>
+<context>
+    <name>tarvex::StatusModel</name>
+    <message>
+        <source>tarvex is not installed.</source>
+        <translation>tarvex ist nicht installiert.</translation>
+    </message>
+    <message>
+        <source>The status of the service could not be read.</source>
+        <translation>Der Status des Dienstes konnte nicht gelesen werden.</translation>
+    </message>
+    <message>
         <source>The helper cannot be reached.</source>
         <translation>Der Hilfsdienst ist nicht erreichbar.</translation>
+    </message>
+    <message>
+        <source>No tarvex installation was found in %1. Once tarvex is installed, the monitor shows it by itself.</source>
+        <translation>In %1 wurde keine tarvex-Installation gefunden. Sobald tarvex installiert ist, zeigt der Monitor es von selbst an.</translation>
+    </message>
+    <message>
+        <source>The status of the service could not be read: %1</source>
+        <translation>Der Status des Dienstes konnte nicht gelesen werden: %1</translation>
+    </message>
+    <message>
+        <source>Last seen %1 at %2</source>
+        <translation>Zuletzt gesehen: %1 um %2</translation>
     </message>
 </context>
 <context>
@@ -617,6 +681,21 @@ Führen Sie diesen Befehl selbst in einem Terminal aus:
     <message>
         <source>Cannot Change the Login Item</source>
         <translation>Der Start bei der Anmeldung kann nicht geändert werden</translation>
+    </message>
+    <message>
+        <source>Press any key to close</source>
+        <translation>Zum Schließen eine beliebige Taste drücken</translation>
+    </message>
+</context>
+<context>
+    <name>tarvex::TerminalScriptLauncher</name>
+    <message>
+        <source>There is no private folder for the script that a terminal would run.</source>
+        <translation>Es gibt keinen privaten Ordner für das Skript, das ein Terminal ausführen würde.</translation>
+    </message>
+    <message>
+        <source>The script for the terminal could not be written in %1.</source>
+        <translation>Das Skript für das Terminal konnte nicht in %1 geschrieben werden.</translation>
     </message>
 </context>
 </TS>

@@ -51,6 +51,32 @@ Réessayez. Si cela se reproduit, vérifiez que polkitd est installé et en cour
     </message>
 </context>
 <context>
+    <name>DesktopTerminalOpener</name>
+    <message>
+        <source>The system could not open %1 in Terminal.</source>
+        <translation>Le système n’a pas pu ouvrir %1 dans Terminal.</translation>
+    </message>
+    <message>
+        <source>No terminal program was found. Tried: %1, x-terminal-emulator, gnome-terminal, konsole, xfce4-terminal, xterm.</source>
+        <translation>Aucun programme de terminal n’a été trouvé. Essayés&#xa0;: %1, x-terminal-emulator, gnome-terminal, konsole, xfce4-terminal, xterm.</translation>
+    </message>
+    <message>
+        <source>$TERMINAL (not set)</source>
+        <translation>$TERMINAL (non défini)</translation>
+    </message>
+    <message>
+        <source>The terminal program %1 could not be started.</source>
+        <translation>Le programme de terminal %1 n’a pas pu être lancé.</translation>
+    </message>
+</context>
+<context>
+    <name>FileDialogSaveDialog</name>
+    <message>
+        <source>%1 is already there. Replace it with the logs?</source>
+        <translation>%1 existe déjà. Le remplacer par les journaux&#xa0;?</translation>
+    </message>
+</context>
+<context>
     <name>HelperReachability</name>
     <message>
         <source>The tarvex helper cannot be reached: nothing listens at %1.</source>
@@ -98,6 +124,21 @@ Pour le démarrer, exécutez dans un terminal&#xa0;:
     <message>
         <source>Could not replace &quot;%1&quot;: %2.</source>
         <translation>Impossible de remplacer «&#xa0;%1&#xa0;»&#xa0;: %2.</translation>
+    </message>
+</context>
+<context>
+    <name>LoginItem</name>
+    <message>
+        <source>Cannot create the folder %1: %2</source>
+        <translation>Impossible de créer le dossier %1&#xa0;: %2</translation>
+    </message>
+    <message>
+        <source>Cannot write %1: %2</source>
+        <translation>Impossible d’écrire %1&#xa0;: %2</translation>
+    </message>
+    <message>
+        <source>Cannot remove %1: %2</source>
+        <translation>Impossible de supprimer %1&#xa0;: %2</translation>
     </message>
 </context>
 <context>
@@ -286,6 +327,14 @@ Pour le démarrer, exécutez dans un terminal&#xa0;:
         <source>The service has not started after %1 seconds. The process may be crashing on startup.</source>
         <translation>Le service n’a pas démarré au bout de %1 secondes. Le processus plante peut-être au démarrage.</translation>
     </message>
+    <message>
+        <source>Status unknown</source>
+        <translation>État inconnu</translation>
+    </message>
+    <message>
+        <source>Not installed</source>
+        <translation>Non installé</translation>
+    </message>
 </context>
 <context>
     <name>tarvex::AboutDialog</name>
@@ -385,20 +434,8 @@ Pour le démarrer, exécutez dans un terminal&#xa0;:
         <translation>Fermer</translation>
     </message>
     <message>
-        <source>Status: %1</source>
-        <translation>État&#xa0;: %1</translation>
-    </message>
-    <message>
-        <source>Helper problem</source>
-        <translation>Problème du service auxiliaire</translation>
-    </message>
-    <message>
         <source>Service status</source>
         <translation>État du service</translation>
-    </message>
-    <message>
-        <source>The helper cannot be reached</source>
-        <translation>Le service auxiliaire est injoignable</translation>
     </message>
 </context>
 <context>
@@ -460,8 +497,35 @@ Pour le démarrer, exécutez dans un terminal&#xa0;:
         <translation>Message sur le démarrage automatique</translation>
     </message>
     <message>
+        <source>tarvex Settings</source>
+        <translation>Paramètres de tarvex</translation>
+    </message>
+</context>
+<context>
+    <name>tarvex::StatusModel</name>
+    <message>
+        <source>tarvex is not installed.</source>
+        <translation>tarvex n’est pas installé.</translation>
+    </message>
+    <message>
+        <source>The status of the service could not be read.</source>
+        <translation>L’état du service n’a pas pu être lu.</translation>
+    </message>
+    <message>
         <source>The helper cannot be reached.</source>
         <translation>Le service auxiliaire est injoignable.</translation>
+    </message>
+    <message>
+        <source>No tarvex installation was found in %1. Once tarvex is installed, the monitor shows it by itself.</source>
+        <translation>Aucune installation de tarvex n’a été trouvée dans %1. Dès que tarvex sera installé, le moniteur l’affichera de lui-même.</translation>
+    </message>
+    <message>
+        <source>The status of the service could not be read: %1</source>
+        <translation>L’état du service n’a pas pu être lu&#xa0;: %1</translation>
+    </message>
+    <message>
+        <source>Last seen %1 at %2</source>
+        <translation>Vu pour la dernière fois&#xa0;: %1 à %2</translation>
     </message>
 </context>
 <context>
@@ -617,6 +681,21 @@ Exécutez vous-même cette commande dans un terminal&#xa0;:
     <message>
         <source>Cannot Change the Login Item</source>
         <translation>Impossible de modifier le lancement à l’ouverture de session</translation>
+    </message>
+    <message>
+        <source>Press any key to close</source>
+        <translation>Appuyez sur une touche pour fermer</translation>
+    </message>
+</context>
+<context>
+    <name>tarvex::TerminalScriptLauncher</name>
+    <message>
+        <source>There is no private folder for the script that a terminal would run.</source>
+        <translation>Il n’y a pas de dossier privé pour le script qu’un terminal exécuterait.</translation>
+    </message>
+    <message>
+        <source>The script for the terminal could not be written in %1.</source>
+        <translation>Le script du terminal n’a pas pu être écrit dans %1.</translation>
     </message>
 </context>
 </TS>

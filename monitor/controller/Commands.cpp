@@ -88,6 +88,7 @@ void TarvexMenuBarApp::popUpStatusMenu(const QPoint& globalPosition) {
 }
 
 bool TarvexMenuBarApp::applicationShouldHandleReopen() {
+    windowStandsInForTray_ = false;  // the user asked for it
     mainWindowController_->showWindow();
     return true;
 }

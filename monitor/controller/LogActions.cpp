@@ -8,14 +8,6 @@
 
 namespace tarvex {
 
-namespace {
-
-// After the tool's output the window waits for a key, so the user can read it. "\n" is left
-// for echo to print as the two characters it is.
-constexpr char kWaitForKey[] = "; echo '\\nPress any key to close'; read -n1";
-
-}  // namespace
-
 TerminalScriptLauncher& TarvexMenuBarApp::terminalScriptLauncher() {
     if (!terminalScriptLauncher_) {
         terminalScriptLauncher_ = new TerminalScriptLauncher(seams_.terminal, this);
@@ -26,7 +18,11 @@ TerminalScriptLauncher& TarvexMenuBarApp::terminalScriptLauncher() {
 // What cannot run in a terminal window is offered to the user to run by hand.
 void TarvexMenuBarApp::runInTerminal(const std::string& subcommand) {
     const std::string command = shellQuote(TARVEXCTL) + " " + subcommand;
-    const std::string failure = terminalScriptLauncher().openTerminal(command + kWaitForKey);
+    // After the tool's output the window waits for a key, so the user can read it.
+    const std::string waitForKey = "; printf '\\n%s ' " +
+                                   shellQuote(tr("Press any key to close").toStdString()) +
+                                   "; read -n1";
+    const std::string failure = terminalScriptLauncher().openTerminal(command + waitForKey);
     if (failure.empty()) {
         return;
     }

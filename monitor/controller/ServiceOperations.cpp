@@ -76,7 +76,7 @@ void TarvexMenuBarApp::showLastStatus() {
         refreshStatus();  // the first answer, in flight or asked for now, ends the operation's look
         return;
     }
-    model_.applyStatus(model_.status(), model_.helperFault());
+    model_.endOperationLook();
     scheduleNextPoll();
 }
 

@@ -8,6 +8,7 @@
 #include <chrono>
 
 #include "monitor/host/Installation.h"
+#include "monitor/host/Probes.h"
 #include "monitor/ui/MainWindowController.h"
 #include "monitor/ui/SettingsWindowController.h"
 #include "monitor/ui/StatusMenu.h"
@@ -62,36 +63,70 @@ QMenu* TarvexMenuBarApp::statusMenu() const {
 }
 
 void TarvexMenuBarApp::applicationDidFinishLaunching(LaunchMode mode) {
+    buildMenu();
+    const bool trayAvailable = seams_.app.trayAvailable();
+    if (trayAvailable) {
+        showTrayIcon();
+    }
+    QPointer<TarvexMenuBarApp> self(this);
+    seams_.app.whenTrayAppears([self] {
+        if (self) {
+            self->trayAppeared();
+        }
+    });
+
+    // Without a tray the window is the application's presence: it offers the status menu, and
+    // closing it ends the monitor rather than leave it running where nobody can reach it.
+    connect(mainWindowController_.get(), &MainWindowController::contextMenuRequested, this,
+            [this](const QPoint& position) {
+                if (statusTray_ == nullptr) {
+                    popUpStatusMenu(position);
+                }
+            });
+    connect(mainWindowController_.get(), &MainWindowController::closed, this, [this] {
+        if (!seams_.app.trayAvailable()) {
+            quitMonitor();
+        }
+    });
+    // Without a tray the window is the only way in, so it shows even in the background mode,
+    // until a tray appears.
+    if (mode == LaunchMode::ordinary || !trayAvailable) {
+        mainWindowController_->showWindow();
+    }
+    windowStandsInForTray_ = mode == LaunchMode::background && !trayAvailable;
+
+    refreshStatus();
+    startAppRemovalMonitor();
+}
+
+// Made only once there is a tray: Qt decides at the first tray icon whether it speaks to a
+// StatusNotifier host, and would not reach one that came later.
+void TarvexMenuBarApp::showTrayIcon() {
+    if (statusTray_ != nullptr) {
+        return;
+    }
     statusTray_ = new StatusTray(model_, this);
     connect(statusItem(), &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {
                 statusBarClicked(reason, QGuiApplication::keyboardModifiers());
             });
-    const bool trayAvailable = seams_.app.trayAvailable();
-    if (trayAvailable) {
-        statusItem()->show();
-    }
-
-    buildMenu();
 #ifndef Q_OS_MACOS
     // Desktop trays show an attached menu themselves on a right click (StatusNotifierItem hosts
     // read it over D-Bus) and still report a left click as a trigger; on macOS it would take
     // over every click, so there it is attached only while it is up.
     statusItem()->setContextMenu(statusMenu());
 #endif
+    statusItem()->show();
+}
 
-    // Without a tray the window is the application's presence: it offers the status menu.
-    if (!trayAvailable) {
-        connect(mainWindowController_.get(), &MainWindowController::contextMenuRequested, this,
-                &TarvexMenuBarApp::popUpStatusMenu);
+// A panel that starts after the monitor (at login) gets the icon, and a window shown only because
+// there was no tray goes, as the background start asked.
+void TarvexMenuBarApp::trayAppeared() {
+    showTrayIcon();
+    if (windowStandsInForTray_) {
+        windowStandsInForTray_ = false;
+        mainWindowController_->closeWindow();
     }
-    // Without a tray the window is the only way in, so it shows even in the background mode.
-    if (mode == LaunchMode::ordinary || !trayAvailable) {
-        mainWindowController_->showWindow();
-    }
-
-    refreshStatus();
-    startAppRemovalMonitor();
 }
 
 void TarvexMenuBarApp::refreshStatus() {
@@ -118,10 +153,9 @@ void TarvexMenuBarApp::receiveStatusAnswer(quint64 generation, bool success,
     }
     statusAnswerDeadline_->stop();
     statusRefreshInFlight_ = false;
-    helperFault_ = fault;
-    const TarvexStatus status = success ? TarvexStatus::parse(output) : TarvexStatus{};
-    applyStatus(status);
-    notifications_.statusApplied(status, success, model_.operationInProgress());
+    const StatusAnswer answer = judgeAnswer(success, output, fault);
+    applyStatus(answer);
+    notifications_.statusApplied(answer.status, success, model_.operationInProgress());
 }
 
 void TarvexMenuBarApp::statusAnswerTimedOut() {
@@ -130,14 +164,27 @@ void TarvexMenuBarApp::statusAnswerTimedOut() {
     }
     ++statusRequestGeneration_;
     statusRefreshInFlight_ = false;
-    helperFault_ = HelperFault::noAnswer;
-    applyStatus(TarvexStatus{});
+    applyStatus(judgeAnswer(false, {}, HelperFault::noAnswer));
     notifications_.statusApplied(TarvexStatus{}, false, model_.operationInProgress());
 }
 
-void TarvexMenuBarApp::applyStatus(const TarvexStatus& status) {
-    model_.applyStatus(status, helperFault_);
-    trackStartup(status);
+// A failed request has no report to read: the all-defaults status stands in for it, and the
+// model shows the state as unknown rather than as that record's "Stopped".
+StatusAnswer TarvexMenuBarApp::judgeAnswer(bool success, const std::string& output,
+                                           HelperFault fault) {
+    StatusAnswer answer;
+    answer.answered = success;
+    answer.status = success ? TarvexStatus::parse(output) : TarvexStatus{};
+    answer.fault = fault;
+    answer.failure = success ? std::string() : output;
+    answer.installed = !tarvexCoreInstallMissing();
+    answer.at = seams_.clock.now();
+    return answer;
+}
+
+void TarvexMenuBarApp::applyStatus(const StatusAnswer& answer) {
+    model_.applyStatus(answer);
+    trackStartup(answer.status);
     scheduleNextPoll();
 }
 

@@ -54,7 +54,7 @@ public:
     void applicationShouldTerminate();
     void buildMenu();
     void refreshStatus();
-    void applyStatus(const TarvexStatus& status);
+    void applyStatus(const StatusAnswer& answer);
     void scheduleNextPoll();
     void showStartupFailure();
 
@@ -73,7 +73,7 @@ public:
     StatusModel& model() { return model_; }
     const StatusModel& model() const { return model_; }
     QAction* action(Command command) const { return actions_->action(command); }
-    QSystemTrayIcon* statusItem() const;  // null until launch
+    QSystemTrayIcon* statusItem() const;  // null until there is a tray
     QMenu* statusMenu() const;            // null until launch
     MainWindowController& mainWindowController() const { return *mainWindowController_; }
     SettingsWindowController& settingsController() const { return *settingsController_; }
@@ -111,7 +111,11 @@ private:
     void setStartAtLogin(bool on);
     void runInTerminal(const std::string& subcommand);
     void statusAnswerTimedOut();
+    // The answer as the model takes it, with what the installation probe finds now.
+    StatusAnswer judgeAnswer(bool success, const std::string& output, HelperFault fault);
     void popUpStatusMenu(const QPoint& globalPosition);
+    void showTrayIcon();
+    void trayAppeared();
     void stopTimers();
     void uninstallAutomatically();
     void quitQuietly();
@@ -132,8 +136,9 @@ private:
     CommandActions* actions_;  // a child
     std::unique_ptr<SettingsWindowController> settingsController_;
     std::unique_ptr<MainWindowController> mainWindowController_;
-    StatusTray* statusTray_ = nullptr;  // a child, made at launch
-    StatusMenu* statusMenu_ = nullptr;  // a child, made at launch
+    StatusTray* statusTray_ = nullptr;    // a child, made once there is a tray
+    bool windowStandsInForTray_ = false;  // shown by a background start only for want of a tray
+    StatusMenu* statusMenu_ = nullptr;    // a child, made at launch
     const bool launchedFromInstalledApp_;
 
     QTimer* statusTimer_ = nullptr;  // one-shot; armed only by scheduleNextPoll()
@@ -141,7 +146,6 @@ private:
     QTimer* appRemovalTimer_ = nullptr;  // the app-removal watch's repeating timer
     bool statusRefreshInFlight_ = false;
     quint64 statusRequestGeneration_ = 0;  // answers to older requests are ignored
-    HelperFault helperFault_ = HelperFault::none;
 
     // When the service was last seen loaded but not running, and whether that was told.
     std::optional<std::chrono::system_clock::time_point> startingStateStartTime_;

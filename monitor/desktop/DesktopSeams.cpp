@@ -1,4 +1,5 @@
 #include "monitor/desktop/DesktopSeams.h"
+#include "monitor/desktop/TrayWatcher.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -6,12 +7,12 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
-#include <QSystemTrayIcon>
 #include <QUrl>
 #include <QWidget>
 
@@ -41,15 +42,20 @@ QMessageBox::Icon iconFor(AlertStyle style) {
 
 // The message box wraps long lines, and it may break a path after any slash. Path lines (and
 // other lines without a space) are kept whole, so that each log path reads on a line of its
-// own; the prose around them still wraps.
+// own; the prose around them still wraps. An empty line is Qt's own empty paragraph, so that
+// the text a screen reader reads, or the user copies, is exactly the text given.
 QString informativeMarkup(const std::string& text) {
     QString markup;
     for (const QString& line : QString::fromStdString(text).split(QLatin1Char('\n'))) {
+        if (line.isEmpty()) {
+            markup += QStringLiteral("<p style=\"margin:0; -qt-paragraph-type:empty;\"><br/></p>");
+            continue;
+        }
         const bool keepWhole =
             line.startsWith(QLatin1Char('/')) || !line.contains(QLatin1Char(' '));
         markup += QStringLiteral("<div style=\"white-space:%1\">%2</div>")
                       .arg(keepWhole ? QStringLiteral("pre") : QStringLiteral("normal"),
-                           line.isEmpty() ? QStringLiteral("&nbsp;") : line.toHtmlEscaped());
+                           line.toHtmlEscaped());
     }
     return QStringLiteral("<qt>%1</qt>").arg(markup);
 }
@@ -126,9 +132,48 @@ int MessageBoxAlerts::runModal(const AlertSpec& alert) {
     return NO_ANSWER;
 }
 
+namespace {
+
+// Qt's own dialog opens a folder whose name is given for saving; this one takes it as the
+// destination. The desktop's native dialogs do the same as Qt's, so this one is used on Linux.
+class FolderSaveDialog : public QFileDialog {
+public:
+    explicit FolderSaveDialog(std::function<bool(QWidget*, const QString&)> confirmReplace)
+        : confirmReplace_(std::move(confirmReplace)) {
+#ifndef __APPLE__
+        setOption(QFileDialog::DontUseNativeDialog);
+#endif
+    }
+
+    void accept() override {
+        const QStringList files = selectedFiles();
+        if (files.size() != 1 || !QFileInfo(files.front()).isDir()) {
+            QFileDialog::accept();
+            return;
+        }
+        if (confirmReplace_(this, files.front())) {
+            QDialog::accept();
+        }
+    }
+
+private:
+    std::function<bool(QWidget*, const QString&)> confirmReplace_;
+};
+
+bool askToReplace(QWidget* parent, const QString& path) {
+    return QMessageBox::warning(
+               parent, parent->windowTitle(),
+               QCoreApplication::translate("FileDialogSaveDialog",
+                                           "%1 is already there. Replace it with the logs?")
+                   .arg(QDir::toNativeSeparators(path)),
+               QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+}
+
+}  // namespace
+
 std::optional<std::string> FileDialogSaveDialog::askForDestination(
     const std::string& title, const std::string& proposedName) {
-    QFileDialog dialog;
+    FolderSaveDialog dialog(confirmReplace ? confirmReplace : askToReplace);
     dialog.setWindowTitle(QString::fromStdString(title));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -166,7 +211,10 @@ std::vector<std::string> terminalCommandFor(
 std::string DesktopTerminalOpener::openScript(const std::string& scriptPath) {
 #ifdef __APPLE__
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(scriptPath)))) {
-        return "The system could not open " + scriptPath + " in Terminal.";
+        return QCoreApplication::translate("DesktopTerminalOpener",
+                                           "The system could not open %1 in Terminal.")
+            .arg(QString::fromStdString(scriptPath))
+            .toStdString();
     }
     return {};
 #else
@@ -175,17 +223,25 @@ std::string DesktopTerminalOpener::openScript(const std::string& scriptPath) {
             return QStandardPaths::findExecutable(QString::fromStdString(name)).toStdString();
         });
     if (command.empty()) {
-        const std::string variable = qEnvironmentVariable("TERMINAL").toStdString();
-        return "No terminal program was found. Tried: " +
-               (variable.empty() ? std::string("$TERMINAL (not set)") : variable) +
-               ", x-terminal-emulator, gnome-terminal, konsole, xfce4-terminal, xterm.";
+        const QString variable = qEnvironmentVariable("TERMINAL");
+        return QCoreApplication::translate(
+                   "DesktopTerminalOpener",
+                   "No terminal program was found. Tried: %1, x-terminal-emulator, "
+                   "gnome-terminal, konsole, xfce4-terminal, xterm.")
+            .arg(variable.isEmpty()
+                     ? QCoreApplication::translate("DesktopTerminalOpener", "$TERMINAL (not set)")
+                     : variable)
+            .toStdString();
     }
     QStringList arguments;
     for (std::size_t i = 1; i < command.size(); ++i) {
         arguments << QString::fromStdString(command[i]);
     }
     if (!QProcess::startDetached(QString::fromStdString(command.front()), arguments)) {
-        return "The terminal program " + command.front() + " could not be started.";
+        return QCoreApplication::translate("DesktopTerminalOpener",
+                                           "The terminal program %1 could not be started.")
+            .arg(QString::fromStdString(command.front()))
+            .toStdString();
     }
     return {};
 #endif
@@ -196,15 +252,10 @@ void DesktopFileViewer::showFolder(const std::string& path, std::function<void(b
     done(QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path))));
 #else
     // Where Qt does not know the desktop it hands the folder to xdg-open and reports only that
-    // xdg-open started; its exit status says whether anything could show the folder. An opener
-    // still running after a moment is showing it (it may stay until the file manager closes), so
-    // the shell stops waiting then and leaves it running.
-    static const QString script = QStringLiteral(
-        "xdg-open \"$1\" >/dev/null 2>&1 & opener=$!\n"
-        "for tick in 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20; do\n"
-        "  kill -0 \"$opener\" 2>/dev/null || { wait \"$opener\"; exit $?; }\n"
-        "  sleep 0.1\n"
-        "done\n");
+    // xdg-open started; its exit status says whether anything could show the folder, however long
+    // it takes (some openers wait until the file manager closes). The shell between keeps the
+    // opener running should the monitor quit first.
+    static const QString script = QStringLiteral("xdg-open \"$1\" >/dev/null 2>&1\nexit $?\n");
     auto* waiter = new QProcess(QCoreApplication::instance());
     auto once = std::make_shared<std::function<void(bool)> >(std::move(done));
     auto finish = [waiter, once](bool shown) {
@@ -266,8 +317,18 @@ void QtAppHost::activate() {
     }
 }
 
+QtAppHost::QtAppHost()
+    : trayWatcher_(std::make_unique<TrayWatcher>(QDBusConnection::sessionBus())) {}
+
+QtAppHost::~QtAppHost() = default;
+
 bool QtAppHost::trayAvailable() {
-    return QSystemTrayIcon::isSystemTrayAvailable();
+    return trayWatcher_->available();
+}
+
+void QtAppHost::whenTrayAppears(std::function<void()> appeared) {
+    QObject::connect(trayWatcher_.get(), &TrayWatcher::appeared, trayWatcher_.get(),
+                     std::move(appeared));
 }
 
 void QtAppHost::terminate() {

@@ -3,6 +3,7 @@
 #include <QList>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "monitor/desktop/Seams.h"
 
 class QAction;
+class QWidget;
 
 namespace tarvex {
 
@@ -26,10 +28,14 @@ private:
     QList<QAction*> windowActions_;
 };
 
+// The log export is a folder: a name given in the dialog that is an existing folder is where the
+// logs go, once the user agrees to replace it, not a folder to open.
 class FileDialogSaveDialog : public SaveDialog {
 public:
     std::optional<std::string> askForDestination(const std::string& title,
                                                  const std::string& proposedName) override;
+    // Whether to replace the folder at `path`; the default asks with a message box.
+    std::function<bool(QWidget* parent, const QString& path)> confirmReplace;
 };
 
 // macOS: opens the script, which Terminal runs. Elsewhere: runs it in the first terminal
@@ -58,10 +64,16 @@ public:
 // is told to end (the controller stops its timers there).
 class QtAppHost : public AppHost {
 public:
+    QtAppHost();
+    ~QtAppHost() override;
     void activate() override;
     void terminate() override;
     bool trayAvailable() override;
+    void whenTrayAppears(std::function<void()> appeared) override;
     std::function<void()> beforeQuit;
+
+private:
+    std::unique_ptr<class TrayWatcher> trayWatcher_;
 };
 
 // The terminal program and its arguments that run `scriptPath`, for the first candidate that

@@ -9,11 +9,20 @@
 #include <system_error>
 #include <utility>
 
+#include <QCoreApplication>
+
 namespace tarvex {
 
 namespace fs = std::filesystem;
 
 namespace {
+
+// `what` in the user's language, with %1 the path and %2 the system's reason.
+std::string failure(const char* what, const fs::path& path, const std::string& reason) {
+    return QCoreApplication::translate("LoginItem", what)
+        .arg(QString::fromStdString(path.string()), QString::fromStdString(reason))
+        .toStdString();
+}
 
 // Written beside the target and renamed over it, so that a session starting at that moment
 // never reads half an entry.
@@ -21,7 +30,8 @@ std::string writeFileAtomically(const fs::path& path, const std::string& content
     std::error_code error;
     fs::create_directories(path.parent_path(), error);
     if (error) {
-        return "Cannot create the folder " + path.parent_path().string() + ": " + error.message();
+        return failure(QT_TRANSLATE_NOOP("LoginItem", "Cannot create the folder %1: %2"),
+                       path.parent_path(), error.message());
     }
     const fs::path temporary = path.string() + ".new";
     {
@@ -31,13 +41,14 @@ std::string writeFileAtomically(const fs::path& path, const std::string& content
         if (!out) {
             const std::string reason = std::strerror(errno);
             fs::remove(temporary, error);
-            return "Cannot write " + path.string() + ": " + reason;
+            return failure(QT_TRANSLATE_NOOP("LoginItem", "Cannot write %1: %2"), path, reason);
         }
     }
     fs::rename(temporary, path, error);
     if (error) {
         fs::remove(temporary, error);
-        return "Cannot write " + path.string() + ": " + error.message();
+        return failure(QT_TRANSLATE_NOOP("LoginItem", "Cannot write %1: %2"), path,
+                       error.message());
     }
     return {};
 }
@@ -46,7 +57,8 @@ std::string removeFile(const fs::path& path) {
     std::error_code error;
     fs::remove(path, error);
     if (error) {
-        return "Cannot remove " + path.string() + ": " + error.message();
+        return failure(QT_TRANSLATE_NOOP("LoginItem", "Cannot remove %1: %2"), path,
+                       error.message());
     }
     return {};
 }

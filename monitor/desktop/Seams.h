@@ -76,6 +76,8 @@ public:
     virtual void activate() = 0;
     virtual void terminate() = 0;
     virtual bool trayAvailable() = 0;
+    // `appeared` runs, on the main thread, each time a tray appears where there was none.
+    virtual void whenTrayAppears(std::function<void()> appeared) = 0;
 };
 
 }  // namespace tarvex

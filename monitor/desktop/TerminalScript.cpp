@@ -86,11 +86,14 @@ std::string TerminalScriptLauncher::openTerminal(std::string_view commandLine) {
     // rather than fall back to a folder other users can write to.
     const std::optional<std::string> directory = locateDirectory_();
     if (!directory) {
-        return "There is no private folder for the script that a terminal would run.";
+        return tr("There is no private folder for the script that a terminal would run.")
+            .toStdString();
     }
     const std::optional<WrittenScript> script = writeTerminalScript(*directory, commandLine);
     if (!script) {
-        return "The script for the terminal could not be written in " + *directory + ".";
+        return tr("The script for the terminal could not be written in %1.")
+            .arg(QString::fromStdString(*directory))
+            .toStdString();
     }
     std::string failure = opener_.openScript(script->path);
 

@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "monitor/ui/WindowLayout.h"
+
 namespace tarvex {
 
 namespace {
@@ -19,7 +21,7 @@ QLabel* paragraph(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     label->setWordWrap(true);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    label->setMinimumWidth(kTextWidth);
+    label->setMinimumWidth(scaledWidth(kTextWidth, label->font()));
     return label;
 }
 

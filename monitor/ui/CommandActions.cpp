@@ -37,6 +37,10 @@ void CommandActions::applyRules(const StatusModel& model) {
     action(Command::restart)->setEnabled(model.canRestart());
     action(Command::settings)->setEnabled(model.canOpenSettings());
     action(Command::initialize)->setEnabled(model.canInitialize());
+    action(Command::uninstall)->setEnabled(model.canUninstall());
+    for (Command command : {Command::viewLogs, Command::saveLogs, Command::doctor}) {
+        action(command)->setEnabled(model.canRunMaintenance());
+    }
 }
 
 void bindButton(QAbstractButton& button, QAction& action) {

@@ -10,12 +10,12 @@
 #include <QSettings>
 #include <QShortcut>
 
+#include <functional>
+
 #include "monitor/ui/AboutDialog.h"
 #include "monitor/ui/CommandActions.h"
-#include "monitor/ui/HelperReachability.h"
 #include "monitor/ui/StatusIcon.h"
 #include "monitor/ui/StatusModel.h"
-#include "monitor/ui/StatusTexts.h"
 #include "monitor/ui/WindowLayout.h"
 
 namespace tarvex {
@@ -49,12 +49,12 @@ protected:
 // user puts it is kept for the next run.
 class MainWindow : public QWidget {
 public:
-    MainWindow() = default;
+    explicit MainWindow(std::function<void()> close) : close_(std::move(close)) {}
 
 protected:
     void closeEvent(QCloseEvent* event) override {
         event->ignore();
-        hide();
+        close_();
     }
     void moveEvent(QMoveEvent* event) override {
         QWidget::moveEvent(event);
@@ -62,6 +62,24 @@ protected:
             QSettings().setValue(QLatin1String(POSITION_KEY), pos());
         }
     }
+    // The window grows with a notice or a longer text after it was placed; the part that would
+    // leave the screen moves back onto it.
+    void resizeEvent(QResizeEvent* event) override {
+        QWidget::resizeEvent(event);
+        if (!isVisible() || screen() == nullptr) {
+            return;
+        }
+        const QRect available = screen()->availableGeometry();
+        const QRect frame = frameGeometry();
+        const int dx = qMin(0, available.right() - frame.right());
+        const int dy = qMin(0, available.bottom() - frame.bottom());
+        if (dx != 0 || dy != 0) {
+            move(qMax(available.left(), x() + dx), qMax(available.top(), y() + dy));
+        }
+    }
+
+private:
+    std::function<void()> close_;
 };
 
 QString withDash(const std::string& text) {
@@ -72,14 +90,21 @@ QString withDash(const std::string& text) {
 
 StatusDot::StatusDot(QWidget* parent) : QWidget(parent), colour_(UNKNOWN_DOT_COLOUR) {}
 
-void StatusDot::setColour(const QColor& colour) {
+void StatusDot::setColour(const QColor& colour, bool hollow) {
     colour_ = colour;
+    hollow_ = hollow;
     QWidget::update();
 }
 
 void StatusDot::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
+    if (hollow_) {
+        constexpr qreal ringWidth = 2.0;
+        painter.setPen(QPen(colour_, ringWidth));
+        painter.drawEllipse(QRectF(rect()).adjusted(1, 1, -1, -1));
+        return;
+    }
     painter.setPen(Qt::NoPen);
     painter.setBrush(colour_);
     painter.drawEllipse(QRectF(rect()));
@@ -97,38 +122,43 @@ void MainWindowController::showWindow() {
     if (!window_) {
         buildWindow();
     }
+    // show() leaves a minimised window where it is; the user asked to see it.
+    window_->setWindowState(window_->windowState() & ~Qt::WindowMinimized);
     window_->show();
     window_->raise();
     window_->activateWindow();
 }
 
 void MainWindowController::closeWindow() {
-    if (window_) {
+    if (window_ && window_->isVisible()) {
         window_->hide();
+        emit closed();
     }
 }
 
-// The card shows the service's last status (an operation's own line stays in the tray), or why
-// the helper cannot be reached.
+// The card shows the service's last status (an operation's own line stays in the tray), or, where
+// that is not known, why.
 void MainWindowController::showModel() {
     if (!window_ || !model_.hasStatus()) {
         return;
     }
     const TarvexStatus& status = model_.status();
-    statusDot_->setColour(stateColour(status.state()));
-    statusDot_->setAccessibleName(tr("Status: %1").arg(summaryText(status)));
-    statusTitleLabel_->setText(statusLineText(status));
-    const bool reachable = model_.helperReachable();
+    const ShownState state = model_.state();
+    statusDot_->setColour(stateColour(state), stateDrawnHollow(state));
+    statusTitleLabel_->setText(model_.stateLine());
+    statusDot_->setAccessibleName(model_.stateLine());
+    const bool known = isServiceState(state);
+    const QString lastSeen = model_.lastSeenLine();
     statusDetailLabel_->setText(
-        reachable ? tr("PID %1  ·  Port %2").arg(withDash(status.pid), withDash(status.port))
-                  : tr("The helper cannot be reached"));
-    noticeLabel_->setText(reachable ? QString()
-                                    : HelperReachability::explanation(model_.helperFault()));
-    noticeLabel_->setVisible(!reachable);
+        known ? tr("PID %1  ·  Port %2").arg(withDash(status.pid), withDash(status.port))
+              : (lastSeen.isEmpty() ? model_.reason() : lastSeen));
+    noticeLabel_->setText(model_.explanation());
+    keepLongestWordWhole(*noticeLabel_);
+    noticeLabel_->setVisible(!known);
 }
 
 void MainWindowController::buildWindow() {
-    window_ = std::make_unique<MainWindow>();
+    window_ = std::make_unique<MainWindow>([this] { closeWindow(); });
     QWidget* window = window_.get();
     window->setWindowTitle(QStringLiteral("tarvex Monitor"));
     window->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -172,15 +202,14 @@ void MainWindowController::buildWindow() {
     addSection(tr("Maintenance"),
                {makeButton(tr("Initialize Database"), Command::initialize, "initializeButton"),
                 makeButton(tr("Uninstall…"), Command::uninstall, "uninstallButton")});
-    // Between the last section and Close: why the helper cannot be reached, when it cannot. The
-    // box keeps the designed gap while the notice is hidden and grows with a longer one.
+    // Between the last section and Close: why the service's state is not known, when it is not.
+    // The box keeps the designed gap while the notice is hidden and grows with a longer one.
     auto* noticeBox = new QWidget(window);
     noticeBox->setMinimumHeight(CLOSE_BUTTON_GAP - 12);
     auto* noticeColumn = new QVBoxLayout(noticeBox);
     noticeColumn->setContentsMargins(0, 0, 0, 10);
     noticeLabel_ = new QLabel(noticeBox);
-    noticeLabel_->setObjectName(QStringLiteral("helperNotice"));
-    noticeLabel_->setAccessibleName(tr("Helper problem"));
+    noticeLabel_->setObjectName(QStringLiteral("statusNotice"));
     noticeLabel_->setWordWrap(true);
     noticeLabel_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     noticeLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
@@ -218,7 +247,7 @@ QWidget* MainWindowController::buildStatusCard() {
     auto* card = new StatusCard(window_.get());
     card->setObjectName(QStringLiteral("statusCard"));
     card->setAccessibleName(tr("Service status"));
-    card->setMinimumWidth(CONTENT_WIDTH);
+    card->setMinimumWidth(scaledWidth(CONTENT_WIDTH, card->font()));
     auto* row = new QHBoxLayout(card);
     row->setContentsMargins(18, 0, 14, 0);
     row->setSpacing(12);
@@ -226,7 +255,7 @@ QWidget* MainWindowController::buildStatusCard() {
     statusDot_ = new StatusDot(card);
     statusDot_->setObjectName(QStringLiteral("statusDot"));
     statusDot_->setFixedSize(16, 16);
-    statusDot_->setAccessibleName(tr("Status: %1").arg(tr("Unknown")));
+    statusDot_->setAccessibleName(model_.stateLine());
     row->addWidget(statusDot_, 0, Qt::AlignVCenter);
 
     auto* lines = new QVBoxLayout;

@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "monitor/status/TarvexStatus.h"
+#include "monitor/ui/ShownState.h"
 
 class QDialog;
 class QLabel;
@@ -17,18 +17,20 @@ namespace tarvex {
 class CommandActions;
 class StatusModel;
 
-// The round state indicator of the status card.
+// The round state indicator of the status card: a dot, or a ring for a state drawn hollow.
 class StatusDot : public QWidget {
 public:
     explicit StatusDot(QWidget* parent = nullptr);
     QColor colour() const { return colour_; }
-    void setColour(const QColor& colour);
+    bool hollow() const { return hollow_; }
+    void setColour(const QColor& colour, bool hollow = false);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     QColor colour_;
+    bool hollow_ = false;
 };
 
 // The application's one ordinary window: the service's state at a glance and the commands as
@@ -43,18 +45,20 @@ public:
 
     // Builds the window on first use, then shows it in front and active.
     void showWindow();
-    // Hides the window if it exists; it is never destroyed before the controller.
+    // Hides the window if it is shown; it is never destroyed before the controller.
     void closeWindow();
     // Brings up the About box over the window, made on first use.
     void showAbout();
 
     // Null until the first showWindow(). Its controls are named: "statusCard", "statusDot",
-    // "statusTitle", "statusDetail", "helperNotice", "<command>Button", "aboutButton".
+    // "statusTitle", "statusDetail", "statusNotice", "<command>Button", "aboutButton".
     QWidget* window() const { return window_.get(); }
 
 signals:
     // A context menu was asked for on the window, at this global position.
     void contextMenuRequested(const QPoint& globalPosition);
+    // The shown window was closed (its close box, Close, Escape), and is now hidden.
+    void closed();
 
 private:
     void buildWindow();
@@ -69,7 +73,7 @@ private:
     StatusDot* statusDot_ = nullptr;
     QLabel* statusTitleLabel_ = nullptr;
     QLabel* statusDetailLabel_ = nullptr;
-    QLabel* noticeLabel_ = nullptr;  // hidden while the helper answers
+    QLabel* noticeLabel_ = nullptr;  // hidden while the state is known
     QDialog* about_ = nullptr;       // a child of the window
 };
 

@@ -86,7 +86,7 @@ void SettingsWindowController::showWindow() {
 
 void SettingsWindowController::buildWindow() {
     auto window = std::make_unique<QDialog>();
-    window->setWindowTitle("tarvex Settings");
+    window->setWindowTitle(tr("tarvex Settings"));
     window->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowCloseButtonHint);
 
@@ -138,7 +138,7 @@ void SettingsWindowController::buildWindow() {
 
     auto* label = new QLabel(window.get());
     label->setObjectName(QStringLiteral("statusLabel"));
-    label->setAccessibleName(tr("Boot startup feedback"));
+    label->setAccessibleDescription(tr("Boot startup feedback"));
     label->setMinimumSize(270, 22);
     useSecondaryTextColour(*label);
 
@@ -198,9 +198,9 @@ void SettingsWindowController::applyLoadedBootStatus(const std::string& trimmedO
     const QSignalBlocker quiet(bootStartupSwitch_);
     if (trimmedOutput == "enabled" || trimmedOutput == "disabled") {
         bootStartupSwitch_->setChecked(trimmedOutput == "enabled");
-        bootStartupSwitch_->setEnabled(helperReachable_);
-        if (!helperReachable_) {
-            sayHelperUnreachable();
+        bootStartupSwitch_->setEnabled(holdReason_.isEmpty());
+        if (!holdReason_.isEmpty()) {
+            setFeedback(holdReason_);
         }
     } else {
         bootStartupSwitch_->setChecked(false);
@@ -217,10 +217,7 @@ void SettingsWindowController::bootStartupToggled(bool requestedOn) {
         bootStartupSwitch_->setEnabled(false);
     }
     const QString feedbackBefore = statusLabel_ ? statusLabel_->text() : QString();
-    if (statusLabel_) {
-        statusLabel_->setText(requestedOn ? tr("Enabling boot startup...")
-                                          : tr("Disabling boot startup..."));
-    }
+    setFeedback(requestedOn ? tr("Enabling boot startup...") : tr("Disabling boot startup..."));
     // The helper may ask for a password first; the window stays live while it does.
     QPointer<SettingsWindowController> guard(this);
     runner_.run(requestedOn ? "enable-boot" : "disable-boot", {},
@@ -239,13 +236,10 @@ void SettingsWindowController::finishChange(bool requestedOn, bool success,
     if (bootStartupSwitch_) {
         const QSignalBlocker quiet(bootStartupSwitch_);
         bootStartupSwitch_->setChecked(success ? requestedOn : !requestedOn);
-        bootStartupSwitch_->setEnabled(helperReachable_);
+        bootStartupSwitch_->setEnabled(holdReason_.isEmpty());
     }
     if (success) {
-        if (statusLabel_) {
-            statusLabel_->setText(requestedOn ? tr("Boot startup enabled.")
-                                              : tr("Boot startup disabled."));
-        }
+        setFeedback(requestedOn ? tr("Boot startup enabled.") : tr("Boot startup disabled."));
         return;
     }
     const std::string title = tr("Failed to change boot startup").toStdString();
@@ -255,45 +249,44 @@ void SettingsWindowController::finishChange(bool requestedOn, bool success,
         alert = authorizationAlert(*refusal, title, AlertStyle::warning);
     }
     if (!alert) {  // the password dialog was dismissed: everything as it was
-        if (statusLabel_) {
-            statusLabel_->setText(feedbackBefore);
-        }
+        setFeedback(feedbackBefore);
         return;
     }
-    if (statusLabel_) {
-        statusLabel_->setText(tr("Failed to change boot startup."));
-    }
+    setFeedback(tr("Failed to change boot startup."));
     app_.activate();
     alerts_.runModal(*alert);
 }
 
 void SettingsWindowController::follow(const StatusModel& model) {
     connect(&model, &StatusModel::changed, this,
-            [this, &model] { setHelperReachable(model.helperReachable()); });
+            [this, &model] { holdBootSetting(model.reason()); });
 }
 
-void SettingsWindowController::setHelperReachable(bool reachable) {
-    if (reachable == helperReachable_) {
+void SettingsWindowController::holdBootSetting(const QString& reason) {
+    if (reason == holdReason_) {
         return;
     }
-    helperReachable_ = reachable;
+    const bool wasHeld = !holdReason_.isEmpty();
+    holdReason_ = reason;
     if (!bootStartupSwitch_ || bootStartupApplying_) {
         return;  // a change in flight ends by its own reply
     }
-    if (reachable) {
-        if (statusLabel_) {
-            statusLabel_->clear();
+    if (reason.isEmpty()) {
+        if (wasHeld) {
+            setFeedback({});
         }
         loadBootStartupState();
     } else {
         bootStartupSwitch_->setEnabled(false);
-        sayHelperUnreachable();
+        setFeedback(reason);
     }
 }
 
-void SettingsWindowController::sayHelperUnreachable() {
+// A label's accessible name is its text unless one is set, and Qt tells assistive technology
+// when that text changes.
+void SettingsWindowController::setFeedback(const QString& text) {
     if (statusLabel_) {
-        statusLabel_->setText(tr("The helper cannot be reached."));
+        statusLabel_->setText(text);
     }
 }
 

@@ -40,7 +40,7 @@ public:
     void closeSettings();
     // The monitor's own options as the windows built from now on, and the current one, show.
     void setMonitorOptions(bool showNotifications, bool startAtLogin);
-    // While the model says the helper cannot be reached, the boot setting, which only the helper
+    // While the model knows no status or no installation, the boot setting, which only the helper
     // can change, is held off and the window says why.
     void follow(const StatusModel& model);
     // Actions whose shortcuts work while this window has the focus; added to every new window.
@@ -62,8 +62,9 @@ private:
     void finishChange(bool requestedOn, bool success, const std::string& output,
                       const QString& feedbackBefore);
     void runBootStatusTool(std::function<void(std::string)> done);
-    void setHelperReachable(bool reachable);
-    void sayHelperUnreachable();
+    void holdBootSetting(const QString& reason);
+    // The feedback line: what a screen reader reads is the line itself, and each change is told.
+    void setFeedback(const QString& text);
 
     PrivilegedRunner& runner_;
     Alerts& alerts_;
@@ -76,7 +77,7 @@ private:
     QPointer<QCheckBox> notificationsSwitch_;
     QPointer<QCheckBox> loginSwitch_;
     bool bootStartupApplying_ = false;
-    bool helperReachable_ = true;
+    QString holdReason_;  // not empty: why the boot setting cannot be changed now
     bool showNotifications_ = true;
     bool startAtLogin_ = false;
     QList<QAction*> sharedActions_;

@@ -30,12 +30,15 @@ void ensureArtworkRegistered() {
 }
 
 // The fixed sRGB values of the desktop's system colours (light appearance), by state order.
-constexpr std::array<QRgb, 4> STATE_COLOURS = {
+constexpr std::array<QRgb, SHOWN_STATE_COUNT> STATE_COLOURS = {
     qRgb(0x34, 0xC7, 0x59),  // active: green
     qRgb(0xFF, 0xCC, 0x00),  // starting: yellow
     qRgb(0xFF, 0x95, 0x00),  // stopping: orange
     qRgb(0xFF, 0x3B, 0x30),  // stopped: red
+    qRgb(0x8E, 0x8E, 0x93),  // unknown: grey
+    qRgb(0x8E, 0x8E, 0x93),  // not installed: a grey ring
 };
+constexpr qreal RING_WIDTH = 1.8;
 
 constexpr int DOT_INSET = 4;
 // The letter is 7 units on an 18-unit image; logical pixels keep that proportion on every
@@ -64,15 +67,23 @@ bool drawArtwork(QPixmap& pixmap, const QString& path) {
     return true;
 }
 
-void drawFallback(QPixmap& pixmap, ServiceState state) {
+void drawFallback(QPixmap& pixmap, ShownState state) {
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
     const QRectF bounds(0, 0, STATUS_ICON_SIZE, STATUS_ICON_SIZE);
+    const QRectF dot = bounds.adjusted(DOT_INSET, DOT_INSET, -DOT_INSET, -DOT_INSET);
 
+    if (stateDrawnHollow(state)) {
+        painter.setPen(QPen(stateColour(state), RING_WIDTH));
+        painter.setBrush(Qt::NoBrush);
+        const qreal half = RING_WIDTH / 2;
+        painter.drawEllipse(dot.adjusted(half, half, -half, -half));
+        return;
+    }
     painter.setPen(Qt::NoPen);
     painter.setBrush(stateColour(state));
-    painter.drawEllipse(bounds.adjusted(DOT_INSET, DOT_INSET, -DOT_INSET, -DOT_INSET));
+    painter.drawEllipse(dot);
 
     QFont font = QGuiApplication::font();
     font.setPixelSize(LETTER_PIXEL_SIZE);
@@ -89,25 +100,32 @@ void drawFallback(QPixmap& pixmap, ServiceState state) {
 
 }  // namespace
 
-QString statusIconResourceName(ServiceState state) {
+QString statusIconResourceName(ShownState state) {
     switch (state) {
-        case ServiceState::active:
+        case ShownState::active:
             return QStringLiteral("active");
-        case ServiceState::starting:
-        case ServiceState::stopping:
+        case ShownState::starting:
+        case ShownState::stopping:
             return QStringLiteral("loading");
-        case ServiceState::stopped:
+        case ShownState::unknown:
+            return QStringLiteral("unknown");
+        case ShownState::notInstalled:
+            return QStringLiteral("notinstalled");
+        case ShownState::stopped:
             break;
     }
     return QStringLiteral("stopped");
 }
 
-QColor stateColour(ServiceState state) {
-    return QColor(STATE_COLOURS[static_cast<std::size_t>(stateIndex(state))]);
+QColor stateColour(ShownState state) {
+    return QColor(STATE_COLOURS[static_cast<std::size_t>(state)]);
 }
 
-QPixmap renderStatusIcon(ServiceState state, qreal devicePixelRatio,
-                         const QString& resourcePrefix) {
+bool stateDrawnHollow(ShownState state) {
+    return state == ShownState::notInstalled;
+}
+
+QPixmap renderStatusIcon(ShownState state, qreal devicePixelRatio, const QString& resourcePrefix) {
     ensureArtworkRegistered();
     if (!(devicePixelRatio >= 1.0)) {
         devicePixelRatio = 1.0;
@@ -122,7 +140,7 @@ QPixmap renderStatusIcon(ServiceState state, qreal devicePixelRatio,
     return pixmap;
 }
 
-QIcon makeStatusIcon(ServiceState state, const QString& resourcePrefix) {
+QIcon makeStatusIcon(ShownState state, const QString& resourcePrefix) {
     QIcon icon;
     icon.addPixmap(renderStatusIcon(state, 1.0, resourcePrefix));
     icon.addPixmap(renderStatusIcon(state, 2.0, resourcePrefix));

@@ -5,7 +5,6 @@
 #include <QSystemTrayIcon>
 
 #include "monitor/ui/CommandActions.h"
-#include "monitor/ui/HelperReachability.h"
 #include "monitor/ui/StatusIcon.h"
 #include "monitor/ui/StatusModel.h"
 
@@ -52,16 +51,23 @@ StatusTray::StatusTray(const StatusModel& model, QObject* parent)
 }
 
 // Every poll answer changes the model; the tray (over D-Bus, a new picture each time) is told
-// only what really changed.
+// only what really changed. Where the service's state is not known, the tooltip says why instead
+// of a port.
 void StatusTray::showModel() {
     if (shownIcon_ != model_.iconState()) {
         shownIcon_ = model_.iconState();
         icon_->setIcon(makeStatusIcon(*shownIcon_));
     }
-    QString tip = model_.statusLine() + QLatin1Char('\n') + model_.portLine();
-    if (!model_.helperReachable()) {
-        tip += QLatin1Char('\n') + HelperReachability::explanation(model_.helperFault());
+    QStringList lines = {model_.statusLine()};
+    if (isServiceState(model_.state()) || !model_.hasStatus()) {
+        lines << model_.portLine();
     }
+    for (const QString& line : {model_.lastSeenLine(), model_.explanation()}) {
+        if (!line.isEmpty()) {
+            lines << line;
+        }
+    }
+    const QString tip = lines.join(QLatin1Char('\n'));
     if (tip != icon_->toolTip()) {
         icon_->setToolTip(tip);
     }

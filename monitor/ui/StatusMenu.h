@@ -5,7 +5,7 @@
 #include <memory>
 #include <optional>
 
-#include "monitor/status/TarvexStatus.h"
+#include "monitor/ui/ShownState.h"
 
 class QAction;
 class QMenu;
@@ -37,8 +37,8 @@ private:
     QAction* portLine_ = nullptr;
 };
 
-// The tray icon: the state's image, and a tooltip with the menu's two lines and, while the helper
-// cannot be reached, why. A view of the model.
+// The tray icon: the state's image, and a tooltip with the menu's two lines or, where the state
+// is not known, why. A view of the model.
 class StatusTray : public QObject {
     Q_OBJECT
 
@@ -52,7 +52,7 @@ private:
 
     const StatusModel& model_;
     QSystemTrayIcon* icon_ = nullptr;  // a child
-    std::optional<ServiceState> shownIcon_;
+    std::optional<ShownState> shownIcon_;
 };
 
 }  // namespace tarvex

@@ -1,22 +1,121 @@
 #include "monitor/ui/StatusModel.h"
 
+#include <QDateTime>
+#include <QLocale>
+
+#include "monitor/ui/HelperReachability.h"
 #include "monitor/ui/StatusTexts.h"
+#include "shared/base/FixedPaths.h"
 
 namespace tarvex {
 
-ServiceState StatusModel::iconState() const {
-    return operationIcon_.value_or(status_.state());
+namespace {
+
+constexpr qsizetype FAILURE_SHOWN_CHARACTERS = 160;
+
+// The last line a failed run printed says why; a long one is cut to what a tooltip can show.
+QString lastLine(const std::string& output) {
+    const QStringList lines = QString::fromStdString(output).split(QLatin1Char('\n'));
+    for (auto line = lines.crbegin(); line != lines.crend(); ++line) {
+        const QString trimmed = line->trimmed();
+        if (!trimmed.isEmpty()) {
+            return trimmed.size() <= FAILURE_SHOWN_CHARACTERS
+                       ? trimmed
+                       : trimmed.left(FAILURE_SHOWN_CHARACTERS - 1) + QChar(0x2026);
+        }
+    }
+    return {};
+}
+
+QDateTime localTime(std::chrono::system_clock::time_point at) {
+    return QDateTime::fromMSecsSinceEpoch(
+        std::chrono::duration_cast<std::chrono::milliseconds>(at.time_since_epoch()).count());
+}
+
+}  // namespace
+
+ShownState StatusModel::state() const {
+    if (!installed_) {
+        return ShownState::notInstalled;
+    }
+    if (!hasStatus_ || !answered_) {
+        return ShownState::unknown;
+    }
+    return shownStateOf(status_.state());
+}
+
+ShownState StatusModel::iconState() const {
+    return operationIcon_ ? shownStateOf(*operationIcon_) : state();
 }
 
 QString StatusModel::statusLine() const {
-    if (!operationLine_.isEmpty()) {
-        return operationLine_;
+    return operationLine_.isEmpty() ? stateLine() : operationLine_;
+}
+
+QString StatusModel::stateLine() const {
+    if (!hasStatus_) {
+        return statusLineText(unknownSummaryText());
     }
-    return hasStatus_ ? statusLineText(status_) : statusLineText(unknownSummaryText());
+    switch (state()) {
+        case ShownState::unknown:
+            return statusLineText(statusUnknownSummaryText());
+        case ShownState::notInstalled:
+            return statusLineText(notInstalledSummaryText());
+        default:
+            return statusLineText(status_);
+    }
 }
 
 QString StatusModel::portLine() const {
-    return portLineText(status_);
+    return isServiceState(state()) ? portLineText(status_) : portLineText(TarvexStatus{});
+}
+
+QString StatusModel::reason() const {
+    switch (state()) {
+        case ShownState::notInstalled:
+            return tr("tarvex is not installed.");
+        case ShownState::unknown:
+            if (!hasStatus_) {
+                return {};
+            }
+            return helperReachable() ? tr("The status of the service could not be read.")
+                                     : tr("The helper cannot be reached.");
+        default:
+            return {};
+    }
+}
+
+QString StatusModel::explanation() const {
+    switch (state()) {
+        case ShownState::notInstalled:
+            return tr("No tarvex installation was found in %1. Once tarvex is installed, the "
+                      "monitor shows it by itself.")
+                .arg(QString::fromStdString(TARVEX_ROOT));
+        case ShownState::unknown:
+            if (!hasStatus_) {
+                return {};
+            }
+            if (!helperReachable()) {
+                return HelperReachability::explanation(helperFault_);
+            }
+            return failure_.isEmpty()
+                       ? reason()
+                       : tr("The status of the service could not be read: %1").arg(failure_);
+        default:
+            return {};
+    }
+}
+
+QString StatusModel::lastSeenLine() const {
+    if (state() != ShownState::unknown || !lastSeen_) {
+        return {};
+    }
+    const QDateTime seen = localTime(lastSeen_->at);
+    const QLocale locale;
+    const QString when = seen.date() == localTime(answeredAt_).date()
+                             ? locale.toString(seen.time(), QLocale::ShortFormat)
+                             : locale.toString(seen, QLocale::ShortFormat);
+    return tr("Last seen %1 at %2").arg(summaryText(lastSeen_->status), when);
 }
 
 bool StatusModel::locked() const {
@@ -24,16 +123,20 @@ bool StatusModel::locked() const {
 }
 
 // Before the first answer nothing is known, and every command is offered as the menu is built.
-bool StatusModel::serviceCommandFor(ServiceState needed) const {
-    return !locked() && helperReachable() && (!hasStatus_ || status_.state() == needed);
+bool StatusModel::serviceCommandFor(std::optional<ShownState> needed) const {
+    if (!hasStatus_) {
+        return true;
+    }
+    const ShownState shown = state();
+    return isServiceState(shown) && (!needed || shown == *needed);
 }
 
 bool StatusModel::canStart() const {
-    return serviceCommandFor(ServiceState::stopped);
+    return !locked() && serviceCommandFor(ShownState::stopped);
 }
 
 bool StatusModel::canStop() const {
-    return serviceCommandFor(ServiceState::active);
+    return !locked() && serviceCommandFor(ShownState::active);
 }
 
 bool StatusModel::canRestart() const {
@@ -45,16 +148,40 @@ bool StatusModel::canOpenSettings() const {
 }
 
 bool StatusModel::canInitialize() const {
-    return !locked() && helperReachable();
+    return !locked() && serviceCommandFor(std::nullopt);
 }
 
-void StatusModel::applyStatus(const TarvexStatus& status, HelperFault fault) {
-    status_ = status;
+// Uninstall is no operation that holds the lock: it may be asked for while one runs.
+bool StatusModel::canUninstall() const {
+    return serviceCommandFor(std::nullopt);
+}
+
+bool StatusModel::canRunMaintenance() const {
+    return state() != ShownState::notInstalled;
+}
+
+void StatusModel::applyStatus(const StatusAnswer& answer) {
+    status_ = answer.status;
     hasStatus_ = true;
-    helperFault_ = fault;
+    answered_ = answer.answered;
+    installed_ = answer.installed;
+    helperFault_ = answer.fault;
+    failure_ = answered_ ? QString() : lastLine(answer.failure);
+    answeredAt_ = answer.at;
+    if (answered_) {
+        lastSeen_ = Seen{status_, answer.at};
+    }
     operationIcon_.reset();
     operationLine_.clear();
     emit changed();
+}
+
+void StatusModel::applyStatus(const TarvexStatus& status, HelperFault fault) {
+    StatusAnswer answer;
+    answer.status = status;
+    answer.answered = fault == HelperFault::none;
+    answer.fault = fault;
+    applyStatus(answer);
 }
 
 void StatusModel::setOperationInProgress(bool inProgress) {
@@ -68,6 +195,15 @@ void StatusModel::setOperationInProgress(bool inProgress) {
 void StatusModel::showOperation(ServiceState iconState, const QString& statusLine) {
     operationIcon_ = iconState;
     operationLine_ = statusLine;
+    emit changed();
+}
+
+void StatusModel::endOperationLook() {
+    if (!operationIcon_ && operationLine_.isEmpty()) {
+        return;
+    }
+    operationIcon_.reset();
+    operationLine_.clear();
     emit changed();
 }
 

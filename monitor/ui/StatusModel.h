@@ -3,22 +3,39 @@
 #include <QObject>
 #include <QString>
 
+#include <chrono>
 #include <optional>
+#include <string>
 
 #include "monitor/privileged/PrivilegedRunner.h"
 #include "monitor/status/TarvexStatus.h"
+#include "monitor/ui/ShownState.h"
 
 namespace tarvex {
 
-// What the monitor knows about the service: the last status applied, whether the helper could be
-// reached for it, and whether one of our operations holds the lock. The tray icon, the status
-// menu, the main window and the commands' enabling follow it through changed().
+// One answer to a status request, as the controller received it.
+struct StatusAnswer {
+    TarvexStatus status;  // the report as read; all defaults when there was none
+    // False when there is no status to read: the helper could not be reached or did not answer,
+    // or the status run failed.
+    bool answered = true;
+    HelperFault fault = HelperFault::none;  // why the helper could not be reached
+    std::string failure;                    // what a failed status run printed
+    bool installed = true;                  // the service's core installation is there
+    std::chrono::system_clock::time_point at{};
+};
+
+// What the monitor knows about the service: the last status answer, whether it said anything,
+// whether the installation is there, and whether one of our operations holds the lock. The tray
+// icon, the status menu, the main window, the settings window and the commands' enabling follow
+// it through changed().
 class StatusModel : public QObject {
     Q_OBJECT
 
 public:
     using QObject::QObject;
 
+    // The last status read, or the all-defaults record after an answer without one.
     const TarvexStatus& status() const { return status_; }
     // False until the first answer, when everything still reads "Unknown".
     bool hasStatus() const { return hasStatus_; }
@@ -26,38 +43,66 @@ public:
     bool helperReachable() const { return helperFault_ == HelperFault::none; }
     bool operationInProgress() const { return operationInProgress_; }
 
-    // The state the icon shows: an operation's own until the next status, else the status's.
-    ServiceState iconState() const;
-    // "tarvex: ..." as the status menu and the tooltip show it.
+    // What the last answer says, Unknown before the first.
+    ShownState state() const;
+    // The state the icon shows: an operation's own until the next status, else state().
+    ShownState iconState() const;
+    // "tarvex: ..." as the status menu and the tooltip show it: an operation's own line until the
+    // next status, else stateLine(), the line of state() as the main window shows it.
     QString statusLine() const;
+    QString stateLine() const;
     QString portLine() const;
+    // While the state is Unknown or Not installed: why, in one short sentence, and the same with
+    // what to do about it. Empty otherwise.
+    QString reason() const;
+    QString explanation() const;
+    // While the state is Unknown: the last status read and when ("Last seen Active at 14:02").
+    QString lastSeenLine() const;
 
-    // The enabling rules of the guarded commands. While an operation holds the lock, or its
-    // outcome has not been read yet, none of them; while the helper cannot be reached, only
-    // Settings, since the others could only fail; before the first answer, all of them.
+    // The enabling rules. While an operation holds the lock, or its outcome has not been read yet,
+    // none of the guarded commands; while the state is Unknown, none of those that go through the
+    // helper; while Not installed, only what needs no installation; before the first answer,
+    // everything.
     bool canStart() const;
     bool canStop() const;
     bool canRestart() const;
     bool canOpenSettings() const;
     bool canInitialize() const;
+    bool canUninstall() const;
+    // The logs, their export and the diagnosis, which read the installation.
+    bool canRunMaintenance() const;
 
-    // A status answer (or the all-defaults status when there was none) and why the helper could
-    // not be reached for it. Ends what showOperation() showed.
+    // A status answer. Ends what showOperation() showed.
+    void applyStatus(const StatusAnswer& answer);
+    // A status read, or none when the helper could not be reached for it.
     void applyStatus(const TarvexStatus& status, HelperFault fault);
     void setOperationInProgress(bool inProgress);
     // An operation under way: its icon, and its status line when not empty, until the next status.
     void showOperation(ServiceState iconState, const QString& statusLine = {});
+    // An operation that never ran (its authorization was refused): the last answer again.
+    void endOperationLook();
 
 signals:
     void changed();
 
 private:
+    struct Seen {
+        TarvexStatus status;
+        std::chrono::system_clock::time_point at;
+    };
+
     bool locked() const;
-    bool serviceCommandFor(ServiceState needed) const;
+    // A service command: only while the state is a service state, and then only in `needed`.
+    bool serviceCommandFor(std::optional<ShownState> needed) const;
 
     TarvexStatus status_;
     bool hasStatus_ = false;
+    bool answered_ = true;
+    bool installed_ = true;
     HelperFault helperFault_ = HelperFault::none;
+    QString failure_;
+    std::chrono::system_clock::time_point answeredAt_{};
+    std::optional<Seen> lastSeen_;
     bool operationInProgress_ = false;
     std::optional<ServiceState> operationIcon_;
     QString operationLine_;

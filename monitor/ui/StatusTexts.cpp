@@ -29,6 +29,14 @@ QString unknownSummaryText() {
     return QCoreApplication::translate("StatusTexts", "Unknown");
 }
 
+QString statusUnknownSummaryText() {
+    return QCoreApplication::translate("StatusTexts", "Status unknown");
+}
+
+QString notInstalledSummaryText() {
+    return QCoreApplication::translate("StatusTexts", "Not installed");
+}
+
 QString statusLineText(const QString& summary) {
     return QCoreApplication::translate("StatusTexts", "tarvex: %1").arg(summary);
 }

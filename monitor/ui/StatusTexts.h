@@ -10,6 +10,9 @@ namespace tarvex {
 QString summaryText(const TarvexStatus& status);
 // The summary before the first answer.
 QString unknownSummaryText();
+// The summaries of the two states in which the service's own is not known.
+QString statusUnknownSummaryText();
+QString notInstalledSummaryText();
 // "tarvex: " and the summary, as the status menu and the main window show it.
 QString statusLineText(const TarvexStatus& status);
 QString statusLineText(const QString& summary);

@@ -1,8 +1,11 @@
 #include "monitor/ui/WindowLayout.h"
 
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 
 namespace tarvex {
 
@@ -16,6 +19,20 @@ QFont scaledFont(const QFont& base, double designPoints, QFont::Weight weight) {
     }
     font.setWeight(weight);
     return font;
+}
+
+int scaledWidth(int designWidth, const QFont& font) {
+    const double factor = QFontInfo(font).pointSizeF() / DESIGN_FONT_POINTS;
+    return qMax(designWidth, qRound(designWidth * factor));
+}
+
+void keepLongestWordWhole(QLabel& label) {
+    const QFontMetrics metrics(label.font());
+    int longest = 0;
+    for (const QString& word : label.text().split(QRegularExpression(QStringLiteral("\\s+")))) {
+        longest = qMax(longest, metrics.horizontalAdvance(word));
+    }
+    label.setMinimumWidth(longest + 2 * label.margin());
 }
 
 void useSecondaryTextColour(QWidget& widget) {

@@ -6,6 +6,7 @@
 #include <QIcon>
 #include <QSystemTrayIcon>
 
+#include <filesystem>
 #include <memory>
 
 #include "monitor/controller/TarvexMenuBarApp.h"
@@ -25,6 +26,7 @@ protected:
     void SetUp() override {
         ensureTestApplication();
         relocateInstallation(temp.path());
+        std::filesystem::create_directories(TARVEX_ROOT);  // installed, though without a tool
     }
     void TearDown() override {
         app.reset();

@@ -4,6 +4,7 @@
 
 #include "monitor/desktop/ShellQuote.h"
 #include "monitor/desktop/TerminalScript.h"
+#include "monitor/host/CommandRunner.h"
 #include "tests/actions/ControllerTestSupport.h"
 #include "tests/support/MonitorProbes.h"
 
@@ -35,9 +36,10 @@ TEST_F(LogActionsTest, ViewLogsRunsTheToolsLogsInATerminalThroughAPrivateScript)
     const std::string script = world.terminal.opened[0];
     EXPECT_EQ(fs::path(script).parent_path(), fs::path(runtimeDir));
     EXPECT_EQ(modeOf(script), 0755u);
-    const std::string tail = " logs; echo '\\nPress any key to close'; read -n1";
-    EXPECT_EQ(tail.size(), 48u);
-    EXPECT_EQ(readFile(script), "#!/bin/bash\n" + shellQuote(TARVEXCTL) + tail + "\n");
+    EXPECT_EQ(readFile(script).rfind("#!/bin/bash\n" + shellQuote(TARVEXCTL) + " logs; ", 0), 0u);
+    // As the terminal runs it: the tool's output, then the closing line on a line of its own.
+    const std::string shown = runCommand({"/bin/bash", script}).output;
+    EXPECT_TRUE(shown.ends_with("\nPress any key to close ")) << shown;
 
     ASSERT_NE(launcher(), nullptr);
     const auto removals = launcher()->pendingRemovals();
@@ -51,10 +53,8 @@ TEST_F(LogActionsTest, RunDoctorRunsTheDiagnosisAndKeepsAnEarlierScriptUntilItsO
     app->viewLogs();
     app->runDoctor();
     ASSERT_EQ(world.terminal.opened.size(), 2u);
-    const std::string tail = " doctor; echo '\\nPress any key to close'; read -n1";
-    EXPECT_EQ(tail.size(), 50u);
-    EXPECT_EQ(readFile(world.terminal.opened[1]),
-              "#!/bin/bash\n" + shellQuote(TARVEXCTL) + tail + "\n");
+    EXPECT_NE(readFile(world.terminal.opened[1]).find(shellQuote(TARVEXCTL) + " doctor; "),
+              std::string::npos);
 
     const auto removals = launcher()->pendingRemovals();
     ASSERT_EQ(removals.size(), 2);

@@ -8,14 +8,19 @@
 #include <QSettings>
 #include <QTimer>
 
+#include <filesystem>
+
 #include "monitor/ui/MainWindowController.h"
 #include "monitor/ui/SettingsWindowController.h"
+#include "monitor/ui/StatusIcon.h"
 #include "tests/actions/ControllerTestSupport.h"
 #include "tests/support/EventWaiter.h"
 #include "tests/support/MonitorProbes.h"
 
 namespace tarvex::testing {
 namespace {
+
+namespace fs = std::filesystem;
 
 constexpr char kStoppedReport[] = "Port: 4406\nProcess: stopped\nlaunchd: unloaded\n";
 
@@ -30,7 +35,7 @@ protected:
 
     QLabel* notice() const {
         return app->mainWindowController().window()->findChild<QLabel*>(
-            QStringLiteral("helperNotice"));
+            QStringLiteral("statusNotice"));
     }
     std::vector<std::string> notified() const {
         std::vector<std::string> summaries;
@@ -45,34 +50,51 @@ protected:
     }
 };
 
-TEST_F(MonitorTruthTest, AnUnreachableHelperIsNotAStoppedServiceAndRecoversByItself) {
-    construct();
-    app->applicationDidFinishLaunching();
-    world.runner.answerNext(false, "Cannot connect to helper service", HelperFault::noSocket);
-
-    EXPECT_EQ(statusLine(), "tarvex: Stopped");
-    EXPECT_EQ(portMenuItem(*app)->text(), "Port: --");
-    EXPECT_EQ(itemsEnabled(), (std::vector<bool>{false, false, false, true, false}));
-    const QString tooltip = app->statusItem()->toolTip();
-    EXPECT_TRUE(tooltip.contains("cannot be reached: nothing listens at")) << tooltip.toStdString();
-    EXPECT_TRUE(tooltip.contains("sudo systemctl enable --now tarvex-helper.socket"));
-    ASSERT_FALSE(notice()->isHidden());
-    EXPECT_TRUE(notice()->text().contains("sudo systemctl enable --now tarvex-helper.socket"));
-    EXPECT_FALSE(windowChild(app->mainWindowController(), "startButton")->isEnabled());
+TEST_F(MonitorTruthTest, WithTheHelperStoppedWhileTheServiceRunsNothingReadsStopped) {
+    launch();
+    const MainWindowController& window = app->mainWindowController();
+    auto everyText = [&] {
+        return QStringList{statusLine(), app->statusItem()->toolTip(),
+                           windowChild<QLabel>(window, "statusTitle")->text(),
+                           windowChild<QLabel>(window, "statusDetail")->text(),
+                           windowChild<StatusDot>(window, "statusDot")->accessibleName()}
+            .join(u'|');
+    };
+    const QImage unknownIcon = renderStatusIcon(ShownState::unknown, 1.0).toImage();
+    const std::pair<HelperFault, const char*> answers[] = {
+        {HelperFault::noSocket, "sudo systemctl enable --now tarvex-helper.socket"},
+        {HelperFault::permissionDenied, "may not open"},
+        {HelperFault::none, "could not be read: Refusing to run"},  // the helper refused the tool
+    };
+    for (const auto& [fault, why] : answers) {
+        fire(statusTimer(*app));
+        world.runner.answerNext(false, "Refusing to run tarvexctl: not owned by root", fault);
+        EXPECT_FALSE(everyText().contains("Stopped")) << everyText().toStdString();
+        EXPECT_EQ(statusLine(), "tarvex: Status unknown");
+        EXPECT_EQ(app->statusItem()->icon().pixmap(18).toImage(), unknownIcon);
+        EXPECT_TRUE(everyText().contains("|Last seen Active (PID 321) at "));
+        EXPECT_TRUE(app->statusItem()->toolTip().contains(why) && notice()->text().contains(why))
+            << why;
+        EXPECT_FALSE(notice()->isHidden());
+        EXPECT_EQ(itemsEnabled(), (std::vector<bool>{false, false, false, true, false}));
+        EXPECT_FALSE(app->action(Command::uninstall)->isEnabled());
+    }
     EXPECT_TRUE(world.notifier.sent.empty());
 
+    // With the installation removed: Not installed, and only what needs none is offered.
+    fs::remove_all(TARVEX_ROOT);
     fire(statusTimer(*app));
-    world.runner.answerNext(false, "Cannot connect to helper service",
-                            HelperFault::permissionDenied);
-    EXPECT_TRUE(app->statusItem()->toolTip().contains("may not open"));
+    world.runner.answerNext(false, "", HelperFault::noSocket);
+    EXPECT_EQ(statusLine(), "tarvex: Not installed");
+    EXPECT_EQ(itemsEnabled(), (std::vector<bool>{false, false, false, true, false}));
+    EXPECT_FALSE(app->action(Command::saveLogs)->isEnabled());
 
-    // A helper that answers, even with a failure of the tool, is a stopped service again.
+    fs::create_directories(TARVEX_ROOT);
     fire(statusTimer(*app));
-    answerStatus(false, "tool failed");
-    EXPECT_EQ(itemsEnabled(), (std::vector<bool>{true, false, false, true, true}));
-    EXPECT_EQ(app->statusItem()->toolTip(), "tarvex: Stopped\nPort: --");
+    answerStatus(true);
+    EXPECT_EQ(itemsEnabled(), (std::vector<bool>{false, true, true, true, true}));
+    EXPECT_EQ(app->statusItem()->toolTip(), "tarvex: Active (PID 321)\nPort: 4406");
     EXPECT_TRUE(notice()->isHidden());
-    EXPECT_TRUE(windowChild(app->mainWindowController(), "startButton")->isEnabled());
 }
 
 TEST_F(MonitorTruthTest, NotificationsForAStopFromOutsideAndForOurOperationsButNotAtLaunch) {

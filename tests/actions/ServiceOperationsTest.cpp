@@ -255,7 +255,7 @@ TEST_F(ServiceOperationsTest, ARefusedPasswordCheckRestoresTheStateAndSaysWhyUnl
         app->startService();
         EXPECT_EQ(itemsEnabled(), kLocked) << "locked while the helper waits for the password";
         world.runner.answerNext(false, std::string("Not authorized: start") + cause);
-        EXPECT_EQ(app->model().iconState(), ServiceState::active);
+        EXPECT_EQ(app->model().iconState(), ShownState::active);
         EXPECT_EQ(statusLine(), lineBefore);
         EXPECT_EQ(itemsEnabled(), kActiveItems);
         EXPECT_TRUE(statusTimer(*app)->isActive());

@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <optional>
+#include <vector>
 
 #include "monitor/desktop/DesktopSeams.h"
 #include "tests/support/EventWaiter.h"
@@ -22,9 +26,9 @@ TEST(FileViewerTest, TellsWhetherTheOpenerCouldShowTheFolder) {
         bool shown;
     };
     const Case cases[] = {
-        {"exit 3", false},  // xdg-open: no method available for this folder
-        {"exit 0", true},   // a file manager took it
-        {"sleep 5", true},  // the opener stays while the file manager is open
+        {"exit 3", false},             // xdg-open: no method available for this folder
+        {"exit 0", true},              // a file manager took it
+        {"sleep 2.5; exit 3", false},  // it took its time to find nothing to show it with
     };
     const QByteArray path = qgetenv("PATH");
     for (const Case& c : cases) {
@@ -50,6 +54,39 @@ TEST(FileViewerTest, TellsWhetherTheOpenerCouldShowTheFolder) {
     }
 }
 #endif
+
+// A second export under the proposed name replaces the first, once the user agrees; declined,
+// the dialog stays open for another name.
+TEST(SaveDialogTest, AnExistingFolderOfTheProposedNameIsTheDestinationNotAFolderToOpen) {
+    testing::ensureTestApplication();
+    QTemporaryDir home;
+    ASSERT_TRUE(QDir(home.path()).mkdir(QStringLiteral("tarvex-logs")));
+    const QByteArray savedHome = qgetenv("HOME");
+    qputenv("HOME", home.path().toUtf8());
+    for (const bool agree : {true, false}) {
+        FileDialogSaveDialog dialog;
+        std::vector<QString> asked;
+        dialog.confirmReplace = [&](QWidget*, const QString& path) {
+            asked.push_back(path);
+            return agree;
+        };
+        QTimer poll;  // the dialog comes up only once the folder has been read; Save, then close
+        QObject::connect(&poll, &QTimer::timeout, [] {
+            if (auto* open = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                open->accept();
+                if (open->isVisible()) {
+                    open->reject();  // it did not take the answer: the test ends it
+                }
+            }
+        });
+        poll.start(10);
+        const auto chosen = dialog.askForDestination("Save tarvex Logs", "tarvex-logs");
+        const QString folder = QDir(home.path()).filePath(QStringLiteral("tarvex-logs"));
+        EXPECT_EQ(asked, std::vector<QString>{folder});
+        EXPECT_EQ(chosen, agree ? std::optional<std::string>(folder.toStdString()) : std::nullopt);
+    }
+    qputenv("HOME", savedHome);
+}
 
 }  // namespace
 }  // namespace tarvex

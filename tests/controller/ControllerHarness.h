@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QTemporaryDir>
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -50,6 +51,7 @@ protected:
         ensureTestApplication();
         ASSERT_TRUE(prefix.isValid());
         relocateInstallation(prefix.path().toStdString());
+        std::filesystem::create_directories(TARVEX_ROOT);  // installed, though without a tool
     }
     void TearDown() override {
         app.reset();
@@ -76,6 +78,10 @@ protected:
     void pollAndAnswer(const std::string& output) {
         fire(statusTimer(*app));
         answerStatus(true, output);
+    }
+    void pollAndAnswerFailure(HelperFault fault) {
+        fire(statusTimer(*app));
+        ASSERT_TRUE(runner.answerNext(false, "Cannot connect to helper service", fault));
     }
 
     std::string menuText(QAction* item) const { return item->text().toStdString(); }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QAction>
 #include <QLabel>
 #include <QMessageBox>
@@ -177,12 +178,16 @@ TEST(QtAppHostTest, TerminateEndsTheApplicationEvenWithAnAlertOpen) {
     EXPECT_EQ(stopped, 1);
 }
 
-TEST(MessageBoxAlertsTest, EachLogPathShowsWholeOnALineOfItsOwn) {
+TEST(MessageBoxAlertsTest, EachLogPathShowsWholeOnALineOfItsOwnAndTheTextReadsExactly) {
     testing::ensureTestApplication();
     MessageBoxAlerts alerts;
     const QString path = QStringLiteral("/home/someone/.local/share/tarvex-%1/log/launchd.err.log")
                              .arg(QString(25, 'a'));
-    QTimer::singleShot(0, [&path] {
+    const QString informative = QStringLiteral(
+                                    "The service has not started after 30 seconds. The process "
+                                    "may be crashing on startup.\n\nCheck logs for details:\n\n") +
+                                path + QLatin1Char('\n') + path;
+    QTimer::singleShot(0, [&path, &informative] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         ASSERT_NE(box, nullptr);
         const auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"));
@@ -191,12 +196,14 @@ TEST(MessageBoxAlertsTest, EachLogPathShowsWholeOnALineOfItsOwn) {
         EXPECT_GE(label->contentsRect().width(),
                   QFontMetrics(label->font()).horizontalAdvance(path));
         EXPECT_TRUE(label->text().contains(path));
+        // What a screen reader reads, and what the user copies, is the text as given.
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(const_cast<QLabel*>(label))
+                      ->text(QAccessible::Name),
+                  informative);
         box->buttons().at(0)->click();
     });
     alerts.runModal(AlertSpec{"tarvex Failed to Start",
-                              "The service has not started after 30 seconds. The process may be "
-                              "crashing on startup.\n\nCheck logs for details:\n\n" +
-                                  path.toStdString() + "\n" + path.toStdString(),
+                              informative.toStdString(),
                               AlertStyle::critical,
                               {"Stop Service", "View Logs and Stop"}});
 }

@@ -13,10 +13,10 @@ QImage iconImage(const QIcon& icon) {
 
 using LaunchTest = ControllerTest;
 
-TEST_F(LaunchTest, StoppedIconBeforeTheFirstAnswerAndRequestAfterMenuAndWindow) {
+TEST_F(LaunchTest, UnknownIconBeforeTheFirstAnswerAndRequestAfterMenuAndWindow) {
     bool menuExisted = false;
     bool windowShown = false;
-    bool iconWasStopped = false;
+    bool iconWasUnknown = false;
     runner.onRun = [&](const std::string& command) {
         if (command != "status") {
             return;
@@ -24,15 +24,15 @@ TEST_F(LaunchTest, StoppedIconBeforeTheFirstAnswerAndRequestAfterMenuAndWindow) 
         menuExisted = app->statusMenu() != nullptr && statusMenuItem(*app) != nullptr;
         windowShown = app->mainWindowController().window() != nullptr &&
                       app->mainWindowController().window()->isVisible();
-        iconWasStopped =
-            app->statusItem() != nullptr && iconImage(app->statusItem()->icon()) ==
-                                                iconImage(makeStatusIcon(ServiceState::stopped));
+        iconWasUnknown =
+            app->statusItem() != nullptr &&
+            iconImage(app->statusItem()->icon()) == iconImage(makeStatusIcon(ShownState::unknown));
     };
     launch();
     ASSERT_EQ(runner.pendingCommands(), std::vector<std::string>{"status"});
     EXPECT_TRUE(menuExisted);
     EXPECT_TRUE(windowShown);
-    EXPECT_TRUE(iconWasStopped);
+    EXPECT_TRUE(iconWasUnknown);
     EXPECT_TRUE(app->statusRefreshInFlight());
     EXPECT_EQ(statusTimer(*app), nullptr) << "no poll is armed before the first answer";
     EXPECT_EQ(menuText(statusMenuItem(*app)), "tarvex: Unknown");
@@ -45,19 +45,34 @@ TEST_F(LaunchTest, StoppedIconBeforeTheFirstAnswerAndRequestAfterMenuAndWindow) 
     EXPECT_FALSE(app->statusRefreshInFlight());
 }
 
-TEST_F(LaunchTest, BackgroundStartShowsTheWindowOnlyWhereThereIsNoTray) {
+TEST_F(LaunchTest, BackgroundStartShowsTheWindowOnlyUntilThereIsATray) {
     for (const bool tray : {true, false}) {
         appHost.tray = tray;
         app = std::make_unique<TarvexMenuBarApp>(seams());
         app->applicationDidFinishLaunching(LaunchMode::background);
         QWidget* window = app->mainWindowController().window();
         EXPECT_EQ(window != nullptr && window->isVisible(), !tray) << "tray " << tray;
+        EXPECT_EQ(app->statusItem() != nullptr, tray);
         EXPECT_EQ(runner.pendingCommands(), std::vector<std::string>{"status"});
         runner.requests.clear();
     }
-    // The window is built at the first click then.
+    // A panel that starts later gets the icon, and the window shown for want of it goes.
+    appHost.tray = true;
+    appHost.trayAppeared();
+    ASSERT_NE(app->statusItem(), nullptr);
+    EXPECT_TRUE(app->statusItem()->isVisible());
+    EXPECT_FALSE(app->mainWindowController().window()->isVisible());
+    EXPECT_EQ(appHost.terminations, 0);
     app->statusBarClicked(QSystemTrayIcon::Trigger, Qt::NoModifier);
     EXPECT_TRUE(app->mainWindowController().window()->isVisible());
+}
+
+TEST_F(LaunchTest, WithoutATrayClosingTheWindowEndsTheMonitor) {
+    for (const bool tray : {true, false}) {
+        appHost.tray = tray;
+        launch().mainWindowController().closeWindow();
+        EXPECT_EQ(appHost.terminations, tray ? 0 : 1) << "tray " << tray;
+    }
 }
 
 TEST_F(LaunchTest, InstalledCopyIsRecognisedByItsBundlePath) {
@@ -110,20 +125,17 @@ TEST_F(PollTest, TimerFiringWhileInFlightIsLost) {
     EXPECT_TRUE(statusTimer(*app)->isActive()) << "the answer arms the next poll";
 }
 
-TEST_F(PollTest, FailedAnswerShowsStoppedAndPollsAgainAfterTenSeconds) {
+TEST_F(PollTest, FailedAnswerShowsUnknownAndPollsAgainAfterTenSeconds) {
     launch();
     answerStatus(true, ACTIVE_REPORT);
     fire(statusTimer(*app));
     answerStatus(false, "Launchd: loaded\nProcess: running (pid 42)\nPort: open\n");
     EXPECT_EQ(app->model().status(), TarvexStatus{}) << "the output of a failure is not read";
-    EXPECT_EQ(menuText(statusMenuItem(*app)), "tarvex: Stopped");
+    EXPECT_EQ(menuText(statusMenuItem(*app)), "tarvex: Status unknown");
     EXPECT_EQ(menuText(portMenuItem(*app)), "Port: --");
-    EXPECT_TRUE(app->action(Command::start)->isEnabled());
-    EXPECT_FALSE(app->action(Command::stop)->isEnabled());
+    EXPECT_FALSE(app->action(Command::start)->isEnabled());
     EXPECT_EQ(statusTimer(*app)->interval(), 10000);
     EXPECT_TRUE(alerts.shown.empty());
-    EXPECT_EQ(iconImage(app->statusItem()->icon()),
-              iconImage(makeStatusIcon(ServiceState::stopped)));
 }
 
 TEST_F(PollTest, UnansweredRequestCountsAsFailedAfterSixtySeconds) {
@@ -137,12 +149,12 @@ TEST_F(PollTest, UnansweredRequestCountsAsFailedAfterSixtySeconds) {
     EXPECT_EQ(deadline->interval(), 60000);
     fire(deadline);
     EXPECT_FALSE(app->statusRefreshInFlight());
-    EXPECT_EQ(menuText(statusMenuItem(*app)), "tarvex: Stopped");
+    EXPECT_EQ(menuText(statusMenuItem(*app)), "tarvex: Status unknown");
     EXPECT_EQ(statusTimer(*app)->interval(), 10000);
 
     // The lost answer turns up late: it must not overwrite anything.
     runner.answerNext(true, STARTING_REPORT);
-    EXPECT_EQ(menuText(statusMenuItem(*app)), "tarvex: Stopped");
+    EXPECT_EQ(menuText(statusMenuItem(*app)), "tarvex: Status unknown");
     EXPECT_EQ(statusTimer(*app)->interval(), 10000);
     EXPECT_FALSE(app->statusRefreshInFlight());
 
@@ -159,7 +171,7 @@ TEST_F(PollTest, LateAnswerDoesNotCountForTheNewerRequest) {
     ASSERT_EQ(runner.requests.size(), 2u);
     runner.answerNext(true, ACTIVE_REPORT);  // the first, given up on
     EXPECT_TRUE(app->statusRefreshInFlight()) << "the newer request is still awaited";
-    EXPECT_EQ(menuText(statusMenuItem(*app)), "tarvex: Stopped");
+    EXPECT_EQ(menuText(statusMenuItem(*app)), "tarvex: Status unknown");
     runner.answerNext(true, STOPPING_REPORT);
     EXPECT_EQ(menuText(statusMenuItem(*app)),
               QString::fromUtf8("tarvex: Stopping\u2026").toStdString());

@@ -194,6 +194,19 @@ TEST_F(ClickTest, ReopenAlwaysShowsTheWindowAndAnswersTrue) {
     EXPECT_TRUE(windowVisible());
 }
 
+TEST_F(ClickTest, ASecondStartOrATrayClickRestoresAMinimisedWindow) {
+    QWidget* window = app->mainWindowController().window();
+    for (const auto& reopen : std::initializer_list<std::function<void()>>{
+             [this] { app->applicationShouldHandleReopen(); },
+             [this] { app->statusBarClicked(QSystemTrayIcon::Trigger, Qt::NoModifier); }}) {
+        window->showMinimized();
+        ASSERT_TRUE(window->isMinimized());
+        reopen();
+        EXPECT_FALSE(window->isMinimized());
+        EXPECT_TRUE(windowVisible());
+    }
+}
+
 TEST_F(StatusMenuTest, QuitStopsBothTimersAndEndsAtOnceEvenDuringAnOperation) {
     launch();
     answerStatus(true, ACTIVE_REPORT);

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <QDBusArgument>
+#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
@@ -13,6 +14,8 @@
 #include <QProcessEnvironment>
 #include <QStandardPaths>
 #include <QtEndian>
+
+#include <algorithm>
 
 #include "monitor/ui/StatusIcon.h"
 #include "tests/support/TestApplication.h"
@@ -95,6 +98,12 @@ void DesktopSession::SetUp() {
     ASSERT_FALSE(busAddress_.isEmpty()) << "the private session bus did not start";
     bus_ = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(busAddress_, BUS_NAME));
     ASSERT_TRUE(bus_->isConnected()) << bus_->lastError().message().toStdString();
+    if (trayAtStart_) {
+        startTray();
+    }
+}
+
+void DesktopSession::startTray() {
     ASSERT_TRUE(bus_->registerObject(QStringLiteral("/StatusNotifierWatcher"), &watcher_,
                                      QDBusConnection::ExportAllContents));
     ASSERT_TRUE(bus_->registerService(WATCHER_SERVICE));
@@ -107,6 +116,10 @@ void DesktopSession::TearDown() {
         EXPECT_EQ(terminateMonitor(), 0) << monitorLog();
         monitor_.kill();
         monitor_.waitForFinished(10000);
+    }
+    if (accessibilityBus_) {
+        accessibilityBus_.reset();
+        QDBusConnection::disconnectFromBus(BUS_NAME + QStringLiteral("-a11y"));
     }
     if (bus_) {
         bus_->unregisterObject(QStringLiteral("/StatusNotifierWatcher"));
@@ -127,6 +140,10 @@ void DesktopSession::TearDown() {
 
 QString DesktopSession::startBus() {
     auto& bus = *servers_.emplace_back(std::make_unique<QProcess>());
+    // What the bus starts (the accessibility bus among them) keeps to the session's own folder.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir_);
+    bus.setProcessEnvironment(environment);
     bus.start(QStringLiteral("dbus-daemon"),
               {QStringLiteral("--session"), QStringLiteral("--nofork"),
                QStringLiteral("--nopidfile"), QStringLiteral("--print-address=1"),
@@ -163,7 +180,7 @@ QString DesktopSession::startWeston() {
     return up && weston.state() == QProcess::Running ? name : QString();
 }
 
-void DesktopSession::startMonitor(const QStringList& environment) {
+void DesktopSession::startMonitor(const QStringList& environment, const QStringList& options) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     // Only what the test names: no desktop of the machine the test runs on.
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM",
@@ -179,8 +196,10 @@ void DesktopSession::startMonitor(const QStringList& environment) {
     monitor_.setProcessEnvironment(env);
     monitor_.setProcessChannelMode(QProcess::MergedChannels);
     monitor_.setStandardOutputFile(temp_.filePath(QStringLiteral("monitor.log")));
-    monitor_.start(QStringLiteral(TARVEX_MONITOR_BINARY),
-                   {QStringLiteral("--prefix"), prefix_, QStringLiteral("--socket"), socketPath_});
+    monitor_.start(
+        QStringLiteral(TARVEX_MONITOR_BINARY),
+        QStringList{QStringLiteral("--prefix"), prefix_, QStringLiteral("--socket"), socketPath_} +
+            options);
     ASSERT_TRUE(monitor_.waitForStarted(10000));
 }
 
@@ -208,6 +227,12 @@ void DesktopSession::setPace(int factor) {
     QFile pace(prefix_ + QStringLiteral("/opt/tarvex/var/tarvex/sim/pace"));
     ASSERT_TRUE(pace.open(QIODevice::WriteOnly | QIODevice::Truncate));
     pace.write(QByteArray::number(factor) + '\n');
+}
+
+void DesktopSession::setFaults(const QString& lines) {
+    QFile faults(prefix_ + QStringLiteral("/opt/tarvex/var/tarvex/sim/faults"));
+    ASSERT_TRUE(faults.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    faults.write(lines.toUtf8() + '\n');
 }
 
 QString DesktopSession::itemService() const {
@@ -302,6 +327,90 @@ void DesktopSession::activateItem() {
     activate << 0 << 0;
     const QDBusMessage reply = bus_->call(activate, QDBus::Block, CALL_TIMEOUT_MS);
     EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
+}
+
+void DesktopSession::clickMenuItem(const QString& label) {
+    const std::vector<MenuEntry> menu = itemMenu();
+    const auto entry = std::find_if(menu.begin(), menu.end(),
+                                    [&](const MenuEntry& e) { return e.label() == label; });
+    ASSERT_NE(entry, menu.end()) << label.toStdString() << " " << lastError_;
+    QDBusMessage click = QDBusMessage::createMethodCall(
+        itemService(), itemProperty(QStringLiteral("Menu")).value<QDBusObjectPath>().path(),
+        QStringLiteral("com.canonical.dbusmenu"), QStringLiteral("Event"));
+    click << entry->id << QStringLiteral("clicked") << QVariant::fromValue(QDBusVariant(0)) << 0u;
+    EXPECT_EQ(bus_->call(click, QDBus::Block, CALL_TIMEOUT_MS).type(), QDBusMessage::ReplyMessage);
+}
+
+QVariant DesktopSession::accessibleCall(const Accessible& node, const char* interface,
+                                        const char* method, const QVariantList& arguments) {
+    QDBusMessage message = QDBusMessage::createMethodCall(
+        node.service, node.path, QLatin1String(interface), QLatin1String(method));
+    message.setArguments(arguments);
+    return accessibilityBus_->call(message, QDBus::Block, CALL_TIMEOUT_MS).arguments().value(0);
+}
+
+std::optional<DesktopSession::Accessible> DesktopSession::findAccessible(
+    const QString& role, const std::function<bool(const QString&)>& matches) {
+    if (!accessibilityBus_) {
+        const QDBusMessage address =
+            bus_->call(QDBusMessage::createMethodCall(
+                           QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
+                           QStringLiteral("org.a11y.Bus"), QStringLiteral("GetAddress")),
+                       QDBus::Block, CALL_TIMEOUT_MS);
+        accessibilityBus_ = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(
+            address.arguments().value(0).toString(), BUS_NAME + QStringLiteral("-a11y")));
+    }
+    const char* accessible = "org.a11y.atspi.Accessible";
+    auto nameOf = [&](const Accessible& node) {
+        return accessibleCall(node, "org.freedesktop.DBus.Properties", "Get",
+                              {QLatin1String(accessible), QStringLiteral("Name")})
+            .value<QDBusVariant>()
+            .variant()
+            .toString();
+    };
+    // Depth first through every window of the application that is the monitor.
+    for (const QString& service :
+         accessibilityBus_->interface()->registeredServiceNames().value()) {
+        std::vector<Accessible> nodes = {
+            {service, QStringLiteral("/org/a11y/atspi/accessible/root")}};
+        if (!service.startsWith(u':') || nameOf(nodes.front()) != QLatin1String("tarvex Monitor")) {
+            continue;
+        }
+        while (!nodes.empty()) {
+            Accessible node = nodes.back();
+            nodes.pop_back();
+            node.name = nameOf(node);
+            if (accessibleCall(node, accessible, "GetRoleName").toString() == role &&
+                matches(node.name)) {
+                return node;
+            }
+            const auto children =
+                accessibleCall(node, accessible, "GetChildren").value<QDBusArgument>();
+            children.beginArray();
+            while (!children.atEnd()) {
+                Accessible child;
+                QDBusObjectPath path;
+                children.beginStructure();
+                children >> child.service >> path;
+                children.endStructure();
+                child.path = path.path();
+                nodes.push_back(child);
+            }
+            children.endArray();
+        }
+    }
+    return std::nullopt;
+}
+
+bool DesktopSession::pressAccessible(const QString& role, const QString& name) {
+    const auto node = findAccessible(role, [&](const QString& n) { return n == name; });
+    if (!node) {
+        return false;
+    }
+    QList<uint> states;  // at-spi's state set: ENABLED is bit 8 of the first word
+    accessibleCall(*node, "org.a11y.atspi.Accessible", "GetState").value<QDBusArgument>() >> states;
+    return !states.isEmpty() && (states.front() & (1u << 8)) != 0 &&
+           accessibleCall(*node, "org.a11y.atspi.Action", "DoAction", {0}).toBool();
 }
 
 bool DesktopSession::waitUntil(const std::function<bool()>& done, int deadlineMs) {

@@ -17,6 +17,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -78,9 +79,12 @@ protected:
     // Starts a headless weston; answers the WAYLAND_DISPLAY value, or "" when it did not come up.
     QString startWeston();
 
+    // --- The panel: a watcher with a host, there from the start unless `trayAtStart_` is off ---
+    void startTray();
+
     // --- The monitor ---
     // Starts it with `environment` added to the session's bus and runtime folder.
-    void startMonitor(const QStringList& environment);
+    void startMonitor(const QStringList& environment, const QStringList& options = {});
     // Ends it with SIGTERM; answers its exit code, or -1 when it crashed or hung.
     int terminateMonitor();
     std::string monitorLog() const;
@@ -89,6 +93,8 @@ protected:
     void runTool(const QString& command);
     // How many times slower than normal the simulated service moves from state to state.
     void setPace(int factor);
+    // One fault of the simulated tool per line ("fail enable-boot").
+    void setFaults(const QString& lines);
 
     // --- The status item, seen from the panel ---
     // Reads answer nothing when the call fails; lastError() then says why.
@@ -102,20 +108,38 @@ protected:
     // The picture the monitor shows for `state`.
     static QImage stateIcon(ServiceState state);
 
+    void clickMenuItem(const QString& label);
+
+    // --- What a screen reader reads, over the session's accessibility bus (at-spi) ---
+    struct Accessible {
+        QString service;
+        QString path;
+        QString name;
+    };
+    // The monitor's first accessible of `role` whose name `matches`, in any of its windows.
+    std::optional<Accessible> findAccessible(const QString& role,
+                                             const std::function<bool(const QString&)>& matches);
+    // Performs the first action (press, toggle) of that accessible if it is enabled.
+    bool pressAccessible(const QString& role, const QString& name);
+
     // Runs the event loop (the watcher answers from it) until `done` holds or time runs out.
     bool waitUntil(const std::function<bool()>& done, int deadlineMs = 20000);
 
     QTemporaryDir temp_;
     QString runtimeDir_;
+    bool trayAtStart_ = true;
 
 private:
     QString startBus();
+    QVariant accessibleCall(const Accessible& node, const char* interface, const char* method,
+                            const QVariantList& arguments = {});
 
     QString prefix_;
     QString socketPath_;
     HelperLauncher helper_;
     std::vector<std::unique_ptr<QProcess>> servers_;  // bus and display, stopped in reverse
     std::unique_ptr<QDBusConnection> bus_;
+    std::unique_ptr<QDBusConnection> accessibilityBus_;  // once asked for
     StatusNotifierWatcher watcher_;
     QString busAddress_;
     QProcess monitor_;

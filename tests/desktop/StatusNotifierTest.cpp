@@ -4,6 +4,7 @@
 // because a StatusNotifierWatcher with a host is on the session bus.
 
 #include <QDBusArgument>
+#include <QFileInfo>
 
 #include "tests/desktop/DesktopSession.h"
 #include "tests/desktop/X11Windows.h"
@@ -75,8 +76,9 @@ protected:
         }
         display_ = startXvfb();
         ASSERT_FALSE(display_.isEmpty()) << "Xvfb did not start";
-        startMonitor(
-            {QStringLiteral("QT_QPA_PLATFORM=xcb"), QStringLiteral("DISPLAY=") + display_});
+        // With its accessibility bridge on, as a screen reader would have it.
+        startMonitor({QStringLiteral("QT_QPA_PLATFORM=xcb"), QStringLiteral("DISPLAY=") + display_,
+                      QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1")});
         ASSERT_TRUE(waitUntil([this] { return !itemService().isEmpty(); }))
             << "no item registered with the watcher\n"
             << monitorLog();
@@ -132,6 +134,74 @@ TEST_F(StatusNotifierTest, ActivatingTheItemBringsBackTheClosedMainWindow) {
     activateItem();
     EXPECT_TRUE(waitUntil([&] { return windows.shown(WINDOW_TITLE); }))
         << "activating the item did not open the main window";
+}
+
+// A screen reader hears the settings window's feedback line, and reads a failure alert's text as
+// it is, its empty line empty.
+TEST_F(StatusNotifierTest, AScreenReaderReadsTheSettingsFeedbackAndTheExactAlertText) {
+    if (!QFileInfo::exists(QStringLiteral("/usr/libexec/at-spi-bus-launcher"))) {
+        GTEST_SKIP() << "no accessibility bus (Debian package at-spi2-core)";
+    }
+    setFaults(QStringLiteral("fail enable-boot"));
+    clickMenuItem(QStringLiteral("Settings..."));
+    const QString box = QStringLiteral("Start automatically when the computer starts");
+    bool pressed = false;  // once: the box is held off while the change is applied
+    ASSERT_TRUE(waitUntil([&] {
+        return pressed = pressed || pressAccessible(QStringLiteral("check box"), box);
+    })) << lastError()
+        << "\n"
+        << monitorLog();
+    EXPECT_TRUE(waitUntil([&] {
+        return findAccessible(QStringLiteral("label"),
+                              [](const QString& name) {
+                                  return name == QLatin1String("Failed to change boot startup.");
+                              })
+            .has_value();
+    })) << "the feedback line was not read out";
+    std::optional<Accessible> alert;
+    ASSERT_TRUE(waitUntil([&] {
+        alert = findAccessible(QStringLiteral("label"), [](const QString& name) {
+            return name.startsWith(QLatin1String("Check logs for details:"));
+        });
+        return alert.has_value();
+    })) << "no alert";
+    const QStringList lines = alert->name.split(u'\n');
+    ASSERT_EQ(lines.size(), 5) << alert->name.toStdString();
+    EXPECT_EQ(lines[1], QString()) << "the empty line reads as " << lines[1].toStdString();
+    for (const QString& path : lines.mid(2)) {
+        EXPECT_TRUE(path.startsWith(u'/') && path.endsWith(QLatin1String(".log")))
+            << path.toStdString();
+    }
+}
+
+// At login the monitor may start before the panel: its window stands in for the icon until the
+// panel is there, then the icon is used and the background start shows no window.
+class LateTrayTest : public DesktopSession {
+protected:
+    LateTrayTest() { trayAtStart_ = false; }
+};
+
+TEST_F(LateTrayTest, APanelThatStartsLaterGetsTheIconAndTheBackgroundWindowGoes) {
+    if (const std::string missing = missingProgram("Xvfb", "xvfb"); !missing.empty()) {
+        GTEST_SKIP() << missing;
+    }
+    const QString display = startXvfb();
+    ASSERT_FALSE(display.isEmpty()) << "Xvfb did not start";
+    X11Windows windows(display.toStdString());
+    startMonitor({QStringLiteral("QT_QPA_PLATFORM=xcb"), QStringLiteral("DISPLAY=") + display},
+                 {QStringLiteral("--background")});
+    ASSERT_TRUE(waitUntil([&] { return windows.shown(WINDOW_TITLE); }))
+        << "without a tray the window must stand in for it\n"
+        << monitorLog();
+
+    startTray();
+    ASSERT_TRUE(waitUntil([this] { return !itemService().isEmpty(); }))
+        << "the tray that appeared was not used\n"
+        << monitorLog();
+    EXPECT_TRUE(waitUntil([this] { return itemIcon() == stateIcon(ServiceState::stopped); }))
+        << lastError();
+    EXPECT_TRUE(waitUntil([&] { return !windows.shown(WINDOW_TITLE); }))
+        << "the background start kept its window once the icon was there";
 }
 
 }  // namespace

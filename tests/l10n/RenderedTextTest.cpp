@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -12,12 +13,17 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <filesystem>
+#include <optional>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "monitor/controller/Translations.h"
 #include "monitor/desktop/DesktopSeams.h"
+#include "monitor/desktop/LoginItem.h"
+#include "monitor/desktop/TerminalScript.h"
 #include "monitor/ui/SettingsWindowController.h"
 #include "tests/controller/ControllerHarness.h"
 #include "tests/l10n/TsCatalogue.h"
@@ -55,6 +61,9 @@ public:
         for (const QString& cut : checkCuts ? cutTexts(window) : QStringList()) {
             ADD_FAILURE() << language_.toStdString() << ", " << where << ": " << cut.toStdString();
         }
+        EXPECT_TRUE(fitsSmallScreen(window)) << language_.toStdString() << ", " << where << " at "
+                                             << QApplication::font().pointSizeF() << " pt is "
+                                             << window.width() << " x " << window.height();
         for (const QLabel* label : window.findChildren<QLabel*>()) {
             expectTranslated(label->text(), where);
         }
@@ -105,17 +114,23 @@ private:
     std::set<QString> untranslated_;
 };
 
-class RenderedTextTest : public ControllerTest, public ::testing::WithParamInterface<const char*> {
+// A language, and a font size: 20 points, or 0 for the test platform's own.
+class RenderedTextTest : public ControllerTest,
+                         public ::testing::WithParamInterface<std::tuple<const char*, int>> {
 protected:
     void SetUp() override {
         ControllerTest::SetUp();
-        const QString language = QString::fromLatin1(GetParam());
+        const QString language = QString::fromLatin1(std::get<0>(GetParam()));
         EXPECT_EQ(translations.use(QLocale(language), {QStringLiteral(":/i18n")}).left(2),
                   language == u"en" ? QString() : language);
+        if (std::get<1>(GetParam()) > 0) {
+            font.emplace(std::get<1>(GetParam()));
+        }
     }
 
     Translations translations;
-    TextInspector inspector{QString::fromLatin1(GetParam())};
+    TextInspector inspector{QString::fromLatin1(std::get<0>(GetParam()))};
+    std::optional<ApplicationFontSize> font;
 };
 
 TEST_P(RenderedTextTest, MainWindowStatusMenuAndAboutBox) {
@@ -124,6 +139,11 @@ TEST_P(RenderedTextTest, MainWindowStatusMenuAndAboutBox) {
     QWidget* window = app->mainWindowController().window();
     ASSERT_NE(window, nullptr);
     inspector.inspect(*window, "the main window");
+    pollAndAnswerFailure(HelperFault::permissionDenied);
+    inspector.inspect(*window, "the main window with the helper notice");
+    std::filesystem::remove_all(TARVEX_ROOT);
+    pollAndAnswerFailure(HelperFault::noSocket);
+    inspector.inspect(*window, "the main window while not installed");
     ASSERT_NE(app->statusMenu(), nullptr);
     inspector.inspectMenu(*app->statusMenu(), "the status menu");
 
@@ -169,7 +189,45 @@ TEST_P(RenderedTextTest, EveryKindOfAlert) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Languages, RenderedTextTest, ::testing::Values("en", "de", "fr"));
+// Texts made outside the windows, which once stayed English: the terminal's closing line and the
+// errors of the terminal, the terminal script and the login item.
+using DesktopTextsTest = ControllerTest;
+
+TEST_F(DesktopTextsTest, TheTerminalsClosingLineAndTheDesktopLayersErrorsAreTranslated) {
+    QFile aFile(QString::fromStdString(TARVEX_ROOT + "/a-file"));
+    ASSERT_TRUE(aFile.open(QIODevice::WriteOnly));  // where no folder can be made
+    for (const char* language : {"de", "fr"}) {
+        Translations translations;
+        translations.use(QLocale(QString::fromLatin1(language)), {QStringLiteral(":/i18n")});
+        terminal.opened.clear();
+        launch().viewLogs();
+        ASSERT_EQ(terminal.opened.size(), 1u);
+        QFile script(QString::fromStdString(terminal.opened[0]));
+        ASSERT_TRUE(script.open(QIODevice::ReadOnly));
+        std::vector<std::string> texts = {
+            script.readAll().toStdString(),
+            TerminalScriptLauncher(terminal, nullptr, [] { return std::nullopt; })
+                .openTerminal("x"),
+            XdgAutostart(TARVEX_ROOT + "/a-file/config", {}, {"x"}).setEnabled(true)};
+#ifndef __APPLE__
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", "");
+        texts.push_back(DesktopTerminalOpener().openScript("x"));
+        qputenv("PATH", path);
+#endif
+        for (const std::string& text : texts) {
+            ASSERT_FALSE(text.empty());
+            for (const char* english : {"Press any key", "There is no private folder",
+                                        "Cannot create the folder", "No terminal program"}) {
+                EXPECT_EQ(text.find(english), std::string::npos) << language << ": " << text;
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, RenderedTextTest,
+                         ::testing::Combine(::testing::Values("en", "de", "fr"),
+                                            ::testing::Values(0, 20)));
 
 }  // namespace
 }  // namespace tarvex::testing

@@ -145,7 +145,9 @@ public:
     void activate() override { ++activations; }
     void terminate() override { ++terminations; }
     bool trayAvailable() override { return tray; }
-    bool tray = false;  // as on the offscreen platform
+    void whenTrayAppears(std::function<void()> appeared) override { trayAppeared = appeared; }
+    bool tray = true;
+    std::function<void()> trayAppeared;  // the test calls it once it has set `tray`
     int activations = 0;
     int terminations = 0;
 };

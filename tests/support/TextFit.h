@@ -39,6 +39,8 @@ private:
 // Shows `window`, lets its layouts settle and paints it once, as a screen would.
 inline void renderOffscreen(QWidget& window) {
     window.show();
+    // The layout asks for a new size, and the platform answers with a resize of its own.
+    QApplication::processEvents();
     QApplication::processEvents();
     window.grab();
 }
@@ -110,6 +112,11 @@ inline void checkButton(const QAbstractButton& button, QStringList& cuts) {
 }
 
 }  // namespace detail
+
+// Whether `window` fits a 1280 x 800 screen with room for a panel and the window's title bar.
+inline bool fitsSmallScreen(const QWidget& window) {
+    return window.width() <= 1280 && window.height() <= 800 - 2 * 40;
+}
 
 // Every shown label, button and checkbox under `window` whose text does not fit its widget or
 // which reaches outside the window, one line each; empty when everything shows whole.

@@ -105,7 +105,7 @@ TEST_F(LayoutTest, EveryControlOfTheMainWindowHasAnAccessibleName) {
     }
     model.applyStatus(TarvexStatus{"3306", false, "", false, false}, HelperFault::none);
     EXPECT_EQ(QAccessible::queryAccessibleInterface(dot)->text(QAccessible::Name),
-              QStringLiteral("Status: Stopped"));
+              QStringLiteral("tarvex: Stopped"));
 }
 
 }  // namespace

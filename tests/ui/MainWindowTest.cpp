@@ -16,6 +16,7 @@
 #include "monitor/ui/StatusIcon.h"
 #include "monitor/ui/StatusModel.h"
 #include "tests/support/TestApplication.h"
+#include "tests/support/TextFit.h"
 #include "tests/support/WindowChild.h"
 
 namespace tarvex {
@@ -144,30 +145,38 @@ TEST_F(MainWindowTest, FramesAreTheBottomLeftLayoutTurnedTopLeft) {
     EXPECT_EQ(button("Close")->geometry(), QRect(370, 450, 90, 30));
 }
 
-TEST_F(MainWindowTest, EachStateShowsInTheCardAndEnablesTheButtonsByTheModelsRules) {
-    actions.follow(model);
+TEST_F(MainWindowTest, EachStateShowsInTheCard) {
     controller.showWindow();
     struct Case {
-        ServiceState state;
+        ShownState state;
+        StatusAnswer answer;
         QString title;
-        bool start, stop, restart;
+        QString detail;
     };
+    const QString ids = QString::fromUtf8("PID 42  \u00B7  Port 3311");
     const Case cases[] = {
-        {ServiceState::active, "tarvex: Active (PID 42)", false, true, true},
-        {ServiceState::starting, QString::fromUtf8("tarvex: Starting\u2026"), false, false, false},
-        {ServiceState::stopping, QString::fromUtf8("tarvex: Stopping\u2026"), false, false, false},
-        {ServiceState::stopped, "tarvex: Stopped", true, false, false},
+        {ShownState::active, {statusIn(ServiceState::active)}, "tarvex: Active (PID 42)", ids},
+        {ShownState::starting,
+         {statusIn(ServiceState::starting)},
+         QString::fromUtf8("tarvex: Starting\u2026"),
+         ids},
+        {ShownState::stopping,
+         {statusIn(ServiceState::stopping)},
+         QString::fromUtf8("tarvex: Stopping\u2026"),
+         ids},
+        {ShownState::stopped, {statusIn(ServiceState::stopped)}, "tarvex: Stopped", ids},
+        {ShownState::notInstalled,
+         {{}, true, HelperFault::none, {}, false},
+         "tarvex: Not installed",
+         "tarvex is not installed."},
     };
     for (const Case& c : cases) {
-        model.applyStatus(statusIn(c.state), HelperFault::none);
+        model.applyStatus(c.answer);
         EXPECT_EQ(child<StatusDot>("statusDot")->colour(), stateColour(c.state));
+        EXPECT_EQ(child<StatusDot>("statusDot")->hollow(), c.state == ShownState::notInstalled);
         EXPECT_EQ(labelText("statusTitle"), c.title);
-        EXPECT_EQ(labelText("statusDetail"), QString::fromUtf8("PID 42  \u00B7  Port 3311"));
-        EXPECT_EQ(child("startButton")->isEnabled(), c.start) << c.title.toStdString();
-        EXPECT_EQ(child("stopButton")->isEnabled(), c.stop) << c.title.toStdString();
-        EXPECT_EQ(child("restartButton")->isEnabled(), c.restart) << c.title.toStdString();
-        EXPECT_TRUE(child("settingsButton")->isEnabled());
-        EXPECT_TRUE(child("initializeButton")->isEnabled());
+        EXPECT_EQ(labelText("statusDetail"), c.detail);
+        EXPECT_EQ(child<QLabel>("statusNotice")->isHidden(), isServiceState(c.state));
     }
     EXPECT_EQ(stateColour(ServiceState::active), QColor(0x34, 0xC7, 0x59));
     EXPECT_EQ(stateColour(ServiceState::stopped), QColor(0xFF, 0x3B, 0x30));
@@ -264,6 +273,20 @@ TEST_F(MainWindowTest, TheWindowComesBackWhereTheUserLeftItWhileThatIsOnAScreen)
     third.showWindow();
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_TRUE(screen.contains(third.window()->geometry())) << "centred on the screen instead";
+}
+
+TEST_F(MainWindowTest, AWindowThatGrowsWithTheNoticeStaysOnTheScreen) {
+    const testing::ApplicationFontSize large(14);
+    controller.showWindow();
+    QWidget* window = controller.window();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const int before = window->height();
+    window->move(screen.left(), screen.bottom() + 1 - window->frameGeometry().height());
+    model.applyStatus(TarvexStatus{}, HelperFault::noSocket);
+    QApplication::processEvents();
+    QApplication::processEvents();
+    ASSERT_GT(window->height(), before) << "the notice makes it taller";
+    EXPECT_TRUE(screen.contains(window->frameGeometry())) << window->y();
 }
 
 TEST_F(MainWindowTest, AboutOpensOneBoxWithTheVersionOfTheBuild) {

@@ -14,8 +14,23 @@ namespace {
 constexpr ServiceState ALL_STATES[] = {ServiceState::active, ServiceState::starting,
                                        ServiceState::stopping, ServiceState::stopped};
 
-QImage imageOf(ServiceState state, const QString& prefix, qreal ratio = 1.0) {
+QImage imageOf(ShownState state, const QString& prefix, qreal ratio = 1.0) {
     return renderStatusIcon(state, ratio, prefix).toImage().convertToFormat(QImage::Format_ARGB32);
+}
+QImage imageOf(ServiceState state, const QString& prefix, qreal ratio = 1.0) {
+    return imageOf(shownStateOf(state), prefix, ratio);
+}
+
+// The saturation of the most colourful pixel that shows; -1 when none shows.
+int mostSaturated(const QImage& image) {
+    int most = -1;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            most = c.alpha() > 128 ? std::max(most, c.hsvSaturation()) : most;
+        }
+    }
+    return most;
 }
 
 bool closeTo(QColor actual, QColor expected, int tolerance = 12) {
@@ -34,7 +49,7 @@ protected:
 };
 
 TEST_F(StatusIconTest, ArtworkIsCompiledInForEveryName) {
-    for (const char* name : {"active", "loading", "stopped"}) {
+    for (const char* name : {"active", "loading", "stopped", "unknown", "notinstalled"}) {
         EXPECT_TRUE(QFile::exists(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(name))))
             << name;
     }
@@ -66,6 +81,15 @@ TEST_F(StatusIconTest, ArtworkColourTellsTheStatesApart) {
     EXPECT_LT(loading.blue(), 100);
     EXPECT_EQ(imageOf(ServiceState::starting, DEFAULT_STATUS_ICON_PREFIX),
               imageOf(ServiceState::stopping, DEFAULT_STATUS_ICON_PREFIX));
+    // Unknown is grey, Not installed a hollow grey ring: neither may pass for the red "stopped".
+    for (const QString& prefix : {QString(DEFAULT_STATUS_ICON_PREFIX), emptyArtwork.path()}) {
+        const QImage unknown = imageOf(ShownState::unknown, prefix);
+        const QImage absent = imageOf(ShownState::notInstalled, prefix);
+        EXPECT_LT(mostSaturated(unknown), 40) << prefix.toStdString();
+        EXPECT_LT(mostSaturated(absent), 40) << prefix.toStdString();
+        EXPECT_EQ(unknown.pixelColor(9, 6).alpha(), 255) << prefix.toStdString();
+        EXPECT_EQ(absent.pixelColor(9, 6).alpha(), 0) << "hollow " << prefix.toStdString();
+    }
 }
 
 TEST_F(StatusIconTest, MissingArtworkDrawsTheStateColouredDot) {
