@@ -140,33 +140,5 @@ TEST_F(PkcheckAuthorityTest, ACheckPastItsTimeLimitIsNoAnswer) {
     EXPECT_EQ(authority.check(person(1000), MANAGE_ACTION, "Prompt"), AuthorityAnswer::unavailable);
 }
 
-// What the helper writes to the audit trail for each outcome.
-TEST(AuditTest, RefusalsAndCommandsOtherThanStatusAreLogged) {
-    testing::FakeTool tool;
-    relocateFixedPaths(tool.prefix());
-    tool.write("exit 3");
-    FakeAuthority authority;
-    std::vector<std::string> lines;
-    Helper helper(authority, geteuid(), [&](const std::string& line) { lines.push_back(line); });
-    const auto serve = [&](const Caller& caller, const std::string& command) {
-        helper.serve(caller, HelperRequest{command, {}}, [](bool, std::string) {});
-    };
-    Caller other = person(geteuid() + 1000);
-    serve(other, "status");               // allowed, read-only: not logged
-    serve(other, "stop");                 // refused by the authority
-    serve(other, "bogus\n uid=0");        // not allowed; no forged line
-    serve(person(geteuid()), "restart");  // run, with its exit status
-    relocateFixedPaths("");
-    const std::string pid = " pid=4242";
-    EXPECT_EQ(lines, (std::vector<std::string>{
-                         "uid=" + std::to_string(geteuid() + 1000) + pid +
-                             " command=\"stop\" decision=refused result=Not authorized: stop",
-                         "uid=" + std::to_string(geteuid() + 1000) + pid +
-                             " command=\"bogus? uid=0\" decision=refused result=Command not "
-                             "allowed: bogus? uid=0",
-                         "uid=" + std::to_string(geteuid()) + pid +
-                             " command=\"restart\" decision=allowed result=exit 3"}));
-}
-
 }  // namespace
 }  // namespace tarvex

@@ -15,6 +15,7 @@
 
 #include "helper/HelperServer.h"
 #include "helper/StatusMerger.h"
+#include "helper/SubordinateUids.h"
 #include "shared/HelperSocket.h"
 #include "shared/WireFormat.h"
 #include "shared/base/FixedPaths.h"
@@ -284,6 +285,23 @@ TEST(CallerTest, StartTimeIsFieldTwentyTwoCountedFromTheEndOfTheName) {
     EXPECT_EQ(parseProcessStartTime("42 (sh) S 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 x7 1"),
               std::nullopt);
     EXPECT_EQ(parseProcessStartTime("42 sh S"), std::nullopt);
+}
+
+TEST(SubordinateUidsTest, ARangeCountsAsItsOwnersAccount) {
+    const auto uidOf = [](const std::string& name) -> std::optional<uid_t> {
+        return name == "alice" ? std::optional<uid_t>(1000) : std::nullopt;
+    };
+    EXPECT_EQ(parseSubordinateUids("alice:100000:65536\n1001:165536:65536\n\n# note\nbob:x:1\n"
+                                   "carol:1:0\nghost:300000:10\nwhole:4294967200:97",
+                                   uidOf),
+              (std::vector<SubordinateRange>{
+                  {100000, 65536, 1000}, {165536, 65536, 1001}, {300000, 10, 300000}}));
+    testing::FakeTool tool;
+    std::ofstream(tool.path("subuid")) << "alice:100000:65536\n" << geteuid() << ":200000:5\n";
+    SubordinateUids ranges(tool.path("subuid"));
+    EXPECT_EQ(ranges.accountOf(200004), geteuid());
+    EXPECT_EQ(ranges.accountOf(200005), 200005u);
+    EXPECT_EQ(ranges.accountOf(99999), 99999u);
 }
 
 TEST(StatusMergerTest, OneRunInFlightAndOneQueuedWhateverTheCallers) {

@@ -92,7 +92,7 @@ TEST_F(TrustedToolTest, ARootHelperRefusesAnUntrustedToolAndRunsNothing) {
                                              " is writable by group or others"}));
     EXPECT_EQ(tool.read("runs"), "");
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_NE(lines[0].find("decision=refused result=Refusing to run"), std::string::npos);
+    EXPECT_NE(lines[0].find("decision=\"refused\" result=\"Refusing to run"), std::string::npos);
 }
 
 }  // namespace
