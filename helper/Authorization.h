@@ -50,7 +50,7 @@ std::optional<HelperReply> authorize(std::string_view command, const Caller& cal
 class PkcheckAuthority final : public Authority {
 public:
     explicit PkcheckAuthority(std::string program = "/usr/bin/pkcheck",
-                              std::chrono::milliseconds timeLimit = std::chrono::minutes(2),
+                              std::chrono::milliseconds timeLimit = AUTHORIZATION_CHECK_LIMIT,
                               bool passMessage = true);
     AuthorityAnswer check(const Caller& caller, std::string_view action,
                           std::string_view message) override;

@@ -138,6 +138,19 @@ TEST_F(HelperExecuteTest, LongOutputIsCutAtAWholeCharacterAndTheRestDrained) {
     EXPECT_EQ(reply.output.find_first_not_of('a'), std::string::npos);
 }
 
+TEST_F(HelperExecuteTest, AToolPastItsTimeLimitIsStoppedAndTheCallerToldSo) {
+    Helper limited{authority, geteuid(), [](const std::string&) {},
+                   ToolLimits{std::chrono::seconds(1), std::chrono::seconds(2),
+                              std::chrono::milliseconds(100)}};
+    tool.write("printf 'partial'; exec sleep 30");
+    for (const auto& [command, seconds] : {std::pair{"status", "1"}, {"stop", "2"}}) {
+        EXPECT_EQ(
+            limited.run(Caller{}, command),
+            (HelperReply{false, "partial\nThe program \"" + tool.toolPath() +
+                                    "\" did not finish within " + seconds + " s and was stopped"}));
+    }
+}
+
 TEST_F(HelperExecuteTest, OutputOfExactlyTheCapIsKeptWhole) {
     tool.write("head -c 16777214 /dev/zero | tr '\\000' a; printf '\\303\\251'");
     const HelperReply reply = run("status").reply;

@@ -91,8 +91,9 @@ bool parseOptions(int argc, char** argv, Options& options) {
 
 // A prefix whose control tool answers "status" at once and "start" after half a second. Files
 // in the prefix switch "status" to a slow or a 16 MiB report (the tool gets no environment from
-// the helper); every status run leaves a line in another. Readable by every account, since the
-// hostile clients reach the socket through it.
+// the helper); every status run leaves a line in another. It also holds the fake pkcheck and a
+// subordinate uid range (HostileLoad.h). Readable by every account, since the hostile clients
+// reach the socket through it.
 bool writeFakeInstallation(const std::filesystem::path& prefix) {
     const auto bin = prefix / "opt/tarvex/bin";
     std::error_code error;
@@ -115,11 +116,27 @@ bool writeFakeInstallation(const std::filesystem::path& prefix) {
             "  *) echo \"unexpected: $*\"; exit 1 ;;\n"
             "esac\n";
     tool.close();
-    return !error && tool && chmod((bin / "tarvexctl").c_str(), 0755) == 0;
+    std::ofstream pkcheck(prefix / FAKE_PKCHECK);
+    pkcheck << "#!/bin/sh\necho \"$*\" >> '" << dir << CHECKS_STARTED_FILE << "'\n"
+            << "[ -e '" << dir << HOLD_CHECKS_SWITCH << "' ] && read _ < '" << dir << CHECKS_FIFO
+            << "'\nexit 2\n";
+    pkcheck.close();
+    std::filesystem::create_directories(prefix / "etc", error);
+    std::ofstream(prefix / "etc/subuid")
+        << SUBORDINATE_OWNER << ":" << FIRST_SUBORDINATE_UID << ":65536\n";
+    return !error && tool && pkcheck && chmod((bin / "tarvexctl").c_str(), 0755) == 0 &&
+           chmod((prefix / FAKE_PKCHECK).c_str(), 0755) == 0 &&
+           mkfifo((prefix / CHECKS_FIFO).c_str(), 0600) == 0;
 }
 
 pid_t startHelper(const Options& options, const std::string& prefix, const std::string& socket) {
-    std::vector<std::string> args = {options.helper, "--prefix", prefix, "--socket", socket};
+    std::vector<std::string> args = {options.helper,
+                                     "--prefix",
+                                     prefix,
+                                     "--socket",
+                                     socket,
+                                     "--pkcheck",
+                                     prefix + "/" + FAKE_PKCHECK};
     std::vector<char*> argv;
     for (auto& arg : args) {
         argv.push_back(arg.data());
