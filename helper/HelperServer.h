@@ -36,9 +36,11 @@ struct ServerLimits {
     // callers counts once.
     std::size_t maxHeldReplyBytes = 64u * 1024u * 1024u;
     // Each account's share, the helper's own account excepted: connections still sending
-    // their request, all open connections, requests other than status being checked or run,
-    // and reply bytes held for its clients (each client counting the whole reply it holds). A
-    // connection beyond any of them is closed at once, unanswered.
+    // their request and all open connections (1/256 and 1/64 of the connections), requests
+    // other than status being checked or run (1/16 of the checks), and reply bytes held for
+    // its clients (half the total, each client counting the whole reply it holds). A
+    // connection beyond any of them is closed at once, unanswered. They stay the same when
+    // fewer descriptors allow fewer connections: making room, above, keeps that fair.
     std::size_t maxReceivingPerUid = 16;
     std::size_t maxConnectionsPerUid = 64;
     std::size_t maxRunsPerUid = 4;
@@ -46,9 +48,6 @@ struct ServerLimits {
     // Workers run one request each and the tool's pipe loop: a small stack will do.
     std::size_t threadStackSize = 256 * 1024;
 
-    // Sets each account's share from the totals: 1/256 and 1/64 of the connections, 1/16 of
-    // the checks, half the held reply bytes (the defaults above are these shares).
-    void setShares();
     // The descriptors these limits can need at once: one per connection, and a reserve for
     // the helper's own, accepting, and the pipes of every run, check and status run there
     // can be, so that the tool can always be started.

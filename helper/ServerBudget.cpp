@@ -15,13 +15,6 @@ constexpr std::size_t MIN_CONNECTIONS = 16;
 
 }  // namespace
 
-void ServerLimits::setShares() {
-    maxReceivingPerUid = std::max<std::size_t>(1, maxConnections / 256);
-    maxConnectionsPerUid = std::max<std::size_t>(1, maxConnections / 64);
-    maxRunsPerUid = std::max<std::size_t>(1, maxChecks / 16);
-    maxHeldReplyBytesPerUid = maxHeldReplyBytes / 2;
-}
-
 std::size_t ServerLimits::descriptorsNeeded() const {
     // A run's or a check's pipe: both ends until the program has started, then one.
     return OWN_DESCRIPTORS + 2 * (maxRuns + maxChecks + 1) + maxConnections;
@@ -32,7 +25,6 @@ ServerLimits limitsForDescriptors(std::size_t descriptors) {
     const std::size_t reserve = limits.descriptorsNeeded() - limits.maxConnections;
     limits.maxConnections = std::clamp(descriptors > reserve ? descriptors - reserve : 0,
                                        MIN_CONNECTIONS, limits.maxConnections);
-    limits.setShares();
     return limits;
 }
 

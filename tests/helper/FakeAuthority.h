@@ -1,6 +1,6 @@
 #pragma once
 
-#include <condition_variable>
+#include <future>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -9,38 +9,28 @@
 
 namespace tarvex::testing {
 
-// Answers every check with `answer` and records the actions it was asked about. With `hold`,
-// each check waits until `release()`, as one whose password nobody types would.
+// Answers every check with `answer` and records the actions it was asked about. While `hold`
+// is set, each check first waits for it, as one whose password nobody types would.
 class FakeAuthority final : public Authority {
 public:
     AuthorityAnswer answer = AuthorityAnswer::no;
-    bool hold = false;
+    std::shared_future<void> hold;
     std::vector<std::string> asked;
 
     AuthorityAnswer check(const Caller& /*caller*/, std::string_view action,
                           std::string_view /*message*/) override {
-        std::unique_lock lock(mutex_);
-        asked.emplace_back(action);
-        ++waiting_;
-        changed_.notify_all();
-        changed_.wait(lock, [this] { return !hold; });
-        --waiting_;
+        {
+            std::lock_guard lock(mutex_);  // checks may run on several threads at once
+            asked.emplace_back(action);
+        }
+        if (hold.valid()) {
+            hold.wait();
+        }
         return answer;
-    }
-    int waiting() {
-        std::lock_guard lock(mutex_);
-        return waiting_;
-    }
-    void release() {
-        std::lock_guard lock(mutex_);
-        hold = false;
-        changed_.notify_all();
     }
 
 private:
     std::mutex mutex_;
-    std::condition_variable changed_;
-    int waiting_ = 0;
 };
 
 }  // namespace tarvex::testing

@@ -1,13 +1,10 @@
 #pragma once
 
-#include <grp.h>
 #include <poll.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <cstring>
 #include <string>
 #include <thread>
 
@@ -72,58 +69,6 @@ inline HelperReply decodeWholeReply(const std::string& bytes) {
 inline HelperReply ask(const std::string& socketPath, const std::string& command,
                        const std::vector<std::string>& args = {}) {
     return decodeWholeReply(rawExchange(socketPath, encodeRequest({command, args})));
-}
-
-// A connection made by a child process that dropped to `uid` (needs root), handed back over
-// a socket pair: the helper sees that account as its peer. -1 when it failed.
-inline int connectAs(uid_t uid, const std::string& socketPath) {
-    int pair[2];
-    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0) {
-        return -1;
-    }
-    const pid_t child = fork();
-    if (child == 0) {
-        std::string error;
-        const int fd = setgroups(0, nullptr) == 0 && setresgid(uid, uid, uid) == 0 &&
-                               setresuid(uid, uid, uid) == 0
-                           ? connectToHelper(socketPath, error)
-                           : -1;
-        char control[CMSG_SPACE(sizeof(int))] = {};
-        char byte = 0;
-        iovec part{&byte, 1};
-        msghdr message{};
-        message.msg_iov = &part;
-        message.msg_iovlen = 1;
-        if (fd >= 0) {
-            message.msg_control = control;
-            message.msg_controllen = sizeof control;
-            cmsghdr* header = CMSG_FIRSTHDR(&message);
-            header->cmsg_level = SOL_SOCKET;
-            header->cmsg_type = SCM_RIGHTS;
-            header->cmsg_len = CMSG_LEN(sizeof(int));
-            std::memcpy(CMSG_DATA(header), &fd, sizeof fd);
-        }
-        _exit(sendmsg(pair[1], &message, 0) == 1 ? 0 : 1);
-    }
-    close(pair[1]);
-    char control[CMSG_SPACE(sizeof(int))] = {};
-    char byte = 0;
-    iovec part{&byte, 1};
-    msghdr message{};
-    message.msg_iov = &part;
-    message.msg_iovlen = 1;
-    message.msg_control = control;
-    message.msg_controllen = sizeof control;
-    int fd = -1;
-    if (child > 0 && recvmsg(pair[0], &message, MSG_CMSG_CLOEXEC) == 1 &&
-        CMSG_FIRSTHDR(&message) != nullptr) {
-        std::memcpy(&fd, CMSG_DATA(CMSG_FIRSTHDR(&message)), sizeof fd);
-    }
-    close(pair[0]);
-    if (child > 0) {
-        waitpid(child, nullptr, 0);
-    }
-    return fd;
 }
 
 // Waits (bounded) for a condition on another process's progress, such as a marker file.

@@ -4,12 +4,15 @@
 // when the helper survived unchanged, 1 when a check failed, 2 on a usage or set-up error.
 //   tarvex_helper_load --helper PATH [--seconds N] [--rounds R] [--rss-slack-kib K|none]
 //                      [--thread-slack N] [--hostile-seconds S] [--idle-connections C]
+//                      [--open-files N]
 // The load comes in R rounds of N/R seconds with a settle after each: descriptors and threads
 // must come back every time, and the resident set must not keep growing from round to round.
 // With --hostile-seconds, hostile phases of S-second windows follow (HostileLoad.h): idle
 // connections and drip-fed requests while an honest client measures status, large replies
-// nobody reads, simultaneous status requests. --rounds 0 runs only those. --rss-slack-kib none
-// (sanitizer builds) shows the resident set and the hostile phases' CPU without checking them.
+// nobody reads, many uids, subordinate uids, waiting checks, simultaneous status requests.
+// --rounds 0 runs only those; --open-files N starts the helper with that descriptor limit.
+// --rss-slack-kib none (sanitizer builds) shows the resident set and the hostile phases' CPU
+// without checking them.
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -61,6 +64,7 @@ struct Options {
     int threadSlack = 0;
     int hostileSeconds = 0;  // 0: no hostile phases
     int idleConnections = HostileSizes{}.idleConnections;
+    long openFiles = 0;  // the helper's descriptor limit (soft and hard); 0: inherited
 };
 
 bool parseOptions(int argc, char** argv, Options& options) {
@@ -81,6 +85,8 @@ bool parseOptions(int argc, char** argv, Options& options) {
             options.hostileSeconds = std::atoi(argv[i + 1]);
         } else if (name == "--idle-connections") {
             options.idleConnections = std::atoi(argv[i + 1]);
+        } else if (name == "--open-files") {
+            options.openFiles = std::atol(argv[i + 1]);
         } else {
             return false;
         }
@@ -130,20 +136,20 @@ bool writeFakeInstallation(const std::filesystem::path& prefix) {
 }
 
 pid_t startHelper(const Options& options, const std::string& prefix, const std::string& socket) {
-    std::vector<std::string> args = {options.helper,
-                                     "--prefix",
-                                     prefix,
-                                     "--socket",
-                                     socket,
-                                     "--pkcheck",
-                                     prefix + "/" + FAKE_PKCHECK};
+    std::vector<std::string> args = {options.helper, "--prefix", prefix, "--socket", socket};
+    args.insert(args.end(), {"--pkcheck", prefix + "/" + FAKE_PKCHECK});
+    if (options.openFiles > 0) {
+        // The shell sets both limits, then becomes the helper (same pid).
+        args.insert(args.begin(), {"/bin/sh", "-c", "ulimit -n \"$0\" && exec \"$@\"",
+                                   std::to_string(options.openFiles)});
+    }
     std::vector<char*> argv;
     for (auto& arg : args) {
         argv.push_back(arg.data());
     }
     argv.push_back(nullptr);
     pid_t pid = -1;
-    if (posix_spawn(&pid, options.helper.c_str(), nullptr, nullptr, argv.data(), environ) != 0) {
+    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
         return -1;
     }
     return pid;
@@ -257,6 +263,7 @@ int run(const Options& options) {
         HostileSizes sizes;
         sizes.seconds = options.hostileSeconds;
         sizes.idleConnections = options.idleConnections;
+        sizes.openFiles = options.openFiles;
         sizes.checkCosts = options.rssSlackKiB >= 0;
         passed &= runHostilePhases(config, pid, prefix, sizes);
     }
@@ -375,7 +382,8 @@ int main(int argc, char** argv) {
     if (!tarvex::parseOptions(argc, argv, options)) {
         std::fprintf(stderr,
                      "usage: tarvex_helper_load --helper PATH [--seconds N] [--rounds R] "
-                     "[--rss-slack-kib K|none] [--hostile-seconds S] [--idle-connections C]\n");
+                     "[--rss-slack-kib K|none] [--hostile-seconds S] [--idle-connections C] "
+                     "[--open-files N]\n");
         return 2;
     }
     signal(SIGPIPE, SIG_IGN);

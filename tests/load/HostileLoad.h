@@ -20,6 +20,7 @@ struct HostileSizes {
     int manyUids = 64;           // accounts besieging at once, each holding its share and more
     int connectionsPerUid = 24;  // above an account's share of connections still sending
     int waitingChecks = 64;      // "start" requests whose password check nobody answers
+    long openFiles = 0;          // the helper's descriptor limit, 0: left as it was
     int silentReaders = 32;      // clients that never read a 16 MiB status reply
     int simultaneousStatus = 64;
     // False in sanitizer builds, whose allocator and instrumentation make the helper's VmRSS and

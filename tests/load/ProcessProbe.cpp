@@ -72,18 +72,6 @@ ProcessSample sampleProcess(pid_t pid) {
     return sample;
 }
 
-long openFilesLimit(pid_t pid) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/limits");
-    for (std::string line; std::getline(in, line);) {
-        if (line.rfind("Max open files", 0) == 0) {
-            std::istringstream fields(line.substr(14));
-            long soft = -1;
-            return fields >> soft ? soft : -1;
-        }
-    }
-    return -1;
-}
-
 bool childIsRunning(pid_t pid) {
     int status = 0;
     return waitpid(pid, &status, WNOHANG) == 0;

@@ -16,9 +16,6 @@ struct ProcessSample {
 
 ProcessSample sampleProcess(pid_t pid);
 
-// The soft limit on open descriptors of `pid` (-1: unreadable or unlimited).
-long openFilesLimit(pid_t pid);
-
 // True while `pid` is our child and has not exited.
 bool childIsRunning(pid_t pid);
 

@@ -21,17 +21,15 @@ ProcessOutcome shell(const std::string& script, std::size_t cap = static_cast<st
     return runProcess({"/bin/sh", "-c", script}, cap);
 }
 
-// True once `pid` is gone or a zombie waiting for whoever inherited it (bounded wait).
+// True once `pid` is gone or a zombie left to whoever inherited it (bounded wait).
 bool eventuallyGone(pid_t pid) {
-    for (int i = 0; i < 500; ++i) {
-        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-        std::string field;
-        if (!(stat >> field >> field >> field) || field == "Z") {
-            return true;
-        }
+    std::string state = "R";
+    for (int i = 0; i < 500 && state != "Z" && state != "gone"; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+        state = stat >> state >> state >> state ? state : "gone";
     }
-    return false;
+    return state == "Z" || state == "gone";
 }
 
 TEST(ProcessRunnerTest, BothStreamsArriveInOnePipeInWrittenOrder) {
