@@ -320,12 +320,6 @@ TEST(SubordinateUidsTest, ARangeCountsAsItsOwnersAccount) {
                                    uidOf),
               (std::vector<SubordinateRange>{
                   {100000, 65536, 1000}, {165536, 65536, 1001}, {300000, 10, 300000}}));
-    testing::FakeTool tool;
-    std::ofstream(tool.path("subuid")) << "alice:100000:65536\n" << geteuid() << ":200000:5\n";
-    SubordinateUids ranges(tool.path("subuid"));
-    EXPECT_EQ(ranges.accountOf(200004), geteuid());
-    EXPECT_EQ(ranges.accountOf(200005), 200005u);
-    EXPECT_EQ(ranges.accountOf(99999), 99999u);
 }
 
 TEST(StatusMergerTest, OneRunInFlightAndOneQueuedWhateverTheCallers) {

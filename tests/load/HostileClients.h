@@ -44,9 +44,8 @@ bool stopRequested(int stopFd);
 // bounded number per pass so that the client does not spin against a helper refusing them.
 void holdIdleConnections(const LoadClientConfig& config, int count, int stopFd);
 
-// `count` connections sending a `requestBytes` request (status with an argument, which the
-// helper refuses once it is whole) at `bytesPerSecond` each; one the helper closes is opened
-// again.
+// `count` connections sending a `requestBytes` request (status with an argument: refused once
+// whole) at `bytesPerSecond` each; one the helper closes is opened again.
 void dripRequests(const LoadClientConfig& config, int count, std::size_t requestBytes,
                   int bytesPerSecond, int stopFd);
 

@@ -22,8 +22,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Accounts nobody uses: the hostile clients and an honest neighbour; from FIRST_MANY_UID on,
-// uids no account has, one for each of many hostile clients.
+// Accounts nobody uses: the hostile clients and an honest neighbour; then uids nobody has.
 constexpr uid_t HOSTILE_UID = 65534;
 constexpr uid_t HONEST_UID = 65533;
 constexpr uid_t FIRST_MANY_UID = 70000;
@@ -65,8 +64,7 @@ struct HonestRun {
     long failed = 0;  // answered with anything but the report, or not at all
 };
 
-// The honest neighbour's status requests over `seconds`; `tick` runs meanwhile, about every
-// 50 ms.
+// The honest neighbour's status requests over `seconds`, with `tick` run about every 50 ms.
 HonestRun honestStatus(const LoadClientConfig& config, uid_t honest, int seconds,
                        const std::function<void()>& tick = {}) {
     const auto latencies = parseLatencies(runAs(
