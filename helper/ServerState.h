@@ -132,9 +132,11 @@ struct HelperServerState {
           listeningFd(fd),
           limits(l),
           exemptUid(h.helperUid()),
-          statusLane(1, l.threadStackSize),
-          checkLane(l.maxChecks, l.threadStackSize),
-          runLane(l.maxRuns, l.threadStackSize) {}
+          // Status runs come every few seconds from every monitor: their thread stays. The
+          // others are rare, and an idle thread keeps the pages of its stack.
+          statusLane(1, l.threadStackSize, 1),
+          checkLane(l.maxChecks, l.threadStackSize, 0),
+          runLane(l.maxRuns, l.threadStackSize, 0) {}
     ~HelperServerState() {
         for (int fd : {stopPipe[0], stopPipe[1], wakePipe[0], wakePipe[1]}) {
             if (fd >= 0) {

@@ -7,10 +7,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <optional>
+#include <thread>
 
 extern char** environ;
 
@@ -310,10 +312,12 @@ ProcessOutcome runProcess(const std::vector<std::string>& argv, const ProcessSet
     ChildWatch child(pid, settings, started);
     drain(fds[0], child, outcome, settings.maxOutput);
     close(fds[0]);
-    // A child that closed its output early still counts against the time limit.
-    while (!child.exited(!child.limited())) {
+    // A child that closed its output early still counts against the time limit. Most exit
+    // right after closing it, so the first looks come soon.
+    for (auto pause = std::chrono::microseconds(50); !child.exited(!child.limited());
+         pause = std::min(pause * 2, std::chrono::microseconds(10000))) {
         child.enforce(outcome);
-        poll(nullptr, 0, 10);
+        std::this_thread::sleep_for(pause);
     }
     int waitStatus = 0;
     const bool reaped = child.reap(waitStatus);
