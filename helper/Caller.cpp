@@ -12,11 +12,45 @@
 #include <charconv>
 #include <string>
 
+#if defined(__linux__)
+#include <poll.h>
+// Older headers lack it; the number is the same on every architecture that uses the generic
+// socket options. Elsewhere the option stays unknown and the start time alone pins the caller.
+#if !defined(SO_PEERPIDFD) && (defined(__x86_64__) || defined(__i386__) || defined(__aarch64__) || \
+                               defined(__arm__) || defined(__riscv))
+#define SO_PEERPIDFD 77
+#endif
+#endif
+
 namespace tarvex {
 
 namespace {
 
 #if defined(__linux__)
+// The peer's pidfd, or -1 where the kernel (or the headers) have none.
+int peerPidfd(int fd) {
+#ifdef SO_PEERPIDFD
+    int pidfd = -1;
+    socklen_t size = sizeof pidfd;
+    if (getsockopt(fd, SOL_SOCKET, SO_PEERPIDFD, &pidfd, &size) == 0 && size == sizeof pidfd) {
+        // The kernel makes it close-on-exec already; this only makes sure.
+        if (pidfd >= 0) {
+            fcntl(pidfd, F_SETFD, FD_CLOEXEC);
+        }
+        return pidfd;
+    }
+#else
+    (void)fd;
+#endif
+    return -1;
+}
+
+// A pidfd turns readable once its process has exited.
+bool stillAlive(int pidfd) {
+    pollfd pfd{pidfd, POLLIN, 0};
+    return poll(&pfd, 1, 0) == 0;
+}
+
 // The start time of `pid`, if that process still belongs to `uid`: should the caller have
 // exited and its pid gone to another account's process, nothing is answered.
 std::uint64_t readStartTime(pid_t pid, uid_t uid) {
@@ -94,8 +128,16 @@ Caller identifyCaller(int fd) {
         caller.uid = credentials.uid;
         caller.gid = credentials.gid;
         caller.pid = credentials.pid;
+        const int pidfd = caller.pid > 0 ? peerPidfd(fd) : -1;
         if (caller.pid > 0) {
             caller.startTime = readStartTime(caller.pid, caller.uid);
+        }
+        if (pidfd >= 0) {
+            // Gone before the read: the pid may name another process by now.
+            if (!stillAlive(pidfd)) {
+                caller.startTime = 0;
+            }
+            close(pidfd);
         }
     }
 #else

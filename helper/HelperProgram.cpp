@@ -2,9 +2,11 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <syslog.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 
@@ -23,8 +25,14 @@ namespace tarvex {
 
 namespace {
 
-// How long a stop waits for requests still running before the process leaves anyway.
-constexpr std::chrono::milliseconds STOP_GRACE{10000};
+// How long a stop waits before the process leaves anyway. Connections accepted before it are
+// answered: a request still arriving, its authorization check, the tool's run and the SIGKILL
+// after its SIGTERM, the reply written to a slow reader, and a little margin. Only runs that
+// had to wait for a worker, beyond the limit of runs at once, can take longer; they are left
+// to finish on their own, unanswered.
+constexpr std::chrono::milliseconds STOP_GRACE =
+    ServerLimits{}.requestTimeout + AUTHORIZATION_CHECK_LIMIT + OPERATION_RUN_LIMIT +
+    ToolLimits{}.killGrace + ServerLimits{}.replyTimeout + std::chrono::seconds(5);
 
 HelperServer* stoppingServer = nullptr;
 
@@ -73,14 +81,35 @@ void markInheritedDescriptorsCloseOnExec() {
     }
 }
 
+// Raises the soft limit on open descriptors towards the hard one, as far as `wanted` (the
+// tool inherits it, and a higher one than serves us could only surprise it); answers the soft
+// limit in force.
+std::size_t raiseDescriptorLimit(std::size_t wanted) {
+    rlimit files{};
+    if (getrlimit(RLIMIT_NOFILE, &files) != 0) {
+        return 1024;
+    }
+    if (files.rlim_cur != RLIM_INFINITY && files.rlim_cur < wanted) {
+        rlimit raised = files;
+        raised.rlim_cur =
+            files.rlim_max == RLIM_INFINITY ? wanted : std::min<rlim_t>(files.rlim_max, wanted);
+        if (setrlimit(RLIMIT_NOFILE, &raised) == 0) {
+            files = raised;
+        }
+    }
+    return files.rlim_cur == RLIM_INFINITY ? wanted : static_cast<std::size_t>(files.rlim_cur);
+}
+
 }  // namespace
 
 std::string helperUsage() {
-    return "usage: tarvex-helper [--prefix DIR] [--socket PATH] [--version] [--help]\n"
-           "  --prefix DIR   put DIR in front of every fixed path (tests, demo)\n"
-           "  --socket PATH  listen on PATH instead of the standard socket\n"
-           "  --version      print the version and exit\n"
-           "  --help         show this text\n";
+    return "usage: tarvex-helper [--prefix DIR] [--socket PATH] [--pkcheck PATH] [--version] "
+           "[--help]\n"
+           "  --prefix DIR    put DIR in front of every fixed path (tests, demo)\n"
+           "  --socket PATH   listen on PATH instead of the standard socket\n"
+           "  --pkcheck PATH  ask polkit through PATH instead of /usr/bin/pkcheck (tests)\n"
+           "  --version       print the version and exit\n"
+           "  --help          show this text\n";
 }
 
 HelperOptions parseHelperOptions(const std::vector<std::string>& arguments) {
@@ -95,9 +124,10 @@ HelperOptions parseHelperOptions(const std::vector<std::string>& arguments) {
             options.action = HelperOptions::Action::version;
             return options;
         }
-        std::optional<std::string>* target = argument == "--prefix"   ? &options.prefix
-                                             : argument == "--socket" ? &options.socket
-                                                                      : nullptr;
+        std::optional<std::string>* target = argument == "--prefix"    ? &options.prefix
+                                             : argument == "--socket"  ? &options.socket
+                                             : argument == "--pkcheck" ? &options.pkcheck
+                                                                       : nullptr;
         if (target == nullptr) {
             options.action = HelperOptions::Action::usageError;
             options.error = "unknown option: " + argument;
@@ -152,9 +182,12 @@ int runHelperProgram(int argc, char** argv) {
     openlog("tarvex-helper", LOG_PID, LOG_AUTHPRIV);
     const uid_t helperUid = geteuid();
     // polkitd takes the prompt text only from root; a helper started by a user leaves it out.
-    PkcheckAuthority authority("/usr/bin/pkcheck", std::chrono::minutes(2), helperUid == 0);
+    PkcheckAuthority authority(options.pkcheck.value_or("/usr/bin/pkcheck"),
+                               AUTHORIZATION_CHECK_LIMIT, helperUid == 0);
     Helper helper(authority, helperUid);
-    HelperServer server(helper, listening.fd);
+    HelperServer server(
+        helper, listening.fd,
+        limitsForDescriptors(raiseDescriptorLimit(ServerLimits{}.descriptorsNeeded())));
     stoppingServer = &server;
     if (!server.ready() || !installStopHandlers()) {
         std::fprintf(stderr, "tarvex-helper: %s\n",

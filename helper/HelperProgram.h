@@ -9,9 +9,10 @@ namespace tarvex {
 struct HelperOptions {
     enum class Action { run, help, version, usageError };
     Action action = Action::run;
-    std::optional<std::string> prefix;  // --prefix DIR
-    std::optional<std::string> socket;  // --socket PATH
-    std::string error;                  // what was wrong, for usageError
+    std::optional<std::string> prefix;   // --prefix DIR
+    std::optional<std::string> socket;   // --socket PATH
+    std::optional<std::string> pkcheck;  // --pkcheck PATH
+    std::string error;                   // what was wrong, for usageError
 };
 
 // Reads the command line (without the program name).

@@ -115,7 +115,11 @@ bool HelperServer::waitForIdle(std::chrono::milliseconds grace) {
             return false;
         }
     }
-    return state_->workers.waitUntilGone(deadline);
+    bool gone = true;
+    for (WorkerPool* lane : {&state_->statusLane, &state_->checkLane, &state_->runLane}) {
+        gone = lane->waitUntilGone(deadline) && gone;
+    }
+    return gone;
 }
 
 bool HelperServer::run() {

@@ -39,28 +39,7 @@ int acceptConnection(int listeningFd) {
 #endif
 }
 
-using State = HelperServerState;
-
-void decrement(std::unordered_map<uid_t, std::size_t>& counts, uid_t uid) {
-    const auto found = counts.find(uid);
-    if (found != counts.end() && --found->second == 0) {
-        counts.erase(found);
-    }
-}
-
-void countAwaiting(State& state, int change) {
-    std::lock_guard lock(state.mutex);
-    state.awaiting = static_cast<std::size_t>(static_cast<long long>(state.awaiting) + change);
-}
-
-// Gives back the per-account slot that the connection's current phase holds.
-void leavePhase(State& state, const Connection& connection) {
-    if (connection.phase == Connection::Phase::receiving) {
-        decrement(state.receivingByUid, connection.caller.uid);
-    } else if (connection.phase == Connection::Phase::waiting) {
-        countAwaiting(state, -1);
-    }
-}
+}  // namespace
 
 void closeConnection(State& state, Id id) {
     const auto found = state.connections.find(id);
@@ -68,16 +47,14 @@ void closeConnection(State& state, Id id) {
         return;
     }
     Connection& connection = found->second;
-    leavePhase(state, connection);
-    if (connection.countsRun) {
-        decrement(state.runsByUid, connection.caller.uid);
-    }
-    decrement(state.connectionsByUid, connection.caller.uid);
+    releaseConnection(state, connection);
     connection.reply.reset();
     state.poller.remove(connection.fd);
     close(connection.fd);
     state.connections.erase(found);
 }
+
+namespace {
 
 // Writes what the socket takes now; closes the connection when done or when it cannot go on.
 void writeSome(State& state, Id id) {
@@ -97,22 +74,15 @@ void writeSome(State& state, Id id) {
             return;
         }
     }
-    if (connection.sent == bytes.size()) {
+    // Done, or not taken at once and the rest cannot be held within the bounds.
+    if (connection.sent == bytes.size() || !holdReply(state, connection)) {
         closeConnection(state, id);
         return;
     }
-    // Not taken at once: the rest is held until the client reads it, within the shared bound.
-    Frame& frame = *connection.reply;
-    if (frame.heldBytes == nullptr) {
-        if (state.heldBytes + frame.bytes.size() > state.limits.maxHeldReplyBytes) {
-            closeConnection(state, id);
-            return;
-        }
-        frame.heldBytes = &state.heldBytes;
-        state.heldBytes += frame.bytes.size();
-    }
     state.poller.change(connection.fd, id, false, true);
 }
+
+}  // namespace
 
 void startReply(State& state, Id id, FramePtr frame) {
     const auto found = state.connections.find(id);
@@ -127,74 +97,7 @@ void startReply(State& state, Id id, FramePtr frame) {
     writeSome(state, id);
 }
 
-void wake(State& state) {
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t n = write(state.wakePipe[1], &byte, 1);  // full: awake anyway
-}
-
-void submitRun(const std::shared_ptr<State>& shared, Caller caller, HelperRequest request,
-               std::vector<Id> ids, bool status) {
-    {
-        std::lock_guard lock(shared->mutex);
-        ++shared->activeRuns;
-        ++shared->runsStarted;
-    }
-    const bool submitted = shared->workers.submit(
-        [shared, caller, request = std::move(request), ids, status]() mutable {
-            Completion done{std::move(ids), status, nullptr};
-            shared->helper.serve(caller, request, [&done](bool success, std::string output) {
-                done.frame = makeFrame(success, std::move(output));
-            });
-            std::lock_guard lock(shared->mutex);
-            shared->completions.push_back(std::move(done));
-            --shared->activeRuns;
-            wake(*shared);
-        });
-    if (!submitted) {
-        // No thread at all: answer as a failed launch would, rather than leave callers hanging.
-        std::lock_guard lock(shared->mutex);
-        --shared->activeRuns;
-        shared->completions.push_back(
-            {std::move(ids), status, makeFrame(false, "Cannot start a worker thread")});
-        wake(*shared);
-    }
-}
-
-void dispatch(const std::shared_ptr<State>& shared, Id id) {
-    State& state = *shared;
-    Connection& connection = state.connections.at(id);
-    decrement(state.receivingByUid, connection.caller.uid);
-    connection.phase = Connection::Phase::waiting;
-    countAwaiting(state, +1);
-    state.poller.change(connection.fd, id, false, false);
-    HelperRequest request = connection.receiver.take();
-
-    if (!isAllowedCommand(request.command) || !request.args.empty()) {
-        // Refused without asking anyone or running anything: answered here at once.
-        FramePtr frame;
-        state.helper.serve(connection.caller, request, [&frame](bool success, std::string out) {
-            frame = makeFrame(success, std::move(out));
-        });
-        startReply(state, id, std::move(frame));
-        return;
-    }
-    if (request.command == "status") {
-        if (state.statusRuns.request(id)) {
-            submitRun(shared, connection.caller, std::move(request), {}, true);
-        }
-        return;
-    }
-    if (state.limited(connection.caller)) {
-        std::size_t& runs = state.runsByUid[connection.caller.uid];
-        if (runs >= state.limits.maxRunsPerUid) {
-            closeConnection(state, id);
-            return;
-        }
-        ++runs;
-        connection.countsRun = true;
-    }
-    submitRun(shared, connection.caller, std::move(request), {id}, false);
-}
+namespace {
 
 void receive(const std::shared_ptr<State>& shared, Id id) {
     State& state = *shared;
@@ -240,15 +143,12 @@ void acceptSome(State& state) {
             }
             return;
         }
-        const Caller caller = identifyCaller(fd);
-        if (!state.helper.listener(caller)) {
-            close(fd);
-            continue;
+        Caller caller = identifyCaller(fd);
+        if (caller.known) {
+            caller.account = state.subordinates.accountOf(caller.uid);
         }
-        if (state.limited(caller) &&
-            (state.receivingByUid[caller.uid] >= state.limits.maxReceivingPerUid ||
-             state.connectionsByUid[caller.uid] >= state.limits.maxConnectionsPerUid)) {
-            close(fd);  // over its account's share: closed at once
+        if (!state.helper.listener(caller) || !admitConnection(state, caller)) {
+            close(fd);  // over its account's share, or no room: closed at once
             continue;
         }
         const Id id = state.nextId++;
@@ -260,37 +160,9 @@ void acceptSome(State& state) {
         connection.fd = fd;
         connection.caller = caller;
         connection.deadline = Clock::now() + state.limits.requestTimeout;
-        ++state.receivingByUid[caller.uid];
-        ++state.connectionsByUid[caller.uid];
-    }
-}
-
-void takeCompletions(const std::shared_ptr<State>& shared) {
-    State& state = *shared;
-    char drain[256];
-    while (read(state.wakePipe[0], drain, sizeof drain) > 0) {
-    }
-    std::vector<Completion> done;
-    {
-        std::lock_guard lock(state.mutex);
-        done.swap(state.completions);
-    }
-    for (Completion& completion : done) {
-        if (!completion.status) {
-            for (Id id : completion.ids) {
-                startReply(state, id, completion.frame);
-            }
-            continue;
-        }
-        std::vector<Id> answered;
-        const bool again = state.statusRuns.finish(answered);
-        for (Id id : answered) {
-            startReply(state, id, completion.frame);
-        }
-        if (again) {
-            // Status is open to every caller, so the run needs nobody's identity.
-            submitRun(shared, Caller{}, HelperRequest{"status", {}}, {}, true);
-        }
+        AccountUse& use = useOf(state, connection);
+        ++use.receiving;
+        ++use.connections;
     }
 }
 
@@ -301,7 +173,7 @@ int expire(State& state) {
     auto next = Clock::time_point::max();
     for (const auto& [id, connection] : state.connections) {
         if (connection.phase == Connection::Phase::waiting) {
-            continue;  // the tool runs as long as it takes
+            continue;  // the check and the run have time limits of their own
         }
         if (connection.deadline <= now) {
             late.push_back(id);
@@ -319,6 +191,9 @@ int expire(State& state) {
         } else {
             next = std::min(next, state.acceptPausedUntil);
         }
+    }
+    if (const auto summaries = state.helper.flushAudit()) {
+        next = std::min(next, *summaries);
     }
     if (next == Clock::time_point::max()) {
         return -1;
@@ -386,7 +261,9 @@ void runLoop(const std::shared_ptr<State>& shared) {
     if (state.accepting) {
         stopAccepting(state);
     }
-    state.workers.shutdown();
+    for (WorkerPool* lane : {&state.statusLane, &state.checkLane, &state.runLane}) {
+        lane->shutdown();
+    }
     std::lock_guard lock(state.mutex);
     state.loopDone = true;
     state.changed.notify_all();

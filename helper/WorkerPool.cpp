@@ -9,16 +9,10 @@
 
 namespace tarvex {
 
-namespace {
-
-// Threads kept waiting for the next task; more only cost memory.
-constexpr std::size_t IDLE_THREADS_KEPT = 2;
-
-}  // namespace
-
 struct WorkerPoolState {
     std::size_t maxThreads;
     std::size_t stackSize;
+    std::size_t idleKept;
     std::mutex mutex;
     std::condition_variable changed;
     std::deque<WorkerPool::Task> tasks;
@@ -51,7 +45,7 @@ void* workerMain(void* argument) {
         }
         task = nullptr;
         lock.lock();
-        if (state->idle >= IDLE_THREADS_KEPT && state->tasks.empty()) {
+        if (state->idle >= state->idleKept && state->tasks.empty()) {
             break;
         }
     }
@@ -80,10 +74,11 @@ bool startThread(const std::shared_ptr<WorkerPoolState>& state) {
 
 }  // namespace
 
-WorkerPool::WorkerPool(std::size_t maxThreads, std::size_t stackSize)
+WorkerPool::WorkerPool(std::size_t maxThreads, std::size_t stackSize, std::size_t idleKept)
     : state_(std::make_shared<WorkerPoolState>()) {
     state_->maxThreads = maxThreads;
     state_->stackSize = stackSize;
+    state_->idleKept = idleKept;
 }
 
 WorkerPool::~WorkerPool() {

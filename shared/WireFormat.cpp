@@ -66,9 +66,10 @@ bool RequestReceiver::fail() {
     return false;
 }
 
-bool RequestReceiver::finishWord() {
+bool RequestReceiver::finishWord(std::size_t framePosition) {
     if (stage_ == Stage::count) {
-        if (word_ < 1 || word_ > MAX_REQUEST_STRINGS) {
+        // Each string needs its length word at least.
+        if (word_ < 1 || word_ > (MAX_REQUEST_BYTES - framePosition) / 4) {
             return fail();
         }
         count_ = word_;
@@ -76,7 +77,9 @@ bool RequestReceiver::finishWord() {
         stage_ = Stage::length;
         return true;
     }
-    if (word_ > MAX_REQUEST_STRING_LENGTH) {
+    // This string's bytes and the length words of those still to come must fit.
+    const std::size_t wordsToCome = 4 * (count_ - strings_.size() - 1);
+    if (word_ > MAX_REQUEST_BYTES - framePosition - wordsToCome) {
         return fail();
     }
     length_ = word_;
@@ -127,7 +130,7 @@ std::size_t RequestReceiver::feed(std::string_view bytes) {
         word_ = (word_ << 8) | static_cast<unsigned char>(byte);
         if (++wordBytes_ == 4) {
             wordBytes_ = 0;
-            const bool ok = finishWord();
+            const bool ok = finishWord(consumed_ + used);
             word_ = 0;
             if (!ok) {
                 break;

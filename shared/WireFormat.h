@@ -11,13 +11,17 @@
 namespace tarvex {
 
 // Frames on the helper's socket. Integers are unsigned 32-bit big-endian.
-//   request: "TVXQ", count n (1..64), then n strings, each a length (0..65536) and its bytes;
-//            string 0 is the command, the rest are the args.
+//   request: "TVXQ", count n (at least 1), then n strings, each a length and its bytes;
+//            string 0 is the command, the rest are the args. The whole frame is at most
+//            MAX_REQUEST_BYTES.
 //   reply:   "TVXR", one byte success (0 or 1), a length, then the output bytes.
 inline constexpr std::string_view REQUEST_MAGIC = "TVXQ";
 inline constexpr std::string_view REPLY_MAGIC = "TVXR";
-inline constexpr std::uint32_t MAX_REQUEST_STRINGS = 64;
-inline constexpr std::uint32_t MAX_REQUEST_STRING_LENGTH = 65536;
+// The longest valid request is the header and one allowed command (24 bytes); this leaves room
+// for the refusals of a wrong command or of arguments to name them, and nothing a caller could
+// use to make the root helper hold memory: a count or length that would take the frame past it
+// makes the frame malformed as soon as it is read.
+inline constexpr std::size_t MAX_REQUEST_BYTES = 256;
 inline constexpr std::size_t MAX_REPLY_OUTPUT = 16u * 1024u * 1024u;
 
 std::string encodeRequest(const HelperRequest& request);
@@ -58,7 +62,8 @@ public:
 private:
     enum class Stage { magic, count, length, text };
     bool fail();
-    bool finishWord();  // the 4 bytes of the count or a length are in `word_`
+    bool finishWord(std::size_t framePosition);  // the 4 bytes of the count or a length are in
+                                                 // `word_`, which ends at `framePosition`
     bool finishString();
 
     Stage stage_ = Stage::magic;

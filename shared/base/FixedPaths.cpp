@@ -14,6 +14,7 @@ struct Paths {
     std::string root;
     std::string defaultBaseDir;
     std::string socket;
+    std::string subordinateUids;
 
     explicit Paths(std::string_view p) { relocate(p); }
 
@@ -27,6 +28,7 @@ struct Paths {
         root = prefix + "/opt/tarvex";
         defaultBaseDir = prefix + "/opt/tarvex/var/tarvex/data";
         socket = prefix + "/var/run/com.tarvex.helper.socket";
+        subordinateUids = prefix + "/etc/subuid";
     }
 };
 
@@ -45,6 +47,7 @@ const std::string& ACTIVE_PATHS_FILE = paths().activePaths;
 const std::string& TARVEX_ROOT = paths().root;
 const std::string& DEFAULT_BASE_DIR = paths().defaultBaseDir;
 const std::string& HELPER_SOCKET_PATH = paths().socket;
+const std::string& SUBORDINATE_UIDS = paths().subordinateUids;
 
 void relocateFixedPaths(std::string_view prefix) {
     paths().relocate(prefix);

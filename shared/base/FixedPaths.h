@@ -17,6 +17,7 @@ extern const std::string& ACTIVE_PATHS_FILE;   // "/opt/tarvex/var/tarvex/run/ac
 extern const std::string& TARVEX_ROOT;         // "/opt/tarvex"
 extern const std::string& DEFAULT_BASE_DIR;    // "/opt/tarvex/var/tarvex/data"
 extern const std::string& HELPER_SOCKET_PATH;  // "/var/run/com.tarvex.helper.socket"
+extern const std::string& SUBORDINATE_UIDS;    // "/etc/subuid"
 
 // Puts `prefix` in front of every path above; an empty prefix restores the standard values.
 // Also resets any socket override.

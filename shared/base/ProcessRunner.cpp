@@ -7,10 +7,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <optional>
+#include <thread>
 
 extern char** environ;
 
@@ -85,27 +87,105 @@ std::size_t pipeCapacity(int fd) {
     return 1024 * 1024;
 }
 
+using Clock = std::chrono::steady_clock;
+
+// Watches the child: notices its exit without reaping it, so that its pid, and the process
+// group it may lead, cannot be taken by another process while what is left of the group is
+// ended; and ends it once it outlives its time limit.
+class ChildWatch {
+public:
+    ChildWatch(pid_t pid, const ProcessSettings& settings, Clock::time_point started)
+        : pid_(pid), group_(settings.ownProcessGroup), grace_(settings.killGrace) {
+        if (settings.timeLimit.count() > 0) {
+            deadline_ = started + settings.timeLimit;
+        }
+    }
+
+    bool limited() const { return deadline_.has_value(); }
+
+    // True once the child has exited (or can no longer be waited for).
+    bool exited(bool block = false) {
+        while (!exited_) {
+            siginfo_t info{};
+            const int flags = WEXITED | WNOWAIT | (block ? 0 : WNOHANG);
+            if (waitid(P_PID, static_cast<id_t>(pid_), &info, flags) == 0) {
+                exited_ = info.si_pid == pid_;
+                if (!exited_ && !block) {
+                    break;
+                }
+            } else if (errno != EINTR) {
+                exited_ = lost_ = true;
+            }
+        }
+        return exited_;
+    }
+
+    // Sends what the time limit calls for by now.
+    void enforce(ProcessOutcome& outcome) {
+        if (exited_ || !deadline_ || stage_ == Stage::killed) {
+            return;
+        }
+        const auto now = Clock::now();
+        if (stage_ == Stage::running && now >= *deadline_) {
+            outcome.timedOut = true;
+            if (group_) {
+                kill(-pid_, SIGTERM);
+                killAt_ = now + grace_;
+                stage_ = Stage::terminated;
+            } else {
+                kill(pid_, SIGKILL);
+                stage_ = Stage::killed;
+            }
+        } else if (stage_ == Stage::terminated && now >= killAt_) {
+            kill(-pid_, SIGKILL);
+            stage_ = Stage::killed;
+        }
+    }
+
+    // After the exit: ends the rest of a group that outlived its limit, then reaps the child.
+    bool reap(int& waitStatus) {
+        if (group_ && stage_ != Stage::running) {
+            kill(-pid_, SIGKILL);  // the unreaped child still holds the group's id
+        }
+        while (!lost_) {
+            const pid_t done = waitpid(pid_, &waitStatus, 0);
+            if (done == pid_) {
+                return true;
+            }
+            if (done < 0 && errno != EINTR) {
+                break;
+            }
+        }
+        return false;
+    }
+
+private:
+    enum class Stage { running, terminated, killed };
+    pid_t pid_;
+    bool group_;
+    std::chrono::milliseconds grace_;
+    std::optional<Clock::time_point> deadline_;
+    Clock::time_point killAt_;
+    Stage stage_ = Stage::running;
+    bool exited_ = false;
+    bool lost_ = false;  // someone else reaped it: its status is unknown
+};
+
 // Reads until end of file, or until the child has exited and what it left in the pipe has been
 // read. The exit is checked on every pass, so a grandchild that keeps writing into the inherited
 // pipe cannot hold the caller: after the exit at most one pipe's worth more is read.
-// A child that outlives `deadline` is killed; the loop then sees it exit as usual.
-void drain(int fd, pid_t pid, ProcessOutcome& outcome, std::size_t cap,
-           std::optional<std::chrono::steady_clock::time_point> deadline, int& waitStatus,
-           bool& reaped) {
+void drain(int fd, ChildWatch& child, ProcessOutcome& outcome, std::size_t cap) {
     char buffer[65536];
     std::size_t leftAfterExit = 0;
+    bool exited = false;
     for (;;) {
-        if (!reaped && waitpid(pid, &waitStatus, WNOHANG) == pid) {
-            reaped = true;
+        if (!exited && child.exited()) {
+            exited = true;
             leftAfterExit = pipeCapacity(fd);
         }
-        if (!reaped && !outcome.timedOut && deadline &&
-            std::chrono::steady_clock::now() >= *deadline) {
-            outcome.timedOut = true;
-            kill(pid, SIGKILL);
-        }
+        child.enforce(outcome);
         pollfd pfd{fd, POLLIN, 0};
-        const int ready = poll(&pfd, 1, reaped ? 0 : 100);
+        const int ready = poll(&pfd, 1, exited ? 0 : 100);
         if (ready < 0) {
             if (errno == EINTR) {
                 continue;
@@ -113,17 +193,17 @@ void drain(int fd, pid_t pid, ProcessOutcome& outcome, std::size_t cap,
             return;
         }
         if (ready == 0) {
-            if (reaped) {
+            if (exited) {
                 return;  // the child is gone and a leftover writer is quiet: stop here
             }
             continue;
         }
         const std::size_t want =
-            reaped && leftAfterExit < sizeof buffer ? leftAfterExit : sizeof buffer;
+            exited && leftAfterExit < sizeof buffer ? leftAfterExit : sizeof buffer;
         const ssize_t n = read(fd, buffer, want);
         if (n > 0) {
             append(outcome, buffer, static_cast<std::size_t>(n), cap);
-            if (reaped) {
+            if (exited) {
                 leftAfterExit -= static_cast<std::size_t>(n);
                 if (leftAfterExit == 0) {
                     return;
@@ -182,6 +262,11 @@ ProcessOutcome runProcess(const std::vector<std::string>& argv, const ProcessSet
     posix_spawn_file_actions_addclosefrom_np(actions.get(), 3);
 #endif
     short flags = POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK;
+    if (settings.ownProcessGroup) {
+        flags |= POSIX_SPAWN_SETPGROUP;
+        posix_spawnattr_setpgroup(attributes.get(), 0);
+        posix_spawn_file_actions_addopen(actions.get(), STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    }
 #ifdef __APPLE__
     flags |= POSIX_SPAWN_CLOEXEC_DEFAULT;
     posix_spawn_file_actions_addinherit_np(actions.get(), STDIN_FILENO);
@@ -224,33 +309,18 @@ ProcessOutcome runProcess(const std::vector<std::string>& argv, const ProcessSet
     }
     outcome.launched = true;
 
-    int waitStatus = 0;
-    bool reaped = false;
-    std::optional<std::chrono::steady_clock::time_point> deadline;
-    if (settings.timeLimit.count() > 0) {
-        deadline = started + settings.timeLimit;
-    }
-    drain(fds[0], pid, outcome, settings.maxOutput, deadline, waitStatus, reaped);
+    ChildWatch child(pid, settings, started);
+    drain(fds[0], child, outcome, settings.maxOutput);
     close(fds[0]);
-    // A child that closed its output early still counts against the time limit.
-    while (!reaped && deadline && !outcome.timedOut) {
-        const pid_t done = waitpid(pid, &waitStatus, WNOHANG);
-        if (done == pid) {
-            reaped = true;
-        } else if (std::chrono::steady_clock::now() >= *deadline) {
-            outcome.timedOut = true;
-            kill(pid, SIGKILL);
-        } else {
-            poll(nullptr, 0, 10);
-        }
+    // A child that closed its output early still counts against the time limit. Most exit
+    // right after closing it, so the first looks come soon.
+    for (auto pause = std::chrono::microseconds(50); !child.exited(!child.limited());
+         pause = std::min(pause * 2, std::chrono::microseconds(10000))) {
+        child.enforce(outcome);
+        std::this_thread::sleep_for(pause);
     }
-    while (!reaped) {
-        const pid_t done = waitpid(pid, &waitStatus, 0);
-        if (done == pid || (done < 0 && errno != EINTR)) {
-            reaped = done == pid;
-            break;
-        }
-    }
+    int waitStatus = 0;
+    const bool reaped = child.reap(waitStatus);
     if (reaped && WIFSIGNALED(waitStatus)) {
         outcome.signalled = true;
         outcome.status = WTERMSIG(waitStatus);

@@ -23,8 +23,16 @@ struct ProcessSettings {
     std::size_t maxOutput = std::numeric_limits<std::size_t>::max();
     // The child's whole environment, "NAME=value" each; nullopt passes ours on.
     std::optional<std::vector<std::string>> environment;
-    // Zero: no limit. Past it the child is killed (SIGKILL) and reaped.
+    // Zero: no limit. Past it the child is killed (SIGKILL) and reaped; one in a process group
+    // of its own gets SIGTERM with its whole group, and what is left of the group SIGKILL once
+    // the child has exited or `killGrace` has passed.
     std::chrono::milliseconds timeLimit{0};
+    std::chrono::milliseconds killGrace{5000};
+    // The child leads a process group of its own, so that a time limit ends everything it
+    // started and a signal meant for our group (a terminal's Ctrl+C, a service manager's stop)
+    // does not reach it. Its standard input is then /dev/null: outside the terminal's
+    // foreground group, reading the terminal would stop it.
+    bool ownProcessGroup = false;
 };
 
 // Starts argv[0] by path (no shell, no search path) with argv[1..] as its arguments. Standard

@@ -147,7 +147,8 @@ TEST_F(PkcheckAuthorityTest, ACheckPastItsTimeLimitIsNoAnswer) {
     EXPECT_EQ(authority.check(person(1000), MANAGE_ACTION, "Prompt"), AuthorityAnswer::unavailable);
 }
 
-// What the helper writes to the audit trail for each outcome.
+// What the helper writes to the audit trail for each outcome. Every field is quoted and
+// escaped, so that nothing a caller sends can end one early or add one.
 TEST(AuditTest, RefusalsAndCommandsOtherThanStatusAreLogged) {
     testing::FakeTool tool;
     relocateFixedPaths(tool.prefix());
@@ -155,25 +156,26 @@ TEST(AuditTest, RefusalsAndCommandsOtherThanStatusAreLogged) {
     FakeAuthority authority;
     std::vector<std::string> lines;
     Helper helper(authority, geteuid(), [&](const std::string& line) { lines.push_back(line); });
+    std::vector<std::string> replies;
     const auto serve = [&](const Caller& caller, const std::string& command) {
-        helper.serve(caller, HelperRequest{command, {}}, [](bool, std::string) {});
+        helper.serve(caller, HelperRequest{command, {}},
+                     [&](bool, std::string output) { replies.push_back(std::move(output)); });
     };
     Caller other = person(geteuid() + 1000);
-    serve(other, "status");               // allowed, read-only: not logged
-    serve(other, "stop");                 // refused by the authority
-    serve(other, "bogus\n uid=0");        // not allowed; no forged line
-    serve(person(geteuid()), "restart");  // run, with its exit status
+    serve(other, "status");                              // allowed, read-only: not logged
+    serve(other, "stop");                                // refused by the authority
+    serve(other, "x\" uid=\"0\" decision=\"allowed\n");  // forged fields and a line
+    serve(person(geteuid()), "restart");                 // run, with its exit status
     relocateFixedPaths("");
-    const std::string pid = " pid=4242";
-    EXPECT_EQ(lines, (std::vector<std::string>{
-                         "uid=" + std::to_string(geteuid() + 1000) + pid +
-                             " command=\"stop\" decision=refused result=Not authorized: stop"
-                             " (refused)",
-                         "uid=" + std::to_string(geteuid() + 1000) + pid +
-                             " command=\"bogus? uid=0\" decision=refused result=Command not "
-                             "allowed: bogus? uid=0",
-                         "uid=" + std::to_string(geteuid()) + pid +
-                             " command=\"restart\" decision=allowed result=exit 3"}));
+    const std::string head = "uid=\"" + std::to_string(geteuid() + 1000) + "\" pid=\"4242\"";
+    EXPECT_EQ(lines,
+              (std::vector<std::string>{
+                  head + R"( command="stop" decision="refused" result=")" + replies[1] + "\"",
+                  head + R"( command="x\" uid=\"0\" decision=\"allowed\x0A" )"
+                         R"(decision="refused" result="Command not allowed: x\" )"
+                         R"(uid=\"0\" decision=\"allowed\x0A")",
+                  "uid=\"" + std::to_string(geteuid()) +
+                      R"(" pid="4242" command="restart" decision="allowed" result="exit 3")"}));
 }
 
 }  // namespace

@@ -138,12 +138,44 @@ TEST_F(HelperExecuteTest, LongOutputIsCutAtAWholeCharacterAndTheRestDrained) {
     EXPECT_EQ(reply.output.find_first_not_of('a'), std::string::npos);
 }
 
+TEST_F(HelperExecuteTest, AToolPastItsTimeLimitIsStoppedAndTheCallerToldSo) {
+    Helper limited{authority, geteuid(), [](const std::string&) {},
+                   ToolLimits{std::chrono::seconds(1), std::chrono::seconds(2),
+                              std::chrono::milliseconds(100)}};
+    tool.write("printf 'partial'; exec sleep 30");
+    for (const auto& [command, seconds] : {std::pair{"status", "1"}, {"stop", "2"}}) {
+        EXPECT_EQ(
+            limited.run(Caller{}, command),
+            (HelperReply{false, "partial\nThe program \"" + tool.toolPath() +
+                                    "\" did not finish within " + seconds + " s and was stopped"}));
+    }
+}
+
 TEST_F(HelperExecuteTest, OutputOfExactlyTheCapIsKeptWhole) {
     tool.write("head -c 16777214 /dev/zero | tr '\\000' a; printf '\\303\\251'");
     const HelperReply reply = run("status").reply;
     EXPECT_TRUE(reply.success);
     ASSERT_EQ(reply.output.size(), MAX_REPLY_OUTPUT);
     EXPECT_EQ(reply.output.substr(reply.output.size() - 3), "a\xC3\xA9");
+}
+
+// One account floods the audit trail no more than its share.
+TEST(AuditTest, EachAccountHasItsShareOfLinesAndIsToldWhatWasLeftOut) {
+    using namespace std::chrono_literals;
+    std::vector<std::string> lines;
+    AuditTrail trail([&](const std::string& line) { lines.push_back(line); }, 2, 10s);
+    const auto start = AuditTrail::Clock::now();
+    for (const char* line : {"a1", "a2", "a3", "a4", "a5"}) {
+        trail.write(1000, line, start);
+    }
+    trail.write(1001, "b1", start);  // another account has a share of its own
+    EXPECT_EQ(trail.flush(start + 1s), start + 10s);
+    EXPECT_EQ(lines, (std::vector<std::string>{"a1", "a2", "b1"}));
+    EXPECT_EQ(trail.flush(start + 10s), std::nullopt);
+    EXPECT_EQ(lines.back(), R"(uid="1000" decision="suppressed" result="3 more lines of this )"
+                            R"(account in 10 s were not logged")");
+    trail.write(1000, "a6", start + 10s);
+    EXPECT_EQ(lines.back(), "a6");
 }
 
 }  // namespace

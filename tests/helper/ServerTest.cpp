@@ -9,12 +9,14 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <memory>
 #include <thread>
 
 #include "helper/HelperServer.h"
 #include "helper/StatusMerger.h"
+#include "helper/SubordinateUids.h"
 #include "shared/HelperSocket.h"
 #include "shared/WireFormat.h"
 #include "shared/base/FixedPaths.h"
@@ -243,6 +245,29 @@ TEST_F(ServerTest, RepliesHeldForClientsThatDoNotReadAreBoundedInTotal) {
     close(second);
 }
 
+TEST_F(ServerTest, StatusIsAnsweredWhileEveryCheckWaitsForAPassword) {
+    tool.write("printf 'ran %s' \"$1\"");
+    ServerLimits limits;
+    limits.maxChecks = 3;
+    limits.maxRuns = 3;  // checks hold no worker that a run could need
+    std::promise<void> password;
+    authority.hold = password.get_future().share();
+    start(limits, false);
+    std::vector<int> waiting;
+    for (int i = 0; i < 3; ++i) {
+        waiting.push_back(sendOnly(encodeRequest({"start", {}})));
+    }
+    ASSERT_TRUE(eventually([&] { return server->activeRuns() == 3; }));
+    EXPECT_EQ(
+        replyOn(sendOnly(encodeRequest({"stop", {}}))),
+        (HelperReply{false, "Not authorized: stop" + std::string(AUTHORIZATION_UNAVAILABLE)}));
+    EXPECT_EQ(replyOn(sendOnly(encodeRequest({"status", {}}))), (HelperReply{true, "ran status"}));
+    password.set_value();
+    for (int fd : waiting) {
+        EXPECT_EQ(replyOn(fd), (HelperReply{true, "ran start"}));
+    }
+}
+
 TEST_F(ServerTest, StopMakesRunReturnWhileARunIsBusy) {
     tool.write(GATED_TOOL);
     start();
@@ -284,6 +309,17 @@ TEST(CallerTest, StartTimeIsFieldTwentyTwoCountedFromTheEndOfTheName) {
     EXPECT_EQ(parseProcessStartTime("42 (sh) S 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 x7 1"),
               std::nullopt);
     EXPECT_EQ(parseProcessStartTime("42 sh S"), std::nullopt);
+}
+
+TEST(SubordinateUidsTest, ARangeCountsAsItsOwnersAccount) {
+    const auto uidOf = [](const std::string& name) -> std::optional<uid_t> {
+        return name == "alice" ? std::optional<uid_t>(1000) : std::nullopt;
+    };
+    EXPECT_EQ(parseSubordinateUids("alice:100000:65536\n1001:165536:65536\n\n# note\nbob:x:1\n"
+                                   "carol:1:0\nghost:300000:10\nwhole:4294967200:97",
+                                   uidOf),
+              (std::vector<SubordinateRange>{
+                  {100000, 65536, 1000}, {165536, 65536, 1001}, {300000, 10, 300000}}));
 }
 
 TEST(StatusMergerTest, OneRunInFlightAndOneQueuedWhateverTheCallers) {

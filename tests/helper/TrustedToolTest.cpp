@@ -57,6 +57,11 @@ TEST_F(TrustedToolTest, LinksAreFollowedAndTheTargetChecked) {
     EXPECT_EQ(linked.resolved, elsewhere + "/tarvexctl");
     EXPECT_EQ(linked.problem, elsewhere + " is writable by group or others");
 
+    // A link planted in a folder others can write is refused, wherever it points.
+    ASSERT_EQ(chmod(elsewhere.c_str(), 0755), 0);
+    ASSERT_EQ(chmod(bin().c_str(), 0777), 0);
+    EXPECT_EQ(check().problem, bin() + " is writable by group or others");
+
     std::filesystem::remove(tool.toolPath());
     EXPECT_EQ(check().error, ENOENT);
 }
@@ -87,7 +92,7 @@ TEST_F(TrustedToolTest, ARootHelperRefusesAnUntrustedToolAndRunsNothing) {
                                              " is writable by group or others"}));
     EXPECT_EQ(tool.read("runs"), "");
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_NE(lines[0].find("decision=refused result=Refusing to run"), std::string::npos);
+    EXPECT_NE(lines[0].find("decision=\"refused\" result=\"Refusing to run"), std::string::npos);
 }
 
 }  // namespace

@@ -4,12 +4,15 @@
 // when the helper survived unchanged, 1 when a check failed, 2 on a usage or set-up error.
 //   tarvex_helper_load --helper PATH [--seconds N] [--rounds R] [--rss-slack-kib K|none]
 //                      [--thread-slack N] [--hostile-seconds S] [--idle-connections C]
+//                      [--open-files N]
 // The load comes in R rounds of N/R seconds with a settle after each: descriptors and threads
 // must come back every time, and the resident set must not keep growing from round to round.
 // With --hostile-seconds, hostile phases of S-second windows follow (HostileLoad.h): idle
 // connections and drip-fed requests while an honest client measures status, large replies
-// nobody reads, simultaneous status requests. --rounds 0 runs only those. --rss-slack-kib none
-// (sanitizer builds) shows the resident set and the hostile phases' CPU without checking them.
+// nobody reads, many uids, subordinate uids, waiting checks, simultaneous status requests.
+// --rounds 0 runs only those; --open-files N starts the helper with that descriptor limit.
+// --rss-slack-kib none (sanitizer builds) shows the resident set and the hostile phases' CPU
+// without checking them.
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -61,6 +64,7 @@ struct Options {
     int threadSlack = 0;
     int hostileSeconds = 0;  // 0: no hostile phases
     int idleConnections = HostileSizes{}.idleConnections;
+    long openFiles = 0;  // the helper's descriptor limit (soft and hard); 0: inherited
 };
 
 bool parseOptions(int argc, char** argv, Options& options) {
@@ -81,6 +85,8 @@ bool parseOptions(int argc, char** argv, Options& options) {
             options.hostileSeconds = std::atoi(argv[i + 1]);
         } else if (name == "--idle-connections") {
             options.idleConnections = std::atoi(argv[i + 1]);
+        } else if (name == "--open-files") {
+            options.openFiles = std::atol(argv[i + 1]);
         } else {
             return false;
         }
@@ -91,8 +97,9 @@ bool parseOptions(int argc, char** argv, Options& options) {
 
 // A prefix whose control tool answers "status" at once and "start" after half a second. Files
 // in the prefix switch "status" to a slow or a 16 MiB report (the tool gets no environment from
-// the helper); every status run leaves a line in another. Readable by every account, since the
-// hostile clients reach the socket through it.
+// the helper); every status run leaves a line in another. It also holds the fake pkcheck and a
+// subordinate uid range (HostileLoad.h). Readable by every account, since the hostile clients
+// reach the socket through it.
 bool writeFakeInstallation(const std::filesystem::path& prefix) {
     const auto bin = prefix / "opt/tarvex/bin";
     std::error_code error;
@@ -115,18 +122,34 @@ bool writeFakeInstallation(const std::filesystem::path& prefix) {
             "  *) echo \"unexpected: $*\"; exit 1 ;;\n"
             "esac\n";
     tool.close();
-    return !error && tool && chmod((bin / "tarvexctl").c_str(), 0755) == 0;
+    std::ofstream pkcheck(prefix / FAKE_PKCHECK);
+    pkcheck << "#!/bin/sh\necho \"$*\" >> '" << dir << CHECKS_STARTED_FILE << "'\n"
+            << "[ -e '" << dir << HOLD_CHECKS_SWITCH << "' ] && read _ < '" << dir << CHECKS_FIFO
+            << "'\nexit 2\n";
+    pkcheck.close();
+    std::filesystem::create_directories(prefix / "etc", error);
+    std::ofstream(prefix / "etc/subuid")
+        << SUBORDINATE_OWNER << ":" << FIRST_SUBORDINATE_UID << ":65536\n";
+    return !error && tool && pkcheck && chmod((bin / "tarvexctl").c_str(), 0755) == 0 &&
+           chmod((prefix / FAKE_PKCHECK).c_str(), 0755) == 0 &&
+           mkfifo((prefix / CHECKS_FIFO).c_str(), 0600) == 0;
 }
 
 pid_t startHelper(const Options& options, const std::string& prefix, const std::string& socket) {
     std::vector<std::string> args = {options.helper, "--prefix", prefix, "--socket", socket};
+    args.insert(args.end(), {"--pkcheck", prefix + "/" + FAKE_PKCHECK});
+    if (options.openFiles > 0) {
+        // The shell sets both limits, then becomes the helper (same pid).
+        args.insert(args.begin(), {"/bin/sh", "-c", "ulimit -n \"$0\" && exec \"$@\"",
+                                   std::to_string(options.openFiles)});
+    }
     std::vector<char*> argv;
     for (auto& arg : args) {
         argv.push_back(arg.data());
     }
     argv.push_back(nullptr);
     pid_t pid = -1;
-    if (posix_spawn(&pid, options.helper.c_str(), nullptr, nullptr, argv.data(), environ) != 0) {
+    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
         return -1;
     }
     return pid;
@@ -240,6 +263,7 @@ int run(const Options& options) {
         HostileSizes sizes;
         sizes.seconds = options.hostileSeconds;
         sizes.idleConnections = options.idleConnections;
+        sizes.openFiles = options.openFiles;
         sizes.checkCosts = options.rssSlackKiB >= 0;
         passed &= runHostilePhases(config, pid, prefix, sizes);
     }
@@ -358,7 +382,8 @@ int main(int argc, char** argv) {
     if (!tarvex::parseOptions(argc, argv, options)) {
         std::fprintf(stderr,
                      "usage: tarvex_helper_load --helper PATH [--seconds N] [--rounds R] "
-                     "[--rss-slack-kib K|none] [--hostile-seconds S] [--idle-connections C]\n");
+                     "[--rss-slack-kib K|none] [--hostile-seconds S] [--idle-connections C] "
+                     "[--open-files N]\n");
         return 2;
     }
     signal(SIGPIPE, SIG_IGN);

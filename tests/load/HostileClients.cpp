@@ -84,7 +84,9 @@ AccountProcess::AccountProcess(uid_t uid, const std::function<void(int)>& work) 
     }
     pid_ = fork();
     if (pid_ == 0) {
-        close(fds[1]);
+        // Nor the other clients' stop pipes: held here, they would never see their end of file.
+        close_range(3, static_cast<unsigned>(fds[0]) - 1, 0);
+        close_range(static_cast<unsigned>(fds[0]) + 1, ~0u, 0);
         if (!becomeAccount(uid)) {
             _exit(3);
         }
@@ -106,7 +108,8 @@ void AccountProcess::stop() {
     }
 }
 
-std::string runAs(uid_t uid, const std::function<std::string()>& work, std::chrono::seconds limit) {
+std::string runAs(uid_t uid, const std::function<std::string()>& work, std::chrono::seconds limit,
+                  const std::function<void()>& tick) {
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) {
         return "";
@@ -135,7 +138,14 @@ std::string runAs(uid_t uid, const std::function<std::string()>& work, std::chro
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
         pollfd pfd{fds[0], POLLIN, 0};
-        if (left <= 0 || poll(&pfd, 1, static_cast<int>(left)) <= 0) {
+        const int ready = left > 0 ? poll(&pfd, 1, static_cast<int>(std::min<long>(left, 50))) : -1;
+        if (ready == 0) {
+            if (tick) {
+                tick();
+            }
+            continue;
+        }
+        if (ready < 0) {
             result.clear();
             break;
         }
@@ -177,13 +187,11 @@ void holdIdleConnections(const LoadClientConfig& config, int count, int stopFd) 
     }
 }
 
-void dripRequests(const LoadClientConfig& config, int count, std::size_t declaredBytes,
+void dripRequests(const LoadClientConfig& config, int count, std::size_t requestBytes,
                   int bytesPerSecond, int stopFd) {
-    // As many full-length strings after "status" as make up the declared size (the frame
-    // carries at most 64 strings of 64 KiB).
-    const std::size_t strings = std::min<std::size_t>(63, declaredBytes / 65540 + 1);
-    const std::string frame =
-        encodeRequest({"status", std::vector<std::string>(strings, std::string(65536, 'a'))});
+    const std::size_t header = encodeRequest({"status", {""}}).size();
+    const std::string frame = encodeRequest(
+        {"status", {std::string(requestBytes - std::min(requestBytes, header), 'a')}});
     // A byte per write, so that the helper wakes up for every one of them.
     constexpr int PASSES_PER_SECOND = 100;
     const int perPass = std::max(1, bytesPerSecond / PASSES_PER_SECOND);
@@ -215,8 +223,9 @@ void dripRequests(const LoadClientConfig& config, int count, std::size_t declare
     }
 }
 
-void ignoreReplies(const LoadClientConfig& config, int count, int stopFd) {
-    const std::string frame = encodeRequest({"status", {}});
+void ignoreReplies(const LoadClientConfig& config, int count, int stopFd,
+                   const std::string& command) {
+    const std::string frame = encodeRequest({command, {}});
     std::vector<int> fds;
     for (int i = 0; i < count; ++i) {
         std::string error;

@@ -33,8 +33,9 @@ private:
 };
 
 // Runs `work` in a child as `uid` and answers what it returned (empty if it died or took longer
-// than `limit`).
-std::string runAs(uid_t uid, const std::function<std::string()>& work, std::chrono::seconds limit);
+// than `limit`). `tick` runs in the caller about every 50 ms while it waits.
+std::string runAs(uid_t uid, const std::function<std::string()>& work, std::chrono::seconds limit,
+                  const std::function<void()>& tick = {});
 
 // True once `stopFd` says stop (does not wait).
 bool stopRequested(int stopFd);
@@ -43,13 +44,14 @@ bool stopRequested(int stopFd);
 // bounded number per pass so that the client does not spin against a helper refusing them.
 void holdIdleConnections(const LoadClientConfig& config, int count, int stopFd);
 
-// `count` connections announcing a `declaredBytes` request and sending it at `bytesPerSecond`
-// each; a connection the helper drops is opened again.
-void dripRequests(const LoadClientConfig& config, int count, std::size_t declaredBytes,
+// `count` connections sending a `requestBytes` request (status with an argument: refused once
+// whole) at `bytesPerSecond` each; one the helper closes is opened again.
+void dripRequests(const LoadClientConfig& config, int count, std::size_t requestBytes,
                   int bytesPerSecond, int stopFd);
 
-// `count` connections that send a status request and never read the reply.
-void ignoreReplies(const LoadClientConfig& config, int count, int stopFd);
+// `count` connections that send `command` and never read the reply.
+void ignoreReplies(const LoadClientConfig& config, int count, int stopFd,
+                   const std::string& command = "status");
 
 // Status round trips back to back for `seconds`; a failed one counts as `timeoutMs` so that it
 // shows in the percentiles. Answers the latencies in nanoseconds, blank-separated.

@@ -20,6 +20,7 @@ TEST_F(FixedPathsTest, StandardValues) {
     EXPECT_EQ(TARVEX_ROOT, "/opt/tarvex");
     EXPECT_EQ(DEFAULT_BASE_DIR, "/opt/tarvex/var/tarvex/data");
     EXPECT_EQ(HELPER_SOCKET_PATH, "/var/run/com.tarvex.helper.socket");
+    EXPECT_EQ(SUBORDINATE_UIDS, "/etc/subuid");
     EXPECT_EQ(fixedPathPrefix(), "");
 }
 
@@ -34,6 +35,7 @@ TEST_F(FixedPathsTest, RelocationPrefixesEveryPathAndEmptyRestores) {
     EXPECT_EQ(TARVEX_ROOT, "/tmp/sandbox/opt/tarvex");
     EXPECT_EQ(DEFAULT_BASE_DIR, "/tmp/sandbox/opt/tarvex/var/tarvex/data");
     EXPECT_EQ(HELPER_SOCKET_PATH, "/tmp/sandbox/var/run/com.tarvex.helper.socket");
+    EXPECT_EQ(SUBORDINATE_UIDS, "/tmp/sandbox/etc/subuid");
 
     relocateFixedPaths("/elsewhere");
     EXPECT_EQ(TARVEXCTL, "/elsewhere/opt/tarvex/bin/tarvexctl");

@@ -7,7 +7,10 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <string>
+#include <thread>
 
 #include "shared/base/ProcessRunner.h"
 
@@ -16,6 +19,17 @@ namespace {
 
 ProcessOutcome shell(const std::string& script, std::size_t cap = static_cast<std::size_t>(-1)) {
     return runProcess({"/bin/sh", "-c", script}, cap);
+}
+
+// True once `pid` is gone or a zombie left to whoever inherited it (bounded wait).
+bool eventuallyGone(pid_t pid) {
+    std::string state = "R";
+    for (int i = 0; i < 500 && state != "Z" && state != "gone"; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+        state = stat >> state >> state >> state ? state : "gone";
+    }
+    return state == "Z" || state == "gone";
 }
 
 TEST(ProcessRunnerTest, BothStreamsArriveInOnePipeInWrittenOrder) {
@@ -182,6 +196,18 @@ TEST(ProcessRunnerTest, AChildPastItsTimeLimitIsKilled) {
         EXPECT_TRUE(outcome.timedOut) << script;
         EXPECT_TRUE(outcome.signalled) << script;
         EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20)) << script;
+    }
+    // In a group of its own, what it started goes too: at once with it, and one that ignores
+    // SIGTERM once the child has gone.
+    settings.ownProcessGroup = true;
+    settings.killGrace = std::chrono::milliseconds(200);
+    const ProcessOutcome group = runProcess(
+        {"/bin/sh", "-c", "sleep 30 & echo $!; (trap '' TERM; exec sleep 30) & echo $!; sleep 30"},
+        settings);
+    EXPECT_TRUE(group.timedOut);
+    std::istringstream started(group.output);
+    for (pid_t left = 0; started >> left;) {
+        EXPECT_TRUE(eventuallyGone(left)) << left;
     }
     settings.timeLimit = std::chrono::milliseconds(5000);
     const ProcessOutcome quick = runProcess({"/bin/sh", "-c", "exit 2"}, settings);

@@ -36,9 +36,8 @@ TEST(WireRequestTest, RoundTrips) {
         {"status", {}},
         {"", {}},
         {"start", {"--now", "", "caf\xC3\xA9 \xE2\x80\xA6"}},
-        {"x", std::vector<std::string>(63, "arg")},
-        {std::string(MAX_REQUEST_STRING_LENGTH, 'c'),
-         {std::string(MAX_REQUEST_STRING_LENGTH, 'a')}},
+        {"x", std::vector<std::string>(30, "arg")},
+        {std::string(MAX_REQUEST_BYTES - 12, 'c'), {}},
     };
     for (const HelperRequest& request : requests) {
         const std::string frame = encodeRequest(request);
@@ -62,13 +61,14 @@ TEST(WireRequestTest, IncrementalDecodingNeedsMoreUntilTheLastByte) {
     EXPECT_EQ(decoded.consumed, frame.size());
 }
 
-TEST(WireRequestTest, LimitsAreInclusive) {
-    EXPECT_EQ(decodeRequest(rawRequest(std::vector<std::string>(64, "s"))).status,
+TEST(WireRequestTest, TheWholeFrameIsAtMostTheLimit) {
+    // 8 header bytes and 62 empty strings of 4 bytes each; 12 bytes and a 244-byte command.
+    EXPECT_EQ(decodeRequest(rawRequest(std::vector<std::string>(62, ""))).status,
               DecodeStatus::complete);
-    EXPECT_EQ(decodeRequest(rawRequest(std::vector<std::string>(65, "s"))).status,
+    EXPECT_EQ(decodeRequest(rawRequest(std::vector<std::string>(63, ""))).status,
               DecodeStatus::malformed);
-    EXPECT_EQ(decodeRequest(rawRequest({std::string(65536, 'x')})).status, DecodeStatus::complete);
-    EXPECT_EQ(decodeRequest(rawRequest({std::string(65537, 'x')})).status, DecodeStatus::malformed);
+    EXPECT_EQ(decodeRequest(rawRequest({std::string(244, 'x')})).status, DecodeStatus::complete);
+    EXPECT_EQ(decodeRequest(rawRequest({std::string(245, 'x')})).status, DecodeStatus::malformed);
 }
 
 TEST(WireRequestTest, MalformedFrames) {
@@ -81,9 +81,12 @@ TEST(WireRequestTest, MalformedFrames) {
         {"wrong first byte", "X"},
         {"lower-case magic", "tvxq"},
         {"zero strings", "TVXQ" + u32(0)},
-        {"65 strings, header only", "TVXQ" + u32(65)},
+        {"63 strings, header only", "TVXQ" + u32(63)},
         {"huge count", "TVXQ" + u32(0xFFFFFFFFu)},
-        {"length over the limit, header only", "TVXQ" + u32(1) + u32(65537)},
+        {"length over the limit, header only", "TVXQ" + u32(1) + u32(245)},
+        {"a 4 MiB argument, refused at its length",
+         "TVXQ" + u32(2) + u32(6) + "status" + u32(4u << 20)},
+        {"no room left for the second length", "TVXQ" + u32(2) + u32(241)},
         {"huge length", "TVXQ" + u32(2) + u32(1) + "s" + u32(0xFFFFFFFFu)},
         {"invalid UTF-8", rawRequest({"sta\xFFtus"})},
         {"surrogate in an argument", rawRequest({"start", "\xED\xA0\x80"})},
