@@ -372,7 +372,7 @@ std::optional<DesktopSession::Accessible> DesktopSession::findAccessible(
     for (const QString& service :
          accessibilityBus_->interface()->registeredServiceNames().value()) {
         std::vector<Accessible> nodes = {
-            {service, QStringLiteral("/org/a11y/atspi/accessible/root")}};
+            {service, QStringLiteral("/org/a11y/atspi/accessible/root"), {}}};
         if (!service.startsWith(u':') || nameOf(nodes.front()) != QLatin1String("tarvex Monitor")) {
             continue;
         }

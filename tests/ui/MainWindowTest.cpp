@@ -145,6 +145,18 @@ TEST_F(MainWindowTest, FramesAreTheBottomLeftLayoutTurnedTopLeft) {
     EXPECT_EQ(button("Close")->geometry(), QRect(370, 450, 90, 30));
 }
 
+StatusAnswer answerIn(ServiceState state) {
+    StatusAnswer answer;
+    answer.status = statusIn(state);
+    return answer;
+}
+
+StatusAnswer notInstalledAnswer() {
+    StatusAnswer answer;
+    answer.installed = false;
+    return answer;
+}
+
 TEST_F(MainWindowTest, EachStateShowsInTheCard) {
     controller.showWindow();
     struct Case {
@@ -155,19 +167,13 @@ TEST_F(MainWindowTest, EachStateShowsInTheCard) {
     };
     const QString ids = QString::fromUtf8("PID 42  \u00B7  Port 3311");
     const Case cases[] = {
-        {ShownState::active, {statusIn(ServiceState::active)}, "tarvex: Active (PID 42)", ids},
-        {ShownState::starting,
-         {statusIn(ServiceState::starting)},
-         QString::fromUtf8("tarvex: Starting\u2026"),
-         ids},
-        {ShownState::stopping,
-         {statusIn(ServiceState::stopping)},
-         QString::fromUtf8("tarvex: Stopping\u2026"),
-         ids},
-        {ShownState::stopped, {statusIn(ServiceState::stopped)}, "tarvex: Stopped", ids},
-        {ShownState::notInstalled,
-         {{}, true, HelperFault::none, {}, false},
-         "tarvex: Not installed",
+        {ShownState::active, answerIn(ServiceState::active), "tarvex: Active (PID 42)", ids},
+        {ShownState::starting, answerIn(ServiceState::starting),
+         QString::fromUtf8("tarvex: Starting\u2026"), ids},
+        {ShownState::stopping, answerIn(ServiceState::stopping),
+         QString::fromUtf8("tarvex: Stopping\u2026"), ids},
+        {ShownState::stopped, answerIn(ServiceState::stopped), "tarvex: Stopped", ids},
+        {ShownState::notInstalled, notInstalledAnswer(), "tarvex: Not installed",
          "tarvex is not installed."},
     };
     for (const Case& c : cases) {
