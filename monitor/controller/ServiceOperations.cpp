@@ -107,9 +107,7 @@ void TarvexMenuBarApp::runLockedOperation(LockedKind kind, LockOrigin origin) {
         return;
     }
     // Locked until the reply, which on Linux may wait for the password the helper asks for.
-    if (statusTimer_ != nullptr) {
-        statusTimer_->stop();
-    }
+    pausePolling();
     model_.setOperationInProgress(true);
     model_.showOperation(operation.iconState, tr(operation.statusLine));
     QPointer<TarvexMenuBarApp> guard(this);

@@ -145,6 +145,21 @@ void TarvexMenuBarApp::refreshStatus() {
         });
 }
 
+// An operation that holds the lock reads no status until its reply: the timer stops, a poll held
+// back behind the menu or an alert is dropped, and an answer already on its way, which tells the
+// state from before the operation, is no longer waited for.
+void TarvexMenuBarApp::pausePolling() {
+    if (statusTimer_ != nullptr) {
+        statusTimer_->stop();
+    }
+    modalDeferral_->cancel(statusTimer_);
+    if (statusRefreshInFlight_) {
+        ++statusRequestGeneration_;
+        statusRefreshInFlight_ = false;
+        statusAnswerDeadline_->stop();
+    }
+}
+
 void TarvexMenuBarApp::receiveStatusAnswer(quint64 generation, bool success,
                                            const std::string& output, HelperFault fault) {
     // An answer to a request already given up on must not overtake the current one.

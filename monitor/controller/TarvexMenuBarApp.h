@@ -111,6 +111,7 @@ private:
     void setStartAtLogin(bool on);
     void runInTerminal(const std::string& subcommand);
     void statusAnswerTimedOut();
+    void pausePolling();
     // The answer as the model takes it, with what the installation probe finds now.
     StatusAnswer judgeAnswer(bool success, const std::string& output, HelperFault fault);
     void popUpStatusMenu(const QPoint& globalPosition);
