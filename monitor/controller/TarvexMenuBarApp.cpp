@@ -197,9 +197,15 @@ StatusAnswer TarvexMenuBarApp::judgeAnswer(bool success, const std::string& outp
     return answer;
 }
 
+// A start-up failure is told before the icon, menu and window change; when its alert sent the
+// stop, they show the stop instead, and the stop's reply asks for the next status.
 void TarvexMenuBarApp::applyStatus(const StatusAnswer& answer) {
-    model_.applyStatus(answer);
+    const bool operationBefore = model_.operationInProgress();
     trackStartup(answer.status);
+    if (model_.operationInProgress() && !operationBefore) {
+        return;
+    }
+    model_.applyStatus(answer);
     scheduleNextPoll();
 }
 

@@ -21,6 +21,10 @@ TEST_F(StartupFailureTest, AlertOnTheFirstAnswerMoreThanThirtySecondsInThenStop)
     answerEverySecond(STARTING_REPORT, 30);
     EXPECT_TRUE(alerts.shown.empty()) << "thirty seconds is not yet more than thirty";
 
+    QObject scope;
+    int displayChanges = 0;
+    QObject::connect(&app->model(), &StatusModel::changed, &scope, [&] { ++displayChanges; });
+    alerts.onShow = [&](const AlertSpec&) { EXPECT_EQ(displayChanges, 0) << "the alert first"; };
     answerEverySecond(STARTING_REPORT, 1);
     ASSERT_EQ(alerts.shown.size(), 1u);
     const AlertSpec& alert = alerts.shown.front();
@@ -38,7 +42,8 @@ TEST_F(StartupFailureTest, AlertOnTheFirstAnswerMoreThanThirtySecondsInThenStop)
     EXPECT_TRUE(runner.requests.front().args.empty());
     EXPECT_TRUE(authorizer.prompts.empty()) << "the stop asks for no password";
     EXPECT_TRUE(app->model().operationInProgress()) << "locked: the helper may ask for one";
-    EXPECT_TRUE(statusTimer(*app)->isActive()) << "the answer was still applied after the alert";
+    EXPECT_EQ(menuText(statusMenuItem(*app)), "tarvex: Stopping\u2026");
+    EXPECT_FALSE(statusTimer(*app)->isActive()) << "no poll while the stop runs";
 
     runner.answerNext(false, "whatever");
     EXPECT_EQ(runner.pendingCommands(), std::vector<std::string>{"status"})
