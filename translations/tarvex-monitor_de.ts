@@ -284,6 +284,10 @@ Um ihn zu starten, führen Sie in einem Terminal aus:
         <source>tarvex Failed to Start</source>
         <translation>tarvex konnte nicht gestartet werden</translation>
     </message>
+    <message>
+        <source>It now reports: %1</source>
+        <translation>Er meldet jetzt: %1</translation>
+    </message>
 </context>
 <context>
     <name>StatusTexts</name>

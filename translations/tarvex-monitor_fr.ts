@@ -284,6 +284,10 @@ Pour le démarrer, exécutez dans un terminal&#xa0;:
         <source>tarvex Failed to Start</source>
         <translation>Échec du démarrage de tarvex</translation>
     </message>
+    <message>
+        <source>It now reports: %1</source>
+        <translation>Il indique maintenant&#xa0;: %1</translation>
+    </message>
 </context>
 <context>
     <name>StatusTexts</name>
