@@ -9,6 +9,7 @@
 
 #include "monitor/host/Installation.h"
 #include "monitor/host/Probes.h"
+#include "monitor/ui/FailureDetails.h"
 #include "monitor/ui/MainWindowController.h"
 #include "monitor/ui/SettingsWindowController.h"
 #include "monitor/ui/StatusMenu.h"
@@ -270,6 +271,7 @@ void TarvexMenuBarApp::showStartupFailure() {
         logDetails();
     alert.style = AlertStyle::critical;
     alert.buttons = {tr("Stop Service").toStdString(), tr("View Logs and Stop").toStdString()};
+    alert.details = FailureDetails::withReason({}, "start");
     notifications_.startupFailed(static_cast<int>(STARTUP_FAILURE_TIMEOUT));
     const int answer = seams_.alerts.runModal(alert);
     if (answer == NO_ANSWER) {

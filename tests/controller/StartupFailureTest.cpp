@@ -1,3 +1,5 @@
+#include <fstream>
+
 #include "tests/controller/ControllerHarness.h"
 #include "tests/support/MonitorProbes.h"
 
@@ -16,6 +18,8 @@ protected:
 };
 
 TEST_F(StartupFailureTest, AlertOnTheFirstAnswerMoreThanThirtySecondsInThenStop) {
+    std::filesystem::create_directories(readRuntimeBaseDir() + "/log");
+    std::ofstream(readRuntimeBaseDir() + "/log/tarvex.log") << "crashed\n";
     launch();
     answerStatus(true, STARTING_REPORT);  // t = 0: the watch starts
     answerEverySecond(STARTING_REPORT, 30);
@@ -33,6 +37,9 @@ TEST_F(StartupFailureTest, AlertOnTheFirstAnswerMoreThanThirtySecondsInThenStop)
               "The service has not started after 30 seconds. The process may be crashing on "
               "startup.\n\n" +
                   logDetailsText());
+    EXPECT_EQ(alert.details,
+              "Of the log files above, these do not exist: launchd.out.log, "
+              "launchd.err.log.");
     EXPECT_EQ(alert.style, AlertStyle::critical);
     EXPECT_EQ(alert.buttons, (std::vector<std::string>{"Stop Service", "View Logs and Stop"}));
     EXPECT_EQ(appHost.activations, 1);
