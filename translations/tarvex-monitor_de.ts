@@ -70,6 +70,29 @@ Versuchen Sie es erneut. Wenn das weiterhin geschieht, prüfen Sie, ob polkitd i
     </message>
 </context>
 <context>
+    <name>FailureDetails</name>
+    <message>
+        <source>The command failed without printing a reason.</source>
+        <translation>Der Befehl ist fehlgeschlagen, ohne einen Grund auszugeben.</translation>
+    </message>
+    <message>
+        <source>The data folder %1 does not exist, and with it none of the log files above.</source>
+        <translation>Der Datenordner %1 existiert nicht und damit auch keine der oben genannten Protokolldateien.</translation>
+    </message>
+    <message>
+        <source>To create it, choose Initialize Database.</source>
+        <translation>Um ihn anzulegen, wählen Sie „Datenbank initialisieren“.</translation>
+    </message>
+    <message>
+        <source>None of the log files above exists.</source>
+        <translation>Keine der oben genannten Protokolldateien existiert.</translation>
+    </message>
+    <message>
+        <source>Of the log files above, these do not exist: %1.</source>
+        <translation>Von den oben genannten Protokolldateien fehlen diese: %1.</translation>
+    </message>
+</context>
+<context>
     <name>FileDialogSaveDialog</name>
     <message>
         <source>%1 is already there. Replace it with the logs?</source>
@@ -283,6 +306,10 @@ Um ihn zu starten, führen Sie in einem Terminal aus:
     <message>
         <source>tarvex Failed to Start</source>
         <translation>tarvex konnte nicht gestartet werden</translation>
+    </message>
+    <message>
+        <source>It now reports: %1</source>
+        <translation>Er meldet jetzt: %1</translation>
     </message>
 </context>
 <context>

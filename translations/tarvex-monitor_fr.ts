@@ -70,6 +70,29 @@ Réessayez. Si cela se reproduit, vérifiez que polkitd est installé et en cour
     </message>
 </context>
 <context>
+    <name>FailureDetails</name>
+    <message>
+        <source>The command failed without printing a reason.</source>
+        <translation>La commande a échoué sans indiquer de raison.</translation>
+    </message>
+    <message>
+        <source>The data folder %1 does not exist, and with it none of the log files above.</source>
+        <translation>Le dossier de données %1 n’existe pas, ni donc aucun des fichiers journaux ci-dessus.</translation>
+    </message>
+    <message>
+        <source>To create it, choose Initialize Database.</source>
+        <translation>Pour le créer, choisissez «&#xa0;Initialiser la base de données&#xa0;».</translation>
+    </message>
+    <message>
+        <source>None of the log files above exists.</source>
+        <translation>Aucun des fichiers journaux ci-dessus n’existe.</translation>
+    </message>
+    <message>
+        <source>Of the log files above, these do not exist: %1.</source>
+        <translation>Parmi les fichiers journaux ci-dessus, ceux-ci n’existent pas&#xa0;: %1.</translation>
+    </message>
+</context>
+<context>
     <name>FileDialogSaveDialog</name>
     <message>
         <source>%1 is already there. Replace it with the logs?</source>
@@ -283,6 +306,10 @@ Pour le démarrer, exécutez dans un terminal&#xa0;:
     <message>
         <source>tarvex Failed to Start</source>
         <translation>Échec du démarrage de tarvex</translation>
+    </message>
+    <message>
+        <source>It now reports: %1</source>
+        <translation>Il indique maintenant&#xa0;: %1</translation>
     </message>
 </context>
 <context>

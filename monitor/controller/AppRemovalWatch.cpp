@@ -5,6 +5,7 @@
 #include "monitor/host/HostFiles.h"
 #include "monitor/host/Installation.h"
 #include "monitor/host/Probes.h"
+#include "monitor/ui/FailureDetails.h"
 
 namespace tarvex {
 
@@ -26,12 +27,15 @@ void TarvexMenuBarApp::uninstallAutomatically() {
     model_.showOperation(ServiceState::stopping, tr("tarvex: Uninstalling…"));
     QPointer<TarvexMenuBarApp> guard(this);
     AppHost& host = seams_.app;  // outlives the controller
-    seams_.runner.run("uninstall", {}, [guard, &host](bool success, const std::string& output) {
-        if (!success && guard) {
-            guard->showResult(false, output, tr("Automatic Uninstall Failed").toStdString());
-        }
-        host.terminate();
-    });
+    seams_.runner.runReporting(
+        "uninstall", {},
+        [guard, &host](bool success, const std::string& output, HelperFault fault) {
+            if (!success && guard) {
+                guard->showResult(false, output, tr("Automatic Uninstall Failed").toStdString(),
+                                  FailureDetails::forReply("uninstall", output, fault));
+            }
+            host.terminate();
+        });
 }
 
 void TarvexMenuBarApp::startAppRemovalMonitor() {

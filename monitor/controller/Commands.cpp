@@ -93,11 +93,13 @@ bool TarvexMenuBarApp::applicationShouldHandleReopen() {
     return true;
 }
 
+// With the work they held back behind an open menu or alert.
 void TarvexMenuBarApp::stopTimers() {
     for (QTimer* timer : {statusTimer_, appRemovalTimer_, statusAnswerDeadline_}) {
         if (timer != nullptr) {
             timer->stop();
         }
+        modalDeferral_->cancel(timer);
     }
 }
 

@@ -13,7 +13,11 @@ void ServiceNotifications::statusApplied(const TarvexStatus& status, bool known,
         return;
     }
     const ServiceState state = status.state();
-    if (baseline_ == ServiceState::active && state != ServiceState::active) {
+    if (awaited_) {
+        if (tellOutcome(*awaited_, status)) {
+            awaited_.reset();
+        }
+    } else if (baseline_ == ServiceState::active && state != ServiceState::active) {
         send(tr("tarvex stopped"),
              tr("The database service stopped without a request from tarvex Monitor. "
                 "It now reports: %1")
@@ -23,36 +27,74 @@ void ServiceNotifications::statusApplied(const TarvexStatus& status, bool known,
     baseline_ = state;
 }
 
-void ServiceNotifications::operationFinished(ServiceOperation operation, bool success) {
-    // The next answer shows the outcome of our own request: it is no news.
-    baseline_.reset();
-    if (success) {
-        switch (operation) {
-            case ServiceOperation::start:
-                return send(tr("tarvex started"), tr("The database service was started."),
-                            NotificationUrgency::normal);
-            case ServiceOperation::stop:
-                return send(tr("tarvex stopped"), tr("The database service was stopped."),
-                            NotificationUrgency::normal);
-            case ServiceOperation::restart:
-                return send(tr("tarvex restarted"), tr("The database service was restarted."),
-                            NotificationUrgency::normal);
-        }
+// A start or restart ends once the service is seen active, and has failed once it is seen going
+// down; a stop ends once it is seen stopped, and has failed once it is seen coming up.
+bool ServiceNotifications::tellOutcome(ServiceOperation operation, const TarvexStatus& status) {
+    const ServiceState state = status.state();
+    const bool stop = operation == ServiceOperation::stop;
+    const ServiceState reached = stop ? ServiceState::stopped : ServiceState::active;
+    const ServiceState onTheWay = stop ? ServiceState::stopping : ServiceState::starting;
+    if (state == onTheWay) {
+        return false;
+    }
+    if (state != reached) {
+        sendFailure(operation, tr("It now reports: %1").arg(summaryText(status)));
+        return true;
     }
     switch (operation) {
         case ServiceOperation::start:
-            return send(tr("Start Failed"), tr("The database service could not be started."),
-                        NotificationUrgency::critical);
+            send(tr("tarvex started"), tr("The database service was started."),
+                 NotificationUrgency::normal);
+            break;
         case ServiceOperation::stop:
-            return send(tr("Stop Failed"), tr("The database service could not be stopped."),
-                        NotificationUrgency::critical);
+            send(tr("tarvex stopped"), tr("The database service was stopped."),
+                 NotificationUrgency::normal);
+            break;
         case ServiceOperation::restart:
-            return send(tr("Restart Failed"), tr("The database service could not be restarted."),
-                        NotificationUrgency::critical);
+            send(tr("tarvex restarted"), tr("The database service was restarted."),
+                 NotificationUrgency::normal);
+            break;
     }
+    return true;
+}
+
+void ServiceNotifications::operationFinished(ServiceOperation operation, bool success,
+                                             const QString& reason) {
+    // The next answers show the outcome of our own request: that is told, not as news.
+    baseline_.reset();
+    awaited_.reset();
+    if (success) {
+        awaited_ = operation;
+        return;
+    }
+    sendFailure(operation, reason);
+}
+
+void ServiceNotifications::sendFailure(ServiceOperation operation, const QString& reason) {
+    QString summary;
+    QString body;
+    switch (operation) {
+        case ServiceOperation::start:
+            summary = tr("Start Failed");
+            body = tr("The database service could not be started.");
+            break;
+        case ServiceOperation::stop:
+            summary = tr("Stop Failed");
+            body = tr("The database service could not be stopped.");
+            break;
+        case ServiceOperation::restart:
+            summary = tr("Restart Failed");
+            body = tr("The database service could not be restarted.");
+            break;
+    }
+    if (!reason.isEmpty()) {
+        body += QLatin1Char('\n') + reason;
+    }
+    send(summary, body, NotificationUrgency::critical);
 }
 
 void ServiceNotifications::startupFailed(int seconds) {
+    awaited_.reset();
     send(tr("tarvex Failed to Start"), startupFailureText(seconds), NotificationUrgency::critical);
 }
 

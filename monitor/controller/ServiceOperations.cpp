@@ -5,6 +5,7 @@
 #include "monitor/controller/TarvexMenuBarApp.h"
 #include "monitor/host/Installation.h"
 #include "monitor/ui/AuthorizationAlert.h"
+#include "monitor/ui/FailureDetails.h"
 #include "monitor/ui/StatusTexts.h"
 #include "shared/AuthorizationText.h"
 
@@ -92,12 +93,14 @@ bool TarvexMenuBarApp::confirmAction(const std::string& message, const std::stri
     return answer == 1;
 }
 
-void TarvexMenuBarApp::showResult(bool success, const std::string&, const std::string& title) {
-    // The tool's output stays out of the alert; the log files hold the details.
+void TarvexMenuBarApp::showResult(bool success, const std::string&, const std::string& title,
+                                  const std::string& details) {
+    // The text points to the log files; why it failed is told in the details.
     seams_.alerts.runModal(AlertSpec{title,
                                      success ? tr("Done.").toStdString() : logDetails(),
                                      success ? AlertStyle::informational : AlertStyle::critical,
-                                     {}});
+                                     {},
+                                     success ? std::string() : details});
 }
 
 void TarvexMenuBarApp::runLockedOperation(LockedKind kind, LockOrigin origin) {
@@ -107,18 +110,17 @@ void TarvexMenuBarApp::runLockedOperation(LockedKind kind, LockOrigin origin) {
         return;
     }
     // Locked until the reply, which on Linux may wait for the password the helper asks for.
-    if (statusTimer_ != nullptr) {
-        statusTimer_->stop();
-    }
+    pausePolling();
     model_.setOperationInProgress(true);
     model_.showOperation(operation.iconState, tr(operation.statusLine));
     QPointer<TarvexMenuBarApp> guard(this);
     const std::string command = operation.command;
     const std::string failureTitle = translated(operation.failureTitle);
     const ServiceOperation notified = operation.kind;
-    seams_.runner.run(
+    seams_.runner.runReporting(
         command, {},
-        [guard, command, failureTitle, notified, byUser](bool success, const std::string& output) {
+        [guard, command, failureTitle, notified, byUser](bool success, const std::string& output,
+                                                         HelperFault fault) {
             if (!guard) {
                 return;
             }
@@ -131,12 +133,19 @@ void TarvexMenuBarApp::runLockedOperation(LockedKind kind, LockOrigin origin) {
             }
             // The stop after a start-up failure shows its outcome only through the next status.
             if (byUser) {
-                guard->notifications_.operationFinished(notified, success);
-                if (!success) {
-                    guard->showResult(false, output, failureTitle);
-                }
+                guard->notifications_.operationFinished(notified, success,
+                                                        FailureDetails::line(output, fault));
+            }
+            // While the failure alert is open the tray shows the state, not the operation.
+            const bool alert = byUser && !success;
+            if (alert) {
+                guard->model_.endOperationLook();
             }
             guard->refreshStatus();
+            if (alert) {
+                guard->showResult(false, output, failureTitle,
+                                  FailureDetails::forReply(command, output, fault));
+            }
         });
 }
 
@@ -170,18 +179,20 @@ void TarvexMenuBarApp::setupService() {
     // Polling goes on during the initialization; each answer is applied locked.
     refreshStatus();
     QPointer<TarvexMenuBarApp> guard(this);
-    seams_.runner.run("initialize", {}, [guard](bool success, const std::string& output) {
-        if (!guard) {
-            return;
-        }
-        guard->model_.setOperationInProgress(false);
-        const std::string title = tr("Initialize Database").toStdString();
-        if (guard->endRefused("initialize", success, output, title)) {
-            return;
-        }
-        guard->showResult(success, output, title);
-        guard->refreshStatus();
-    });
+    seams_.runner.runReporting(
+        "initialize", {}, [guard](bool success, const std::string& output, HelperFault fault) {
+            if (!guard) {
+                return;
+            }
+            guard->model_.setOperationInProgress(false);
+            const std::string title = tr("Initialize Database").toStdString();
+            if (guard->endRefused("initialize", success, output, title)) {
+                return;
+            }
+            guard->showResult(success, output, title,
+                              FailureDetails::forReply("initialize", output, fault));
+            guard->refreshStatus();
+        });
 }
 
 void TarvexMenuBarApp::uninstallService() {
@@ -197,20 +208,23 @@ void TarvexMenuBarApp::uninstallService() {
     }
     QPointer<TarvexMenuBarApp> guard(this);
     AppHost& host = seams_.app;  // outlives the controller
-    seams_.runner.run("uninstall", {}, [guard, &host](bool success, const std::string& output) {
-        const std::string title = tr("Uninstall").toStdString();
-        if (guard && guard->endRefused("uninstall", success, output, title)) {
-            return;
-        }
-        if (guard) {
-            guard->showResult(success, output, title);
-        }
-        if (success) {
-            host.terminate();
-        } else if (guard) {
-            guard->refreshStatus();
-        }
-    });
+    seams_.runner.runReporting(
+        "uninstall", {},
+        [guard, &host](bool success, const std::string& output, HelperFault fault) {
+            const std::string title = tr("Uninstall").toStdString();
+            if (guard && guard->endRefused("uninstall", success, output, title)) {
+                return;
+            }
+            if (guard) {
+                guard->showResult(success, output, title,
+                                  FailureDetails::forReply("uninstall", output, fault));
+            }
+            if (success) {
+                host.terminate();
+            } else if (guard) {
+                guard->refreshStatus();
+            }
+        });
 }
 
 }  // namespace tarvex

@@ -9,6 +9,7 @@
 
 #include "monitor/host/Installation.h"
 #include "monitor/host/Probes.h"
+#include "monitor/ui/FailureDetails.h"
 #include "monitor/ui/MainWindowController.h"
 #include "monitor/ui/SettingsWindowController.h"
 #include "monitor/ui/StatusMenu.h"
@@ -145,6 +146,21 @@ void TarvexMenuBarApp::refreshStatus() {
         });
 }
 
+// An operation that holds the lock reads no status until its reply: the timer stops, a poll held
+// back behind the menu or an alert is dropped, and an answer already on its way, which tells the
+// state from before the operation, is no longer waited for.
+void TarvexMenuBarApp::pausePolling() {
+    if (statusTimer_ != nullptr) {
+        statusTimer_->stop();
+    }
+    modalDeferral_->cancel(statusTimer_);
+    if (statusRefreshInFlight_) {
+        ++statusRequestGeneration_;
+        statusRefreshInFlight_ = false;
+        statusAnswerDeadline_->stop();
+    }
+}
+
 void TarvexMenuBarApp::receiveStatusAnswer(quint64 generation, bool success,
                                            const std::string& output, HelperFault fault) {
     // An answer to a request already given up on must not overtake the current one.
@@ -182,9 +198,15 @@ StatusAnswer TarvexMenuBarApp::judgeAnswer(bool success, const std::string& outp
     return answer;
 }
 
+// A start-up failure is told before the icon, menu and window change; when its alert sent the
+// stop, they show the stop instead, and the stop's reply asks for the next status.
 void TarvexMenuBarApp::applyStatus(const StatusAnswer& answer) {
-    model_.applyStatus(answer);
+    const bool operationBefore = model_.operationInProgress();
     trackStartup(answer.status);
+    if (model_.operationInProgress() && !operationBefore) {
+        return;
+    }
+    model_.applyStatus(answer);
     scheduleNextPoll();
 }
 
@@ -249,6 +271,7 @@ void TarvexMenuBarApp::showStartupFailure() {
         logDetails();
     alert.style = AlertStyle::critical;
     alert.buttons = {tr("Stop Service").toStdString(), tr("View Logs and Stop").toStdString()};
+    alert.details = FailureDetails::withReason({}, "start");
     notifications_.startupFailed(static_cast<int>(STARTUP_FAILURE_TIMEOUT));
     const int answer = seams_.alerts.runModal(alert);
     if (answer == NO_ANSWER) {

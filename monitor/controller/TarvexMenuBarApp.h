@@ -63,7 +63,9 @@ public:
     void checkAppRemoval();
 
     // --- Service operations (ServiceOperations.cpp) ---
-    void showResult(bool success, const std::string& output, const std::string& title = "tarvex");
+    // `details`: why a failure came about, shown with its alert.
+    void showResult(bool success, const std::string& output, const std::string& title = "tarvex",
+                    const std::string& details = {});
     bool confirmAction(const std::string& message, const std::string& info);
     // Asks for the administrator right for `command` with its prompt, where the monitor asks
     // itself (macOS, the demo); on Linux the helper asks when the request arrives.
@@ -111,6 +113,7 @@ private:
     void setStartAtLogin(bool on);
     void runInTerminal(const std::string& subcommand);
     void statusAnswerTimedOut();
+    void pausePolling();
     // The answer as the model takes it, with what the installation probe finds now.
     StatusAnswer judgeAnswer(bool success, const std::string& output, HelperFault fault);
     void popUpStatusMenu(const QPoint& globalPosition);

@@ -16,6 +16,7 @@
 #include <QUrl>
 #include <QWidget>
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -115,6 +116,15 @@ int MessageBoxAlerts::runModal(const AlertSpec& alert) {
         buttons.push_back(box.addButton(QString::fromStdString(title), QMessageBox::ActionRole));
     }
     box.setDefaultButton(buttons.front());
+    if (!alert.details.empty()) {
+        box.setDetailedText(QString::fromStdString(alert.details));
+        // Why it failed is what the user looks for first: the details are open from the start.
+        for (QAbstractButton* button : box.buttons()) {
+            if (std::find(buttons.begin(), buttons.end(), button) == buttons.end()) {
+                button->click();
+            }
+        }
+    }
     box.addActions(windowActions_);
     for (std::size_t i = 0; i < titles.size(); ++i) {
         if (titles[i] == QCoreApplication::translate("Alerts", "Cancel").toStdString() ||

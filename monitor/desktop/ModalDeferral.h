@@ -20,6 +20,8 @@ public:
     ~ModalDeferral() override;
 
     void runWhenIdle(const void* key, std::function<void()> work);
+    // Drops the work waiting under `key`, if any: what it was for no longer holds.
+    void cancel(const void* key) { pending_.erase(key); }
 
     // A modal window or a popup menu of this application is open.
     static bool userIsAnswering();

@@ -16,6 +16,9 @@ struct AlertSpec {
     AlertStyle style = AlertStyle::warning;
     // In the order added; the first is the default (Return). Empty: one default "OK" button.
     std::vector<std::string> buttons;
+    // Why it came to this and what to do, under the text; empty: nothing more to say. (The
+    // initializer lets the shorter brace lists leave it out without a warning.)
+    std::string details{};
 };
 
 // Modal alerts. runModal blocks until the user answers and returns the index of the button

@@ -86,10 +86,14 @@ std::string readRuntimeBaseDir() {
     return readConfigValue(BASE_DIR_KEY, DEFAULT_BASE_DIR);
 }
 
-std::string logDetailsText() {
+std::array<std::string, 3> logFilePaths() {
     const std::string logDir = readRuntimeBaseDir() + "/log";
-    return "Check logs for details:\n\n" + logDir + "/tarvex.log\n" + logDir +
-           "/launchd.out.log\n" + logDir + "/launchd.err.log";
+    return {logDir + "/tarvex.log", logDir + "/launchd.out.log", logDir + "/launchd.err.log"};
+}
+
+std::string logDetailsText() {
+    const auto [tarvexLog, outLog, errLog] = logFilePaths();
+    return "Check logs for details:\n\n" + tarvexLog + "\n" + outLog + "\n" + errLog;
 }
 
 }  // namespace tarvex

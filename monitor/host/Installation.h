@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -26,6 +27,9 @@ std::string readActivePathValue(std::string_view key, std::string_view fallback)
 // "base-dir" from the run-time paths file, else from the configuration file, else the default
 // base directory. Used as found: neither checked nor normalised.
 std::string readRuntimeBaseDir();
+
+// The service's three log files, in the order the failure alerts name them.
+std::array<std::string, 3> logFilePaths();
 
 // The pointer to the service's three log files that every failure alert shows.
 std::string logDetailsText();

@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 
+#include "monitor/ui/FailureDetails.h"
+#include "monitor/ui/StatusTexts.h"
 #include "shared/HelperProtocol.h"
 
 namespace tarvex {
@@ -52,13 +54,15 @@ std::optional<AlertSpec> authorizationAlert(AuthorizationRefusal refusal,
             break;
     }
     return AlertSpec{failureTitle,
-                     QCoreApplication::translate(
-                         "AuthorizationAlert",
-                         "The administrator password was not accepted, or the system's rules do "
-                         "not let your account do this. Nothing was changed.")
-                         .toStdString(),
+                     logDetails(),
                      failureStyle,
-                     {}};
+                     {},
+                     FailureDetails::withReason(
+                         QCoreApplication::translate(
+                             "AuthorizationAlert",
+                             "The administrator password was not accepted, or the system's rules "
+                             "do not let your account do this. Nothing was changed."),
+                         {})};
 }
 
 }  // namespace tarvex

@@ -12,7 +12,7 @@ namespace tarvex {
 // Nothing after a dismissed dialog: that was the user's own answer. When nobody could ask for
 // the password (no authentication agent, no polkitd, the time limit), the alert says so and
 // what to install or start. When the rules said no, the request's own failure alert, titled
-// `failureTitle` in `failureStyle`, gives that reason.
+// `failureTitle` in `failureStyle`, gives that reason in its details.
 std::optional<AlertSpec> authorizationAlert(AuthorizationRefusal refusal,
                                             const std::string& failureTitle,
                                             AlertStyle failureStyle);

@@ -16,6 +16,7 @@
 
 #include "monitor/host/Installation.h"
 #include "monitor/ui/AuthorizationAlert.h"
+#include "monitor/ui/FailureDetails.h"
 #include "monitor/ui/StatusModel.h"
 #include "monitor/ui/WindowLayout.h"
 #include "shared/base/Utf8.h"
@@ -220,16 +221,18 @@ void SettingsWindowController::bootStartupToggled(bool requestedOn) {
     setFeedback(requestedOn ? tr("Enabling boot startup...") : tr("Disabling boot startup..."));
     // The helper may ask for a password first; the window stays live while it does.
     QPointer<SettingsWindowController> guard(this);
-    runner_.run(requestedOn ? "enable-boot" : "disable-boot", {},
-                [guard, requestedOn, feedbackBefore](bool success, const std::string& output) {
-                    if (guard) {
-                        guard->finishChange(requestedOn, success, output, feedbackBefore);
-                    }
-                });
+    runner_.runReporting(requestedOn ? "enable-boot" : "disable-boot", {},
+                         [guard, requestedOn, feedbackBefore](
+                             bool success, const std::string& output, HelperFault fault) {
+                             if (guard) {
+                                 guard->finishChange(requestedOn, success, output, fault,
+                                                     feedbackBefore);
+                             }
+                         });
 }
 
 void SettingsWindowController::finishChange(bool requestedOn, bool success,
-                                            const std::string& output,
+                                            const std::string& output, HelperFault fault,
                                             const QString& feedbackBefore) {
     bootStartupApplying_ = false;
     // The fields are read now: a window reopened meanwhile gets the reply.
@@ -243,9 +246,13 @@ void SettingsWindowController::finishChange(bool requestedOn, bool success,
         return;
     }
     const std::string title = tr("Failed to change boot startup").toStdString();
-    std::optional<AlertSpec> alert = AlertSpec{title, logDetails(), AlertStyle::warning, {}};
-    if (const auto refusal =
-            authorizationRefusal(requestedOn ? "enable-boot" : "disable-boot", success, output)) {
+    const char* command = requestedOn ? "enable-boot" : "disable-boot";
+    std::optional<AlertSpec> alert = AlertSpec{title,
+                                               logDetails(),
+                                               AlertStyle::warning,
+                                               {},
+                                               FailureDetails::forReply(command, output, fault)};
+    if (const auto refusal = authorizationRefusal(command, success, output)) {
         alert = authorizationAlert(*refusal, title, AlertStyle::warning);
     }
     if (!alert) {  // the password dialog was dismissed: everything as it was

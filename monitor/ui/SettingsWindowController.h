@@ -59,7 +59,7 @@ signals:
 private:
     void buildWindow();
     void applyLoadedBootStatus(const std::string& trimmedOutput);
-    void finishChange(bool requestedOn, bool success, const std::string& output,
+    void finishChange(bool requestedOn, bool success, const std::string& output, HelperFault fault,
                       const QString& feedbackBefore);
     void runBootStatusTool(std::function<void(std::string)> done);
     void holdBootSetting(const QString& reason);

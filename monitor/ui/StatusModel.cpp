@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QLocale>
 
+#include "monitor/ui/FailureDetails.h"
 #include "monitor/ui/HelperReachability.h"
 #include "monitor/ui/StatusTexts.h"
 #include "shared/base/FixedPaths.h"
@@ -10,22 +11,6 @@
 namespace tarvex {
 
 namespace {
-
-constexpr qsizetype FAILURE_SHOWN_CHARACTERS = 160;
-
-// The last line a failed run printed says why; a long one is cut to what a tooltip can show.
-QString lastLine(const std::string& output) {
-    const QStringList lines = QString::fromStdString(output).split(QLatin1Char('\n'));
-    for (auto line = lines.crbegin(); line != lines.crend(); ++line) {
-        const QString trimmed = line->trimmed();
-        if (!trimmed.isEmpty()) {
-            return trimmed.size() <= FAILURE_SHOWN_CHARACTERS
-                       ? trimmed
-                       : trimmed.left(FAILURE_SHOWN_CHARACTERS - 1) + QChar(0x2026);
-        }
-    }
-    return {};
-}
 
 QDateTime localTime(std::chrono::system_clock::time_point at) {
     return QDateTime::fromMSecsSinceEpoch(
@@ -166,7 +151,7 @@ void StatusModel::applyStatus(const StatusAnswer& answer) {
     answered_ = answer.answered;
     installed_ = answer.installed;
     helperFault_ = answer.fault;
-    failure_ = answered_ ? QString() : lastLine(answer.failure);
+    failure_ = answered_ ? QString() : FailureDetails::line(answer.failure, HelperFault::none);
     answeredAt_ = answer.at;
     if (answered_) {
         lastSeen_ = Seen{status_, answer.at};

@@ -1,5 +1,7 @@
 #include <array>
+#include <tuple>
 
+#include "monitor/ui/HelperReachability.h"
 #include "tests/actions/ControllerTestSupport.h"
 #include "tests/support/MonitorProbes.h"
 
@@ -66,20 +68,39 @@ TEST_F(ServiceOperationsTest, StartStopAndRestartLockEverythingUntilTheReply) {
     }
 }
 
-TEST_F(ServiceOperationsTest, AFailedReplyShowsTheOperationsFailureTitleThenRefreshes) {
+TEST_F(ServiceOperationsTest, AFailedReplyPointsToTheLogsAndSaysWhyWhileTheStateShows) {
+    // What failed: the tool, which says why on its last line, or the way to the helper.
+    const std::tuple<std::string, HelperFault, QString> replies[] = {
+        {"checking\ntarvexctl: data folder /d is missing (run initialize)\n", HelperFault::none,
+         QStringLiteral("tarvexctl: data folder /d is missing (run initialize)")},
+        {"Cannot connect to helper service", HelperFault::noSocket,
+         HelperReachability::problem(HelperFault::noSocket)},
+    };
+    world.alerts.onShow = [this](const AlertSpec&) {
+        EXPECT_EQ(app->model().iconState(), ShownState::active) << "the state, not the operation";
+    };
     for (const LockedCase& op : kLockedCases) {
-        SCOPED_TRACE(op.command);
-        world.alerts.shown.clear();
-        (app.get()->*op.action)();
-        world.runner.answerNext(false, "tool output that stays out of the alert");
-        EXPECT_FALSE(app->model().operationInProgress());
-        ASSERT_EQ(world.alerts.shown.size(), 1u);
-        const AlertSpec& alert = world.alerts.shown[0];
-        EXPECT_EQ(alert.message, op.failureTitle);
-        EXPECT_EQ(alert.informativeText, logDetailsText());
-        EXPECT_EQ(alert.style, AlertStyle::critical);
-        EXPECT_TRUE(alert.buttons.empty());
-        answerStatus(true);
+        for (const auto& [output, fault, reason] : replies) {
+            SCOPED_TRACE(std::string(op.command) + ": " + output);
+            world.alerts.shown.clear();
+            world.notifier.sent.clear();
+            (app.get()->*op.action)();
+            world.runner.answerNext(false, output, fault);
+            EXPECT_FALSE(app->model().operationInProgress());
+            ASSERT_EQ(world.alerts.shown.size(), 1u);
+            const AlertSpec& alert = world.alerts.shown[0];
+            EXPECT_EQ(alert.message, op.failureTitle);
+            EXPECT_EQ(alert.informativeText, logDetailsText());
+            EXPECT_EQ(alert.style, AlertStyle::critical);
+            EXPECT_TRUE(alert.buttons.empty());
+            EXPECT_NE(alert.details.find(reason.toStdString()), std::string::npos);
+            // The data folder is missing here: the way to make it, where the command needs it.
+            EXPECT_EQ(alert.details.find("choose Initialize Database") != std::string::npos,
+                      std::string_view(op.command) != "stop");
+            ASSERT_EQ(world.notifier.sent.size(), 1u);
+            EXPECT_NE(world.notifier.sent[0].body.find(reason.toStdString()), std::string::npos);
+            answerStatus(true);
+        }
     }
 }
 
@@ -262,8 +283,9 @@ TEST_F(ServiceOperationsTest, ARefusedPasswordCheckRestoresTheStateAndSaysWhyUnl
         EXPECT_TRUE(world.runner.requests.empty()) << "nothing ran, so nothing to refresh";
         ASSERT_EQ(world.alerts.shown.size(), *title == '\0' ? 0u : 1u);
         if (*title != '\0') {
-            EXPECT_EQ(world.alerts.shown[0].message, title);
-            EXPECT_NE(world.alerts.shown[0].informativeText.find(mentions), std::string::npos);
+            const AlertSpec& alert = world.alerts.shown[0];
+            EXPECT_EQ(alert.message, title);
+            EXPECT_NE((alert.informativeText + alert.details).find(mentions), std::string::npos);
         }
     }
     world.alerts.shown.clear();

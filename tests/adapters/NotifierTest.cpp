@@ -21,6 +21,8 @@ struct Sent {
     QString summary;
     QString body;
     int urgency;
+    uint replaces = 0;
+    bool picture = false;
 };
 
 // Stands in for the desktop's notification daemon and records each call.
@@ -33,10 +35,10 @@ public:
     std::vector<Sent> received;
 
 public slots:
-    uint Notify(const QString& appName, uint, const QString&, const QString& summary,
+    uint Notify(const QString& appName, uint replaces, const QString&, const QString& summary,
                 const QString& body, const QStringList&, const QVariantMap& hints, int) {
-        received.push_back(
-            {appName, summary, body, hints.value(QStringLiteral("urgency")).toInt()});
+        received.push_back({appName, summary, body, hints.value(QStringLiteral("urgency")).toInt(),
+                            replaces, hints.contains(QStringLiteral("image-data"))});
         waiter_.wake();
         return 7;
     }
@@ -82,6 +84,10 @@ TEST_F(NotifierTest, ReachesTheDesktopsNotificationService) {
     EXPECT_EQ(service.received[0].body, QStringLiteral("body"));
     EXPECT_EQ(service.received[0].urgency, 2);
     EXPECT_EQ(service.received[1].urgency, 1);
+    EXPECT_TRUE(service.received[0].picture) << "the error's picture, not the application's icon";
+    EXPECT_FALSE(service.received[1].picture);
+    EXPECT_EQ(service.received[0].replaces, 0u);
+    EXPECT_EQ(service.received[1].replaces, 7u) << "the older news goes";
     EXPECT_TRUE(fallen.empty());
 }
 

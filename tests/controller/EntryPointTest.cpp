@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QTextEdit>
 #include <QTimer>
 
 #include <map>
@@ -178,7 +179,7 @@ TEST(QtAppHostTest, TerminateEndsTheApplicationEvenWithAnAlertOpen) {
     EXPECT_EQ(stopped, 1);
 }
 
-TEST(MessageBoxAlertsTest, EachLogPathShowsWholeOnALineOfItsOwnAndTheTextReadsExactly) {
+TEST(MessageBoxAlertsTest, EachLogPathShowsWholeTheTextReadsExactlyAndTheReasonShowsOpen) {
     testing::ensureTestApplication();
     MessageBoxAlerts alerts;
     const QString path = QStringLiteral("/home/someone/.local/share/tarvex-%1/log/launchd.err.log")
@@ -200,12 +201,17 @@ TEST(MessageBoxAlertsTest, EachLogPathShowsWholeOnALineOfItsOwnAndTheTextReadsEx
         EXPECT_EQ(QAccessible::queryAccessibleInterface(const_cast<QLabel*>(label))
                       ->text(QAccessible::Name),
                   informative);
+        const auto* details = box->findChild<QTextEdit*>();
+        ASSERT_NE(details, nullptr);
+        EXPECT_TRUE(details->isVisible()) << "the reason shows without a click";
+        EXPECT_EQ(details->toPlainText(), QStringLiteral("why"));
         box->buttons().at(0)->click();
     });
     alerts.runModal(AlertSpec{"tarvex Failed to Start",
                               informative.toStdString(),
                               AlertStyle::critical,
-                              {"Stop Service", "View Logs and Stop"}});
+                              {"Stop Service", "View Logs and Stop"},
+                              "why"});
 }
 
 // Every other window is blocked while an alert is up, so Quit's key is given to the alert.

@@ -177,6 +177,26 @@ TEST_F(PollTest, LateAnswerDoesNotCountForTheNewerRequest) {
               QString::fromUtf8("tarvex: Stopping\u2026").toStdString());
 }
 
+TEST_F(PollTest, AnOperationDropsThePollHeldBackByTheMenuAndTheAnswerOnItsWay) {
+    launch();
+    answerStatus(true, STOPPED_REPORT);
+    app->statusMenu()->popup(QPoint(10, 10));
+    fire(statusTimer(*app));  // falls due while the menu is open, and waits for it
+    EXPECT_TRUE(runner.requests.empty());
+    app->statusMenu()->close();
+    app->startService();  // chosen in the menu, which closes first
+    QCoreApplication::processEvents();
+    EXPECT_EQ(runner.pendingCommands(), std::vector<std::string>{"start"});
+
+    runner.answerNext(true);  // the start's reply asks for a status; a stop begins meanwhile
+    app->stopService();
+    runner.answerNext(true, STARTING_REPORT);
+    EXPECT_EQ(menuText(statusMenuItem(*app)), "tarvex: Stopping\u2026");
+    EXPECT_FALSE(statusTimer(*app)->isActive()) << "no polling during the stop";
+    runner.answerNext(true);
+    EXPECT_EQ(runner.pendingCommands(), std::vector<std::string>{"status"});
+}
+
 TEST_F(PollTest, DestroyedControllerIgnoresItsAnswer) {
     launch();
     app.reset();

@@ -57,26 +57,40 @@ TEST_F(ServiceNotificationsTest, OurOwnOperationsAndAnUnreachableHelperAreNotUne
     EXPECT_EQ(notifier.sent[0].urgency, NotificationUrgency::normal) << "the stop we asked for";
 }
 
-TEST_F(ServiceNotificationsTest, EachOperationOutcomeAndTheStartupFailure) {
+TEST_F(ServiceNotificationsTest, EachOperationIsToldOnceTheServiceIsSeenWhereItWasSent) {
+    using enum ServiceOperation;
     struct Case {
         ServiceOperation operation;
         bool success;
+        std::vector<const char*> answers;  // after the reply
         const char* summary;
-        NotificationUrgency urgency;
     };
     const Case cases[] = {
-        {ServiceOperation::start, true, "tarvex started", NotificationUrgency::normal},
-        {ServiceOperation::stop, true, "tarvex stopped", NotificationUrgency::normal},
-        {ServiceOperation::restart, true, "tarvex restarted", NotificationUrgency::normal},
-        {ServiceOperation::start, false, "Start Failed", NotificationUrgency::critical},
-        {ServiceOperation::stop, false, "Stop Failed", NotificationUrgency::critical},
-        {ServiceOperation::restart, false, "Restart Failed", NotificationUrgency::critical},
+        {start, true, {STARTING_REPORT, ACTIVE_REPORT}, "tarvex started"},
+        {start, true, {STARTING_REPORT, STOPPED_REPORT}, "Start Failed"},
+        {stop, true, {STOPPING_REPORT, STOPPED_REPORT}, "tarvex stopped"},
+        {stop, true, {ACTIVE_REPORT}, "Stop Failed"},
+        {restart, true, {STARTING_REPORT, ACTIVE_REPORT}, "tarvex restarted"},
+        {start, false, {}, "Start Failed"},
+        {stop, false, {}, "Stop Failed"},
+        {restart, false, {}, "Restart Failed"},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.summary);
         notifier.sent.clear();
-        notifications.operationFinished(c.operation, c.success);
+        notifications.operationFinished(c.operation, c.success, QStringLiteral("the reason"));
+        for (const char* report : c.answers) {
+            EXPECT_TRUE(notifier.sent.empty()) << "told before the service was seen there";
+            answer(report);
+        }
         ASSERT_EQ(summaries(), std::vector<std::string>{c.summary});
-        EXPECT_EQ(notifier.sent[0].urgency, c.urgency) << c.summary;
+        const bool failed = std::string_view(c.summary).ends_with("Failed");
+        EXPECT_EQ(notifier.sent[0].urgency,
+                  failed ? NotificationUrgency::critical : NotificationUrgency::normal);
+        if (failed) {
+            EXPECT_NE(notifier.sent[0].body.find(c.success ? "It now reports: " : "the reason"),
+                      std::string::npos);
+        }
     }
     notifier.sent.clear();
     notifications.startupFailed(30);

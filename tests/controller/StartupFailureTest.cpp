@@ -1,3 +1,5 @@
+#include <fstream>
+
 #include "tests/controller/ControllerHarness.h"
 #include "tests/support/MonitorProbes.h"
 
@@ -16,11 +18,17 @@ protected:
 };
 
 TEST_F(StartupFailureTest, AlertOnTheFirstAnswerMoreThanThirtySecondsInThenStop) {
+    std::filesystem::create_directories(readRuntimeBaseDir() + "/log");
+    std::ofstream(readRuntimeBaseDir() + "/log/tarvex.log") << "crashed\n";
     launch();
     answerStatus(true, STARTING_REPORT);  // t = 0: the watch starts
     answerEverySecond(STARTING_REPORT, 30);
     EXPECT_TRUE(alerts.shown.empty()) << "thirty seconds is not yet more than thirty";
 
+    QObject scope;
+    int displayChanges = 0;
+    QObject::connect(&app->model(), &StatusModel::changed, &scope, [&] { ++displayChanges; });
+    alerts.onShow = [&](const AlertSpec&) { EXPECT_EQ(displayChanges, 0) << "the alert first"; };
     answerEverySecond(STARTING_REPORT, 1);
     ASSERT_EQ(alerts.shown.size(), 1u);
     const AlertSpec& alert = alerts.shown.front();
@@ -29,6 +37,9 @@ TEST_F(StartupFailureTest, AlertOnTheFirstAnswerMoreThanThirtySecondsInThenStop)
               "The service has not started after 30 seconds. The process may be crashing on "
               "startup.\n\n" +
                   logDetailsText());
+    EXPECT_EQ(alert.details,
+              "Of the log files above, these do not exist: launchd.out.log, "
+              "launchd.err.log.");
     EXPECT_EQ(alert.style, AlertStyle::critical);
     EXPECT_EQ(alert.buttons, (std::vector<std::string>{"Stop Service", "View Logs and Stop"}));
     EXPECT_EQ(appHost.activations, 1);
@@ -38,7 +49,8 @@ TEST_F(StartupFailureTest, AlertOnTheFirstAnswerMoreThanThirtySecondsInThenStop)
     EXPECT_TRUE(runner.requests.front().args.empty());
     EXPECT_TRUE(authorizer.prompts.empty()) << "the stop asks for no password";
     EXPECT_TRUE(app->model().operationInProgress()) << "locked: the helper may ask for one";
-    EXPECT_TRUE(statusTimer(*app)->isActive()) << "the answer was still applied after the alert";
+    EXPECT_EQ(menuText(statusMenuItem(*app)), "tarvex: Stopping\u2026");
+    EXPECT_FALSE(statusTimer(*app)->isActive()) << "no poll while the stop runs";
 
     runner.answerNext(false, "whatever");
     EXPECT_EQ(runner.pendingCommands(), std::vector<std::string>{"status"})

@@ -88,6 +88,14 @@ public:
         for (const std::string& button : alert.buttons) {
             expectTranslated(QString::fromStdString(button), "alert \"" + alert.message + "\"");
         }
+        // The details are put together from several texts, each with what it names.
+        for (const QString& source : untranslated_) {
+            const QString fixedPart = source.section(u'%', 0, 0);
+            EXPECT_FALSE(fixedPart.size() >= 12 &&
+                         QString::fromStdString(alert.details).contains(fixedPart))
+                << language_.toStdString() << ": the details of \"" << alert.message << "\" hold \""
+                << fixedPart.toStdString() << "\" untranslated";
+        }
         bool seen = false;
         QTimer::singleShot(0, [&] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
