@@ -23,7 +23,7 @@
 #include "monitor/privileged/AdminAuthorization.h"
 #include "monitor/privileged/HelperClient.h"
 #include "shared/base/FixedPaths.h"
-#include "tests/privileged/FakeHelperServer.h"
+#include "tests/monitor/privileged/FakeHelperServer.h"
 #include "tests/support/FakeSeams.h"
 #include "tests/support/SilentListener.h"
 

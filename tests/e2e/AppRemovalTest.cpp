@@ -4,8 +4,6 @@
 #include <QAction>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "monitor/host/Installation.h"
 #include "tests/e2e/EndToEndHarness.h"
@@ -18,8 +16,7 @@ namespace fs = std::filesystem;
 
 // The tool creates the lock file and then writes its pid and a line break into it.
 bool lockFileComplete() {
-    std::ifstream in(TARVEXCTL_LOCK_PID);
-    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string content = readFile(TARVEXCTL_LOCK_PID);
     return !content.empty() && content.back() == '\n';
 }
 
@@ -64,7 +61,7 @@ TEST_F(AppRemovalTest, RemovingTheAppWhileTheToolHoldsItsLockOnlyQuits) {
     launchInstalled();
     app->startService();
     // The tool takes its lock before its (slow) work; the lock names the live tool process.
-    ASSERT_TRUE(waitUntil([] { return lockFileComplete(); }, 20000, 10));
+    ASSERT_TRUE(waitUntil([] { return lockFileComplete(); }, 20000));
 
     fs::remove_all(MONITOR_APP_PATH);
     look();

@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QProcess>
+#include <QTest>
 
 #include <cstdlib>
 #include <fstream>
@@ -29,9 +30,6 @@ void RecordingRunner::run(const std::string& command, const std::vector<std::str
                   exchange.success = success;
                   exchange.output = output;
                   completion(success, std::move(output));
-                  if (record->onAnswer) {
-                      record->onAnswer();
-                  }
               });
 }
 
@@ -66,9 +64,9 @@ std::vector<RecordingRunner::Exchange> RecordingRunner::answersTo(
 
 void EndToEndTest::SetUp() {
     ensureTestApplication();
-    ASSERT_TRUE(temp_.isValid());
-    prefix_ = temp_.filePath(QStringLiteral("prefix")).toStdString();
-    socketPath_ = temp_.filePath(QStringLiteral("helper.sock")).toStdString();
+    ASSERT_TRUE(temp_.valid());
+    prefix_ = temp_ / "prefix";
+    socketPath_ = temp_ / "helper.sock";
 
     QProcess makePrefix;
     makePrefix.start(QStringLiteral(TARVEX_MAKE_PREFIX),
@@ -79,13 +77,11 @@ void EndToEndTest::SetUp() {
     ASSERT_TRUE(startHelper()) << helper_.errors();
     relocateInstallation(prefix_);
     overrideHelperSocketPath(socketPath_);
-    runner.setOnAnswer([this] { waiter_.wake(); });
 }
 
 void EndToEndTest::TearDown() {
     // The completions in flight refer to the fakes: let them land before the fakes go.
     EXPECT_TRUE(waitUntilIdle()) << "requests still unanswered: " << runner.outstanding();
-    runner.setOnAnswer(nullptr);
     app.reset();
     stopHelper();
     relocateInstallation("");
@@ -136,8 +132,8 @@ TarvexMenuBarApp& EndToEndTest::launch() {
     return *app;
 }
 
-bool EndToEndTest::waitUntil(const std::function<bool()>& done, int deadlineMs, int tickMs) {
-    return waiter_.waitUntil(done, deadlineMs, tickMs);
+bool EndToEndTest::waitUntil(const std::function<bool()>& done, int deadlineMs) {
+    return QTest::qWaitFor(done, deadlineMs);
 }
 
 bool EndToEndTest::waitUntilIdle() {

@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
-
 #include <deque>
 #include <functional>
 #include <memory>
@@ -17,9 +15,9 @@
 #include "monitor/controller/TarvexMenuBarApp.h"
 #include "monitor/privileged/HelperClient.h"
 #include "tests/helper/HelperLauncher.h"
-#include "tests/support/EventWaiter.h"
 #include "tests/support/FakeSeams.h"
 #include "tests/support/FireTimer.h"
+#include "tests/support/TempFolder.h"
 
 namespace tarvex::testing {
 
@@ -41,13 +39,9 @@ public:
     // The answered exchanges of `command`, oldest first.
     std::vector<Exchange> answersTo(const std::string& command) const;
 
-    // Called on the main thread after every answer has been handed on.
-    void setOnAnswer(std::function<void()> onAnswer) { record_->onAnswer = std::move(onAnswer); }
-
 private:
     struct Record {
         std::deque<Exchange> exchanges;
-        std::function<void()> onAnswer;
     };
     HelperRunner real_;
     // Shared with the completions in flight, so that a late answer never writes into freed
@@ -80,16 +74,15 @@ protected:
     // --- The controller ---
     // Constructs and launches the controller and waits for the answer to the first poll.
     TarvexMenuBarApp& launch();
-    // Runs the event loop until `done` holds or `deadlineMs` passes. Every answer wakes the
-    // check; `tickMs` adds periodic checks for conditions outside this process.
-    bool waitUntil(const std::function<bool()>& done, int deadlineMs = 20000, int tickMs = 0);
+    // Runs the event loop until `done` holds or `deadlineMs` passes.
+    bool waitUntil(const std::function<bool()>& done, int deadlineMs = 20000);
     // Until no request is outstanding, and so every chain of answers has run out.
     bool waitUntilIdle();
     // Fires the armed poll timer the way its expiry would and waits for the answer.
     void poll();
     std::string statusLine() const;
 
-    QTemporaryDir temp_;
+    TempFolder temp_;
     std::string prefix_;
     std::string socketPath_;
     long long toolNowMs_ = 1'700'000'000'000;
@@ -97,9 +90,6 @@ protected:
 
     RecordingRunner runner;
     std::unique_ptr<TarvexMenuBarApp> app;
-
-private:
-    EventWaiter waiter_;
 };
 
 }  // namespace tarvex::testing

@@ -31,10 +31,8 @@ protected:
         // which still finds its installation from where it lies.
         const std::string tool = toolRoot() + "/bin/tarvexctl";
         fs::rename(tool, tool + ".real");
-        std::ofstream wrapper(tool);
-        wrapper << "#!/bin/sh\nprintf '%s\\n' \"$*\" >>'" << requestLog() << "'\n"
-                << "exec \"${0%/*}/tarvexctl.real\" \"$@\"\n";
-        wrapper.close();
+        writeFile(tool, "#!/bin/sh\nprintf '%s\\n' \"$*\" >>'" + requestLog() + "'\n" +
+                            "exec \"${0%/*}/tarvexctl.real\" \"$@\"\n");
         ASSERT_EQ(chmod(tool.c_str(), 0755), 0);
     }
 
@@ -62,7 +60,7 @@ protected:
         }
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         // Its own runtime folder: the single-instance channel lives there.
-        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), temp_.path());
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), QString::fromStdString(temp_.path()));
         monitor.setProcessEnvironment(environment);
         QStringList arguments{QStringLiteral("--prefix"), QString::fromStdString(prefix_),
                               QStringLiteral("--socket"), QString::fromStdString(socketPath_)};
@@ -72,8 +70,7 @@ protected:
 
     // The single-instance channel of a monitor started by startMonitor().
     std::string reopenChannel() const {
-        return reopenChannelName(static_cast<unsigned>(getuid()), prefix_,
-                                 temp_.path().toStdString());
+        return reopenChannelName(static_cast<unsigned>(getuid()), prefix_, temp_.path());
     }
 
     // A quit signal ends the program like "Quit Monitor": status 0, channel removed.
@@ -114,7 +111,7 @@ TEST_F(MonitorProgramTest, PollsTheHelperEverySecondWhileStartingAndEndsOnSigter
     startMonitor(monitor, {QStringLiteral("--demo")});
     // Four polls: the first at launch, then one a second (at the stable ten seconds this
     // would take half a minute).
-    EXPECT_TRUE(waitUntil([this] { return statusRuns() >= 4; }, 15000, 50))
+    EXPECT_TRUE(waitUntil([this] { return statusRuns() >= 4; }, 15000))
         << "status runs seen: " << statusRuns();
     EXPECT_EQ(monitor.state(), QProcess::Running) << monitor.readAllStandardError().toStdString();
 
@@ -133,7 +130,7 @@ TEST_F(MonitorProgramTest, PollsTheHelperEverySecondWhileStartingAndEndsOnSigter
 TEST_F(MonitorProgramTest, EndsCleanlyOnSigint) {
     QProcess monitor;
     startMonitor(monitor);
-    ASSERT_TRUE(waitUntil([this] { return statusRuns() >= 1; }, 15000, 50));
+    ASSERT_TRUE(waitUntil([this] { return statusRuns() >= 1; }, 15000));
     ASSERT_TRUE(fs::exists(reopenChannel()));
     ASSERT_EQ(::kill(static_cast<pid_t>(monitor.processId()), SIGINT), 0);
     expectCleanExit(monitor);
@@ -142,7 +139,7 @@ TEST_F(MonitorProgramTest, EndsCleanlyOnSigint) {
 TEST_F(MonitorProgramTest, ASecondStartLeavesAtOnceAndAKilledOnesChannelIsTakenOver) {
     QProcess first;
     startMonitor(first);
-    ASSERT_TRUE(waitUntil([this] { return statusRuns() >= 1; }, 15000, 50));
+    ASSERT_TRUE(waitUntil([this] { return statusRuns() >= 1; }, 15000));
 
     QProcess second;
     startMonitor(second);
@@ -158,7 +155,7 @@ TEST_F(MonitorProgramTest, ASecondStartLeavesAtOnceAndAKilledOnesChannelIsTakenO
     const long before = statusRuns();
     QProcess third;
     startMonitor(third);
-    EXPECT_TRUE(waitUntil([&] { return statusRuns() > before; }, 15000, 50));
+    EXPECT_TRUE(waitUntil([&] { return statusRuns() > before; }, 15000));
     EXPECT_EQ(third.state(), QProcess::Running);
     third.terminate();
     EXPECT_TRUE(third.waitForFinished(15000));
@@ -173,7 +170,7 @@ TEST_F(MonitorProgramTest, TwoStartedAtTheSameMomentLeaveExactlyOneRunning) {
         [&] {
             return first.state() == QProcess::NotRunning || second.state() == QProcess::NotRunning;
         },
-        20000, 50));
+        20000));
     QProcess& left = first.state() == QProcess::NotRunning ? first : second;
     QProcess& stayed = &left == &first ? second : first;
     EXPECT_EQ(left.exitStatus(), QProcess::NormalExit);

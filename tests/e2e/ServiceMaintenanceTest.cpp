@@ -4,8 +4,6 @@
 #include <QDialog>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "monitor/ui/SettingsWindowController.h"
 #include "tests/e2e/EndToEndHarness.h"
@@ -16,18 +14,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 class ServiceMaintenanceTest : public EndToEndTest {
 protected:
     std::string dataFolder() const { return toolRoot() + "/var/tarvex/data"; }
 };
 
 TEST_F(ServiceMaintenanceTest, InitializeErasesTheDataWhilePollingGoesOn) {
-    std::ofstream(dataFolder() + "/old-table") << "rows\n";
+    writeFile(dataFolder() + "/old-table", "rows\n");
     launch();
     alerts.answers = {1};  // "Confirm"
     app->setupService();
@@ -65,7 +58,7 @@ TEST_F(ServiceMaintenanceTest, TheBootSwitchReadsTheToolAndChangesItThroughTheHe
     app->openSettings();
     SettingsWindowController& settings = app->settingsController();
     // Read by running the tool in the background: no helper answer wakes this wait.
-    ASSERT_TRUE(waitUntil([&] { return settings.bootStartupSwitch()->isEnabled(); }, 20000, 10));
+    ASSERT_TRUE(waitUntil([&] { return settings.bootStartupSwitch()->isEnabled(); }, 20000));
     EXPECT_FALSE(settings.bootStartupSwitch()->isChecked());
 
     settings.bootStartupSwitch()->click();
@@ -78,7 +71,7 @@ TEST_F(ServiceMaintenanceTest, TheBootSwitchReadsTheToolAndChangesItThroughTheHe
     // A fresh window reads the new setting back from the tool.
     settings.closeSettings();
     app->openSettings();
-    ASSERT_TRUE(waitUntil([&] { return settings.bootStartupSwitch()->isEnabled(); }, 20000, 10));
+    ASSERT_TRUE(waitUntil([&] { return settings.bootStartupSwitch()->isEnabled(); }, 20000));
     EXPECT_TRUE(settings.bootStartupSwitch()->isChecked());
     EXPECT_EQ(runner.commands(), (std::vector<std::string>{"status", "enable-boot"}));
 }

@@ -10,6 +10,7 @@
 #include "shared/base/FixedPaths.h"
 #include "tests/helper/FakeAuthority.h"
 #include "tests/helper/FakeTool.h"
+#include "tests/support/ScopedEnv.h"
 
 namespace tarvex {
 namespace {
@@ -129,9 +130,10 @@ TEST_F(PkcheckAuthorityTest, ExitStatusesMapToAnswers) {
 
 TEST_F(PkcheckAuthorityTest, AsksAboutThatVeryProcessWithAFixedEnvironment) {
     PkcheckAuthority authority(script("exit 0"), std::chrono::seconds(20));
-    setenv("LD_LIBRARY_PATH", "/nonexistent", 1);
-    authority.check(person(1000), BOOT_ACTION, "Change it?");
-    unsetenv("LD_LIBRARY_PATH");
+    {
+        const testing::ScopedEnv libraryPath("LD_LIBRARY_PATH", "/nonexistent");
+        authority.check(person(1000), BOOT_ACTION, "Change it?");
+    }
     EXPECT_EQ(tool.read("args"),
               "--action-id\ncom.tarvex.monitor.boot\n--process\n4242,987654,1000\n"
               "--allow-user-interaction\n--detail\npolkit.message\nChange it?\n");

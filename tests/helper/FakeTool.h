@@ -4,11 +4,11 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
+
+#include "tests/support/TempFolder.h"
 
 namespace tarvex::testing {
 
@@ -16,22 +16,11 @@ namespace tarvex::testing {
 // Removed with everything in it when the test ends.
 class FakeTool {
 public:
-    FakeTool() {
-        char pattern[] = "/tmp/tarvex-helper-test.XXXXXX";
-        const char* made = mkdtemp(pattern);
-        prefix_ = made != nullptr ? made : "";
-        std::filesystem::create_directories(prefix_ + "/opt/tarvex/bin");
-    }
-    ~FakeTool() {
-        std::error_code ignored;
-        std::filesystem::remove_all(prefix_, ignored);
-    }
-    FakeTool(const FakeTool&) = delete;
-    FakeTool& operator=(const FakeTool&) = delete;
+    FakeTool() { std::filesystem::create_directories(prefix() + "/opt/tarvex/bin"); }
 
-    const std::string& prefix() const { return prefix_; }
-    std::string toolPath() const { return prefix_ + "/opt/tarvex/bin/tarvexctl"; }
-    std::string path(const std::string& name) const { return prefix_ + "/" + name; }
+    const std::string& prefix() const { return temp_.path(); }
+    std::string toolPath() const { return prefix() + "/opt/tarvex/bin/tarvexctl"; }
+    std::string path(const std::string& name) const { return temp_ / name; }
 
     // Writes the tool as a /bin/sh script with `body` after the shebang line. The script can
     // refer to the prefix as $TEST_DIR. Replaced by a rename, so that a run starting at that
@@ -40,7 +29,7 @@ public:
         const std::string next = toolPath() + ".next";
         {
             std::ofstream out(next, std::ios::trunc);
-            out << "#!/bin/sh\nTEST_DIR='" << prefix_ << "'\n" << body << "\n";
+            out << "#!/bin/sh\nTEST_DIR='" << prefix() << "'\n" << body << "\n";
         }
         chmod(next.c_str(), mode);
         std::rename(next.c_str(), toolPath().c_str());
@@ -51,13 +40,10 @@ public:
         write("echo \"$*\" >> \"$TEST_DIR/runs\"\n" + body);
     }
 
-    std::string read(const std::string& name) const {
-        std::ifstream in(path(name), std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
+    std::string read(const std::string& name) const { return readFile(path(name)); }
 
 private:
-    std::string prefix_;
+    TempFolder temp_;
 };
 
 }  // namespace tarvex::testing

@@ -12,6 +12,7 @@
 #include "tests/helper/FakeTool.h"
 #include "tests/helper/HelperLauncher.h"
 #include "tests/helper/RawClient.h"
+#include "tests/support/ScopedEnv.h"
 
 namespace tarvex {
 namespace {
@@ -75,11 +76,11 @@ TEST_F(HelperAccountsTest, ArgumentsNeverReachTheTool) {
 
 TEST_F(HelperAccountsTest, ToolGetsAFixedEnvironmentNotTheHelpers) {
     // Both are read by the dynamic loader or a shell before any of the tool's own code runs.
-    setenv("LD_PRELOAD", "/nonexistent/tarvex-test-preload.so", 1);
-    setenv("BASH_ENV", tool.path("planted-bash-env").c_str(), 1);
-    ASSERT_TRUE(start()) << helper.errors();
-    unsetenv("LD_PRELOAD");
-    unsetenv("BASH_ENV");
+    {
+        const testing::ScopedEnv preload("LD_PRELOAD", "/nonexistent/tarvex-test-preload.so");
+        const testing::ScopedEnv bashEnv("BASH_ENV", tool.path("planted-bash-env"));
+        ASSERT_TRUE(start()) << helper.errors();
+    }
     ASSERT_TRUE(askAs(UNPRIVILEGED_UID, socketPath, "status").success);
     const std::string env = "\n" + tool.read("env");
     EXPECT_EQ(env.find("\nLD_PRELOAD="), std::string::npos) << env;

@@ -12,6 +12,7 @@
 #include "shared/base/FixedPaths.h"
 #include "tests/helper/FakeAuthority.h"
 #include "tests/helper/FakeTool.h"
+#include "tests/support/ScopedEnv.h"
 
 namespace tarvex {
 namespace {
@@ -62,11 +63,9 @@ TEST_F(HelperExecuteTest, RunsTheToolAtItsFixedPathWithTheCommandAloneAndAFixedE
     tool.write(
         "printf '%s|' \"$0\" \"$@\" \"$PATH\" \"${LANG-}\" \"${BASH_ENV-unset}\" "
         "\"${PROBE-unset}\"");
-    setenv("BASH_ENV", "/nonexistent/profile", 1);
-    setenv("PROBE", "leaked", 1);
+    const testing::ScopedEnv bashEnv("BASH_ENV", "/nonexistent/profile");
+    const testing::ScopedEnv probe("PROBE", "leaked");
     const HelperReply reply = run("initialize").reply;
-    unsetenv("BASH_ENV");
-    unsetenv("PROBE");
     EXPECT_EQ(reply, (HelperReply{true, tool.toolPath() +
                                             "|initialize|/usr/sbin:/usr/bin:/sbin:/bin|C.UTF-8|"
                                             "unset|unset|"}));

@@ -19,7 +19,6 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <mutex>
 #include <sstream>
@@ -37,7 +36,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::askAs;
+using testing::readFile;
 using testing::UNPRIVILEGED_UID;
+using testing::writeFile;
 
 constexpr const char* MANAGE = "com.tarvex.monitor.manage";
 constexpr const char* BOOT = "com.tarvex.monitor.boot";
@@ -60,11 +61,6 @@ constexpr const char* BUS_CONFIG = R"(<!DOCTYPE busconfig PUBLIC
   </policy>
 </busconfig>
 )";
-
-void writeFile(const std::string& path, const std::string& text) {
-    std::ofstream(path + ".next", std::ios::trunc) << text;
-    fs::rename(path + ".next", path);
-}
 
 pid_t spawn(const std::vector<std::string>& args, const std::string& logPath) {
     std::vector<char*> argv;
@@ -175,9 +171,7 @@ protected:
             fs::create_directories(folder);
             ASSERT_EQ(mount("tmpfs", folder, "tmpfs", 0, "mode=0755"), 0) << folder;
         }
-        std::ifstream packaged(TARVEX_POLICY_FILE);
-        std::string policy((std::istreambuf_iterator<char>(packaged)),
-                           std::istreambuf_iterator<char>());
+        const std::string policy = readFile(TARVEX_POLICY_FILE);
         // The packaged policy as installed, which must hold both actions.
         ASSERT_NE(policy.find(MANAGE), std::string::npos) << TARVEX_POLICY_FILE;
         ASSERT_NE(policy.find(BOOT), std::string::npos) << TARVEX_POLICY_FILE;

@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <fstream>
 #include <future>
-#include <iterator>
 #include <memory>
 #include <thread>
 
@@ -292,10 +291,8 @@ TEST(CallerTest, TheCallerIsWhomTheKernelNames) {
     EXPECT_EQ(caller.uid, geteuid());
     EXPECT_EQ(caller.gid, getegid());
     EXPECT_EQ(caller.pid, getpid());
-    std::ifstream stat("/proc/self/stat");
-    const std::string text((std::istreambuf_iterator<char>(stat)),
-                           std::istreambuf_iterator<char>());
-    EXPECT_EQ(caller.startTime, parseProcessStartTime(text).value_or(0));
+    EXPECT_EQ(caller.startTime,
+              parseProcessStartTime(testing::readFile("/proc/self/stat")).value_or(0));
     EXPECT_NE(caller.startTime, 0u);
 }
 

@@ -25,9 +25,10 @@
 #include "monitor/desktop/LoginItem.h"
 #include "monitor/desktop/TerminalScript.h"
 #include "monitor/ui/SettingsWindowController.h"
-#include "tests/controller/ControllerHarness.h"
 #include "tests/l10n/TsCatalogue.h"
+#include "tests/monitor/controller/ControllerHarness.h"
 #include "tests/support/MonitorProbes.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TextFit.h"
 
 namespace tarvex::testing {
@@ -218,10 +219,10 @@ TEST_F(DesktopTextsTest, TheTerminalsClosingLineAndTheDesktopLayersErrorsAreTran
                 .openTerminal("x"),
             XdgAutostart(TARVEX_ROOT + "/a-file/config", {}, {"x"}).setEnabled(true)};
 #ifndef __APPLE__
-        const QByteArray path = qgetenv("PATH");
-        qputenv("PATH", "");
-        texts.push_back(DesktopTerminalOpener().openScript("x"));
-        qputenv("PATH", path);
+        {
+            const ScopedEnv noPath("PATH", "");
+            texts.push_back(DesktopTerminalOpener().openScript("x"));
+        }
 #endif
         for (const std::string& text : texts) {
             ASSERT_FALSE(text.empty());

@@ -6,14 +6,15 @@
 
 namespace tarvex::testing {
 
-// Fires a timer the way its expiry would: a single-shot timer stops first.
+// Fires an armed timer now, the way its expiry would: a single-shot timer stops first, then
+// whatever is connected to it runs before this returns.
 inline void fire(QTimer* timer) {
     ASSERT_NE(timer, nullptr);
     ASSERT_TRUE(timer->isActive()) << "the timer is not armed";
     if (timer->isSingleShot()) {
         timer->stop();
     }
-    QMetaObject::invokeMethod(timer, "timeout");
+    ASSERT_TRUE(QMetaObject::invokeMethod(timer, "timeout", Qt::DirectConnection));
 }
 
 }  // namespace tarvex::testing

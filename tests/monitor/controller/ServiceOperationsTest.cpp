@@ -1,0 +1,303 @@
+#include <array>
+#include <tuple>
+
+#include "monitor/ui/HelperReachability.h"
+#include "tests/monitor/controller/ControllerTestSupport.h"
+#include "tests/support/MonitorProbes.h"
+
+namespace tarvex::testing {
+namespace {
+
+using Items = std::vector<bool>;
+const Items kActiveItems{false, true, true, true, true};
+const Items kLocked{false, false, false, false, false};
+
+class ServiceOperationsTest : public ControllerTest {
+protected:
+    void SetUp() override {
+        ControllerTest::SetUp();
+        launch();
+        ASSERT_EQ(app->model().status().state(), ServiceState::active);
+        ASSERT_EQ(itemsEnabled(), kActiveItems);
+    }
+};
+
+struct LockedCase {
+    void (TarvexMenuBarApp::*action)();
+    const char* prompt;
+    const char* statusLine;
+    const char* command;
+    const char* failureTitle;
+};
+
+const LockedCase kLockedCases[] = {
+    {&TarvexMenuBarApp::startService,
+     "tarvex Monitor needs your password to start the database service.", "tarvex: Starting…",
+     "start", "Start Failed"},
+    {&TarvexMenuBarApp::stopService,
+     "tarvex Monitor needs your password to stop the database service.", "tarvex: Stopping…",
+     "stop", "Stop Failed"},
+    {&TarvexMenuBarApp::restartService,
+     "tarvex Monitor needs your password to restart the database service.", "tarvex: Restarting…",
+     "restart", "Restart Failed"},
+};
+
+TEST_F(ServiceOperationsTest, StartStopAndRestartLockEverythingUntilTheReply) {
+    for (const LockedCase& op : kLockedCases) {
+        SCOPED_TRACE(op.command);
+        world.authorizer.prompts.clear();
+        const qint64 iconBefore = iconKey();
+        ASSERT_TRUE(statusTimer(*app)->isActive());
+
+        (app.get()->*op.action)();
+        EXPECT_EQ(world.authorizer.prompts, std::vector<std::string>{op.prompt});
+        EXPECT_TRUE(app->model().operationInProgress());
+        EXPECT_FALSE(statusTimer(*app)->isActive());
+        EXPECT_NE(iconKey(), iconBefore);
+        EXPECT_EQ(statusLine(), QString::fromUtf8(op.statusLine));
+        EXPECT_EQ(itemsEnabled(), kLocked);
+        ASSERT_EQ(world.runner.pendingCommands(), std::vector<std::string>{op.command});
+        EXPECT_TRUE(world.runner.requests.front().args.empty());
+
+        world.runner.answerNext(true, "fine");
+        EXPECT_FALSE(app->model().operationInProgress());
+        EXPECT_TRUE(world.alerts.shown.empty());
+        answerStatus(true);  // the operation ends with a fresh status request
+        EXPECT_EQ(itemsEnabled(), kActiveItems);
+        EXPECT_TRUE(statusTimer(*app)->isActive());
+    }
+}
+
+TEST_F(ServiceOperationsTest, AFailedReplyPointsToTheLogsAndSaysWhyWhileTheStateShows) {
+    // What failed: the tool, which says why on its last line, or the way to the helper.
+    const std::tuple<std::string, HelperFault, QString> replies[] = {
+        {"checking\ntarvexctl: data folder /d is missing (run initialize)\n", HelperFault::none,
+         QStringLiteral("tarvexctl: data folder /d is missing (run initialize)")},
+        {"Cannot connect to helper service", HelperFault::noSocket,
+         HelperReachability::problem(HelperFault::noSocket)},
+    };
+    world.alerts.onShow = [this](const AlertSpec&) {
+        EXPECT_EQ(app->model().iconState(), ShownState::active) << "the state, not the operation";
+    };
+    for (const LockedCase& op : kLockedCases) {
+        for (const auto& [output, fault, reason] : replies) {
+            SCOPED_TRACE(std::string(op.command) + ": " + output);
+            world.alerts.shown.clear();
+            world.notifier.sent.clear();
+            (app.get()->*op.action)();
+            world.runner.answerNext(false, output, fault);
+            EXPECT_FALSE(app->model().operationInProgress());
+            ASSERT_EQ(world.alerts.shown.size(), 1u);
+            const AlertSpec& alert = world.alerts.shown[0];
+            EXPECT_EQ(alert.message, op.failureTitle);
+            EXPECT_EQ(alert.informativeText, logDetailsText());
+            EXPECT_EQ(alert.style, AlertStyle::critical);
+            EXPECT_TRUE(alert.buttons.empty());
+            EXPECT_NE(alert.details.find(reason.toStdString()), std::string::npos);
+            // The data folder is missing here: the way to make it, where the command needs it.
+            EXPECT_EQ(alert.details.find("choose Initialize Database") != std::string::npos,
+                      std::string_view(op.command) != "stop");
+            ASSERT_EQ(world.notifier.sent.size(), 1u);
+            EXPECT_NE(world.notifier.sent[0].body.find(reason.toStdString()), std::string::npos);
+            answerStatus(true);
+        }
+    }
+}
+
+TEST_F(ServiceOperationsTest, ASecondOperationWhileOneRunsIsDroppedWithoutAPrompt) {
+    app->startService();
+    ASSERT_EQ(world.authorizer.prompts.size(), 1u);
+    app->stopService();
+    app->restartService();
+    app->startService();
+    app->setupService();
+    EXPECT_EQ(world.authorizer.prompts.size(), 1u);
+    EXPECT_TRUE(world.alerts.shown.empty());
+    EXPECT_EQ(world.runner.pendingCommands(), std::vector<std::string>{"start"});
+    EXPECT_EQ(statusLine(), QString::fromUtf8("tarvex: Starting…"));
+}
+
+TEST_F(ServiceOperationsTest, UninstallProceedsWhileAStartRuns) {
+    app->startService();
+    world.alerts.answers = {1};
+    app->uninstallService();
+    ASSERT_EQ(world.alerts.shown.size(), 1u);
+    EXPECT_EQ(world.alerts.shown[0].message, "Uninstall tarvex?");
+    EXPECT_EQ(world.authorizer.prompts.back(),
+              "tarvex Monitor needs your password to uninstall tarvex and remove all data.");
+    EXPECT_EQ(world.runner.pendingCommands(), (std::vector<std::string>{"start", "uninstall"}));
+}
+
+TEST_F(ServiceOperationsTest, ADeclinedPasswordChangesNothing) {
+    world.authorizer.grant = false;
+    const qint64 iconBefore = iconKey();
+    const QString lineBefore = statusLine();
+    for (const LockedCase& op : kLockedCases) {
+        (app.get()->*op.action)();
+    }
+    world.alerts.answers = {1, 1};
+    app->setupService();
+    app->uninstallService();
+    EXPECT_EQ(world.authorizer.prompts.size(), 5u);
+    EXPECT_FALSE(app->model().operationInProgress());
+    EXPECT_EQ(iconKey(), iconBefore);
+    EXPECT_EQ(statusLine(), lineBefore);
+    EXPECT_EQ(itemsEnabled(), kActiveItems);
+    EXPECT_TRUE(statusTimer(*app)->isActive());
+    EXPECT_TRUE(world.runner.requests.empty());
+}
+
+TEST_F(ServiceOperationsTest, ADeclinedConfirmationAsksNoPasswordAndSendsNothing) {
+    world.alerts.answers = {0, 0};  // "Cancel", also what Return picks
+    const qint64 iconBefore = iconKey();
+    app->setupService();
+    app->uninstallService();
+    EXPECT_EQ(world.alerts.shown.size(), 2u);
+    EXPECT_TRUE(world.authorizer.prompts.empty());
+    EXPECT_TRUE(world.runner.requests.empty());
+    EXPECT_FALSE(app->model().operationInProgress());
+    EXPECT_EQ(iconKey(), iconBefore);
+    EXPECT_TRUE(statusTimer(*app)->isActive());
+}
+
+TEST_F(ServiceOperationsTest, TheConfirmationIsCriticalWithCancelFirstAndBringsTheAppForward) {
+    world.alerts.onShow = [this](const AlertSpec&) { EXPECT_GE(world.appHost.activations, 1); };
+    EXPECT_FALSE(app->confirmAction("Really?", "Details"));
+    world.alerts.answers = {1};
+    EXPECT_TRUE(app->confirmAction("Really?", "Details"));
+    const AlertSpec& alert = world.alerts.shown[0];
+    EXPECT_EQ(alert.message, "Really?");
+    EXPECT_EQ(alert.informativeText, "Details");
+    EXPECT_EQ(alert.style, AlertStyle::critical);
+    EXPECT_EQ(alert.buttons, (std::vector<std::string>{"Cancel", "Confirm"}));
+}
+
+TEST_F(ServiceOperationsTest, InitializeKeepsPollingAndEndsWithItsResultAlert) {
+    world.alerts.answers = {1};
+    const QString lineBefore = statusLine();
+    const qint64 iconBefore = iconKey();
+    app->setupService();
+
+    const AlertSpec& confirm = world.alerts.shown.at(0);
+    EXPECT_EQ(confirm.message, "Initialize Database?");
+    EXPECT_EQ(confirm.informativeText,
+              "This will erase all database data and bootstrap a fresh instance.\nConfiguration "
+              "and plugins will be preserved.\n\nThis cannot be undone.");
+    EXPECT_EQ(world.authorizer.prompts,
+              std::vector<std::string>{"tarvex Monitor needs your password to initialize the "
+                                       "database. All current data will be erased."});
+    EXPECT_TRUE(app->model().operationInProgress());
+    EXPECT_NE(iconKey(), iconBefore);
+    EXPECT_EQ(statusLine(), lineBefore);  // the status line is left to the status answers
+    EXPECT_TRUE(statusTimer(*app)->isActive());
+    EXPECT_EQ(world.runner.pendingCommands(), (std::vector<std::string>{"status", "initialize"}));
+
+    answerStatus(true);  // applied locked while the initialization runs
+    EXPECT_EQ(itemsEnabled(), kLocked);
+    EXPECT_TRUE(statusTimer(*app)->isActive());
+
+    world.runner.answerNext(true, "initialized");
+    EXPECT_FALSE(app->model().operationInProgress());
+    ASSERT_EQ(world.alerts.shown.size(), 2u);
+    EXPECT_EQ(world.alerts.shown[1].message, "Initialize Database");
+    EXPECT_EQ(world.alerts.shown[1].informativeText, "Done.");
+    EXPECT_EQ(world.alerts.shown[1].style, AlertStyle::informational);
+    answerStatus(true);
+    EXPECT_EQ(itemsEnabled(), kActiveItems);
+}
+
+TEST_F(ServiceOperationsTest, AFailedInitializeShowsTheLogPointerUnderTheSameTitle) {
+    world.alerts.answers = {1};
+    app->setupService();
+    answerStatus(true);
+    world.runner.answerNext(false, "boom");
+    ASSERT_EQ(world.alerts.shown.size(), 2u);
+    EXPECT_EQ(world.alerts.shown[1].message, "Initialize Database");
+    EXPECT_EQ(world.alerts.shown[1].informativeText, logDetailsText());
+    EXPECT_EQ(world.alerts.shown[1].style, AlertStyle::critical);
+    EXPECT_EQ(world.runner.pendingCommands(), std::vector<std::string>{"status"});
+}
+
+TEST_F(ServiceOperationsTest, ASuccessfulUninstallReportsAndQuits) {
+    world.alerts.answers = {1};
+    const QString lineBefore = statusLine();
+    app->uninstallService();
+    EXPECT_EQ(world.alerts.shown[0].informativeText,
+              "This will stop the service and remove all installed files, config, and data.\n"
+              "This cannot be undone.");
+    EXPECT_FALSE(app->model().operationInProgress());  // uninstall neither sets nor tests it
+    EXPECT_EQ(statusLine(), lineBefore);
+    EXPECT_EQ(itemsEnabled(), kActiveItems);
+
+    world.runner.answerNext(true);
+    ASSERT_EQ(world.alerts.shown.size(), 2u);
+    EXPECT_EQ(world.alerts.shown[1].message, "Uninstall");
+    EXPECT_EQ(world.alerts.shown[1].informativeText, "Done.");
+    EXPECT_EQ(world.appHost.terminations, 1);
+    EXPECT_TRUE(world.runner.requests.empty());
+}
+
+TEST_F(ServiceOperationsTest, AFailedUninstallReportsAndRefreshesButKeepsRunning) {
+    world.alerts.answers = {1};
+    app->uninstallService();
+    world.runner.answerNext(false);
+    ASSERT_EQ(world.alerts.shown.size(), 2u);
+    EXPECT_EQ(world.alerts.shown[1].message, "Uninstall");
+    EXPECT_EQ(world.alerts.shown[1].style, AlertStyle::critical);
+    EXPECT_EQ(world.appHost.terminations, 0);
+    EXPECT_EQ(world.runner.pendingCommands(), std::vector<std::string>{"status"});
+}
+
+TEST_F(ServiceOperationsTest, RepliesAfterTheControllerIsGoneAreHandledSafely) {
+    app->startService();
+    world.alerts.answers = {1};
+    app->uninstallService();
+    app.reset();
+    world.runner.answerNext(false);  // the start: nothing left to update
+    world.runner.answerNext(true);   // the uninstall: still quits
+    EXPECT_EQ(world.appHost.terminations, 1);
+    EXPECT_EQ(world.alerts.shown.size(), 1u);  // only the confirmation
+}
+
+// How the helper's own password check ended: the alert's title (none: silent) and what the
+// alert must name, the reason or the next step.
+const std::array<std::array<const char*, 3>, 4> kRefusals = {{
+    {" (dismissed)", "", ""},
+    {" (no authentication agent)", "Cannot Ask for the Administrator Password", "lxpolkit"},
+    {" (authorization unavailable)", "Cannot Ask for the Administrator Password", "polkitd"},
+    {" (refused)", "Start Failed", "rules do not let your account"},
+}};
+
+TEST_F(ServiceOperationsTest, ARefusedPasswordCheckRestoresTheStateAndSaysWhyUnlessDismissed) {
+    const QString lineBefore = statusLine();
+    for (const auto& [cause, title, mentions] : kRefusals) {
+        SCOPED_TRACE(cause);
+        world.alerts.shown.clear();
+        app->startService();
+        EXPECT_EQ(itemsEnabled(), kLocked) << "locked while the helper waits for the password";
+        world.runner.answerNext(false, std::string("Not authorized: start") + cause);
+        EXPECT_EQ(app->model().iconState(), ShownState::active);
+        EXPECT_EQ(statusLine(), lineBefore);
+        EXPECT_EQ(itemsEnabled(), kActiveItems);
+        EXPECT_TRUE(statusTimer(*app)->isActive());
+        EXPECT_TRUE(world.runner.requests.empty()) << "nothing ran, so nothing to refresh";
+        ASSERT_EQ(world.alerts.shown.size(), *title == '\0' ? 0u : 1u);
+        if (*title != '\0') {
+            const AlertSpec& alert = world.alerts.shown[0];
+            EXPECT_EQ(alert.message, title);
+            EXPECT_NE((alert.informativeText + alert.details).find(mentions), std::string::npos);
+        }
+    }
+    world.alerts.shown.clear();
+    world.alerts.answers = {1, 1};  // the confirmed operations: no result alert either
+    app->setupService();
+    answerStatus(true);
+    world.runner.answerNext(false, "Not authorized: initialize (dismissed)");
+    app->uninstallService();
+    world.runner.answerNext(false, "Not authorized: uninstall (dismissed)");
+    EXPECT_EQ(world.alerts.shown.size(), 2u) << "the two confirmations only";
+    EXPECT_EQ(itemsEnabled(), kActiveItems);
+}
+
+}  // namespace
+}  // namespace tarvex::testing
