@@ -1,3 +1,11 @@
+# A file with code for one platform only is named <Name>_linux.cpp or <Name>_mac.cpp and sits
+# beside the portable <Name>.cpp; a folder lists it as <Name>_${TARVEX_PLATFORM}.cpp.
+if(APPLE)
+  set(TARVEX_PLATFORM mac)
+else()
+  set(TARVEX_PLATFORM linux)
+endif()
+
 # tarvex_library(name SOURCES a.cpp b.cpp [LIBS deps...] [PRIVATE_LIBS deps...]): a static
 # library of the listed sources. Whoever links it gets the repository root as include path
 # (headers are included by their path from there) and C++20.

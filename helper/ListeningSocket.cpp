@@ -7,15 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <charconv>
-#include <cstdlib>
 #include <cstring>
-#include <optional>
-#include <string_view>
-
-#ifdef __APPLE__
-#include <launch.h>
-#endif
 
 #include "shared/base/ProcessRunner.h"
 
@@ -23,72 +15,9 @@ namespace tarvex {
 
 namespace {
 
-constexpr int FIRST_PASSED_FD = 3;  // where service managers put the first passed socket
-
-std::optional<long> parseNumber(const char* text) {
-    if (text == nullptr) {
-        return std::nullopt;
-    }
-    const std::string_view view(text);
-    long value = 0;
-    const auto [end, ec] = std::from_chars(view.data(), view.data() + view.size(), value);
-    if (ec != std::errc() || end != view.data() + view.size()) {
-        return std::nullopt;
-    }
-    return value;
-}
-
 std::string describe(const std::string& what, int error) {
     return what + ": " + std::strerror(error);
 }
-
-bool isSocket(int fd) {
-    struct stat info {};
-    return fstat(fd, &info) == 0 && S_ISSOCK(info.st_mode);
-}
-
-// Adopts a socket passed by systemd. Answers nullopt when none was passed to this process.
-std::optional<ListeningSocket> takeSystemdSocket() {
-    const std::optional<long> pid = parseNumber(std::getenv("LISTEN_PID"));
-    const std::optional<long> count = parseNumber(std::getenv("LISTEN_FDS"));
-    // Meant for this process or not, these must not reach the tool's environment.
-    unsetenv("LISTEN_PID");
-    unsetenv("LISTEN_FDS");
-    unsetenv("LISTEN_FDNAMES");
-    if (!pid || !count || *pid != static_cast<long>(getpid()) || *count < 1) {
-        return std::nullopt;
-    }
-    ListeningSocket result;
-    for (long i = 1; i < *count && i < 1024; ++i) {
-        close(FIRST_PASSED_FD + static_cast<int>(i));  // only the first one is ours to serve
-    }
-    if (!isSocket(FIRST_PASSED_FD) || !setCloseOnExec(FIRST_PASSED_FD)) {
-        result.error = "The service manager passed no usable socket";
-        return result;
-    }
-    result.fd = FIRST_PASSED_FD;
-    return result;
-}
-
-#ifdef __APPLE__
-std::optional<ListeningSocket> takeLaunchdSocket() {
-    int* fds = nullptr;
-    size_t count = 0;
-    const int rc = launch_activate_socket("Listener", &fds, &count);
-    if (rc != 0 || count == 0) {
-        std::free(fds);
-        return std::nullopt;  // not started by launchd: bind the path ourselves
-    }
-    ListeningSocket result;
-    result.fd = fds[0];
-    for (size_t i = 1; i < count; ++i) {
-        close(fds[i]);
-    }
-    std::free(fds);
-    setCloseOnExec(result.fd);
-    return result;
-}
-#endif
 
 bool fillAddress(const std::string& path, sockaddr_un& address) {
     address = {};
@@ -194,14 +123,9 @@ ListeningSocket bindPath(const std::string& path) {
 }  // namespace
 
 ListeningSocket acquireListeningSocket(const std::string& path) {
-    if (std::optional<ListeningSocket> passed = takeSystemdSocket()) {
+    if (std::optional<ListeningSocket> passed = takePassedSocket()) {
         return std::move(*passed);
     }
-#ifdef __APPLE__
-    if (std::optional<ListeningSocket> passed = takeLaunchdSocket()) {
-        return std::move(*passed);
-    }
-#endif
     return bindPath(path);
 }
 

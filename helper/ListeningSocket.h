@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <optional>
 #include <string>
 
 namespace tarvex {
@@ -21,6 +22,10 @@ struct ListeningSocket {
 // them; launchd's "Listener" on macOS). Otherwise binds `path` with mode 0666, replacing a
 // stale socket file but refusing when a live helper already answers there.
 ListeningSocket acquireListeningSocket(const std::string& path);
+
+// The socket the service manager passed to this process (systemd on Linux, launchd on macOS),
+// nullopt when it passed none. One of a platform's own, in ListeningSocket_<platform>.cpp.
+std::optional<ListeningSocket> takePassedSocket();
 
 // Closes the socket and removes the socket file if this process bound it and it is still there.
 void releaseListeningSocket(ListeningSocket& socket);

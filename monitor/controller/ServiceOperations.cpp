@@ -50,7 +50,7 @@ const LockedOperation& lockedOperation(int kind) {
 bool TarvexMenuBarApp::authorize(const std::string& command) {
     const std::string prompt(promptFor(command));
     return seams_.authorizer.authorizeAdmin(
-        QCoreApplication::translate(PASSWORD_PROMPT_CONTEXT, prompt.c_str()).toStdString());
+        QCoreApplication::translate(PASSWORD_PROMPT_CONTEXT, prompt.c_str()));
 }
 
 bool TarvexMenuBarApp::endRefused(const std::string& command, bool success,

@@ -1,29 +1,20 @@
 #include "monitor/desktop/DesktopSeams.h"
+#include "monitor/desktop/Platform.h"
 #include "monitor/desktop/TrayWatcher.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
-#include <QProcess>
 #include <QPushButton>
-#include <QStandardPaths>
-#include <QUrl>
 #include <QWidget>
 
 #include <algorithm>
 #include <filesystem>
-#include <system_error>
-
-#ifdef __APPLE__
-#include <libproc.h>
-#include <unistd.h>
-#endif
 
 namespace tarvex {
 
@@ -59,37 +50,6 @@ QString informativeMarkup(const std::string& text) {
                            line.toHtmlEscaped());
     }
     return QStringLiteral("<qt>%1</qt>").arg(markup);
-}
-
-std::string currentExecutablePath() {
-#ifdef __APPLE__
-    char buffer[PROC_PIDPATHINFO_MAXSIZE] = {};
-    if (proc_pidpath(getpid(), buffer, sizeof buffer) > 0) {
-        return buffer;
-    }
-    return QCoreApplication::applicationFilePath().toStdString();
-#else
-    // Read anew each time: the link follows the file when it is moved.
-    std::error_code error;
-    std::string path = std::filesystem::read_symlink("/proc/self/exe", error).string();
-    if (error) {
-        return QCoreApplication::applicationFilePath().toStdString();
-    }
-    const std::string deletedSuffix = " (deleted)";
-    if (path.size() > deletedSuffix.size() &&
-        path.compare(path.size() - deletedSuffix.size(), deletedSuffix.size(), deletedSuffix) ==
-            0) {
-        path.resize(path.size() - deletedSuffix.size());
-    }
-    return path;
-#endif
-}
-
-std::string withoutTrailingSlash(std::string path) {
-    while (path.size() > 1 && path.back() == '/') {
-        path.pop_back();
-    }
-    return path;
 }
 
 }  // namespace
@@ -150,9 +110,9 @@ class FolderSaveDialog : public QFileDialog {
 public:
     explicit FolderSaveDialog(std::function<bool(QWidget*, const QString&)> confirmReplace)
         : confirmReplace_(std::move(confirmReplace)) {
-#ifndef __APPLE__
-        setOption(QFileDialog::DontUseNativeDialog);
-#endif
+        if (!platform::nativeSaveDialogTakesFolders()) {
+            setOption(QFileDialog::DontUseNativeDialog);
+        }
     }
 
     void accept() override {
@@ -218,100 +178,17 @@ std::vector<std::string> terminalCommandFor(
     return {};
 }
 
-std::string DesktopTerminalOpener::openScript(const std::string& scriptPath) {
-#ifdef __APPLE__
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(scriptPath)))) {
-        return QCoreApplication::translate("DesktopTerminalOpener",
-                                           "The system could not open %1 in Terminal.")
-            .arg(QString::fromStdString(scriptPath))
-            .toStdString();
-    }
-    return {};
-#else
-    const std::vector<std::string> command = terminalCommandFor(
-        scriptPath, qEnvironmentVariable("TERMINAL").toStdString(), [](const std::string& name) {
-            return QStandardPaths::findExecutable(QString::fromStdString(name)).toStdString();
-        });
-    if (command.empty()) {
-        const QString variable = qEnvironmentVariable("TERMINAL");
-        return QCoreApplication::translate(
-                   "DesktopTerminalOpener",
-                   "No terminal program was found. Tried: %1, x-terminal-emulator, "
-                   "gnome-terminal, konsole, xfce4-terminal, xterm.")
-            .arg(variable.isEmpty()
-                     ? QCoreApplication::translate("DesktopTerminalOpener", "$TERMINAL (not set)")
-                     : variable)
-            .toStdString();
-    }
-    QStringList arguments;
-    for (std::size_t i = 1; i < command.size(); ++i) {
-        arguments << QString::fromStdString(command[i]);
-    }
-    if (!QProcess::startDetached(QString::fromStdString(command.front()), arguments)) {
-        return QCoreApplication::translate("DesktopTerminalOpener",
-                                           "The terminal program %1 could not be started.")
-            .arg(QString::fromStdString(command.front()))
-            .toStdString();
-    }
-    return {};
-#endif
-}
-
-void DesktopFileViewer::showFolder(const std::string& path, std::function<void(bool)> done) {
-#ifdef __APPLE__
-    done(QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path))));
-#else
-    // Where Qt does not know the desktop it hands the folder to xdg-open and reports only that
-    // xdg-open started; its exit status says whether anything could show the folder, however long
-    // it takes (some openers wait until the file manager closes). The shell between keeps the
-    // opener running should the monitor quit first.
-    static const QString script = QStringLiteral("xdg-open \"$1\" >/dev/null 2>&1\nexit $?\n");
-    auto* waiter = new QProcess(QCoreApplication::instance());
-    auto once = std::make_shared<std::function<void(bool)> >(std::move(done));
-    auto finish = [waiter, once](bool shown) {
-        if (*once) {
-            auto report = std::exchange(*once, nullptr);
-            report(shown);
-        }
-        waiter->deleteLater();
-    };
-    QObject::connect(waiter, &QProcess::finished, waiter,
-                     [finish](int code, QProcess::ExitStatus status) {
-                         finish(status == QProcess::NormalExit && code == 0);
-                     });
-    QObject::connect(waiter, &QProcess::errorOccurred, waiter,
-                     [finish](QProcess::ProcessError error) {
-                         if (error == QProcess::FailedToStart) {
-                             finish(false);
-                         }
-                     });
-    waiter->start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), script, QStringLiteral("sh"),
-                                              QString::fromStdString(path)});
-#endif
-}
-
 std::chrono::system_clock::time_point SystemClock::now() {
     return std::chrono::system_clock::now();
 }
 
 std::string installFolderOfExecutable(const std::string& executablePath) {
     const std::filesystem::path normal = std::filesystem::path(executablePath).lexically_normal();
-    return withoutTrailingSlash(normal.parent_path().parent_path().string());
-}
-
-std::string ExecutableBundleLocator::bundlePath() {
-    const std::string executable = currentExecutablePath();
-#ifdef __APPLE__
-    // <bundle>.app/Contents/MacOS/<program>
-    std::filesystem::path bundle = std::filesystem::path(executable).lexically_normal();
-    for (int i = 0; i < 3 && bundle.has_parent_path(); ++i) {
-        bundle = bundle.parent_path();
+    std::string folder = normal.parent_path().parent_path().string();
+    while (folder.size() > 1 && folder.back() == '/') {
+        folder.pop_back();
     }
-    if (bundle.extension() == ".app") {
-        return withoutTrailingSlash(bundle.string());
-    }
-#endif
-    return installFolderOfExecutable(executable);
+    return folder;
 }
 
 // Raising every window, in the application's arbitrary order, could put the main window over

@@ -1,7 +1,6 @@
 #include "monitor/desktop/LoginItem.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -104,11 +103,6 @@ std::string xmlEscaped(const std::string& text) {
     return out;
 }
 
-std::string environmentOr(const char* name, const std::string& fallback) {
-    const char* value = std::getenv(name);
-    return value != nullptr && *value != '\0' ? std::string(value) : fallback;
-}
-
 }  // namespace
 
 std::string desktopExecLine(const std::vector<std::string>& command) {
@@ -209,24 +203,6 @@ std::string LaunchAgentLoginItem::setEnabled(bool on) {
           << "\t<key>ProcessType</key>\n\t<string>Interactive</string>\n"
           << "</dict>\n</plist>\n";
     return writeFileAtomically(agentPath(), plist.str());
-}
-
-std::unique_ptr<LoginItem> makePlatformLoginItem(std::vector<std::string> command) {
-    const std::string home = environmentOr("HOME", "/");
-#ifdef __APPLE__
-    return std::make_unique<LaunchAgentLoginItem>(home + "/Library/LaunchAgents",
-                                                  std::move(command));
-#else
-    std::vector<std::string> systemDirs;
-    std::stringstream dirs(environmentOr("XDG_CONFIG_DIRS", "/etc/xdg"));
-    for (std::string dir; std::getline(dirs, dir, ':');) {
-        if (!dir.empty()) {
-            systemDirs.push_back(dir);
-        }
-    }
-    return std::make_unique<XdgAutostart>(environmentOr("XDG_CONFIG_HOME", home + "/.config"),
-                                          std::move(systemDirs), std::move(command));
-#endif
 }
 
 }  // namespace tarvex

@@ -6,10 +6,6 @@
 #include <cerrno>
 #include <cstdlib>
 
-#if defined(__APPLE__)
-#include <climits>
-#endif
-
 namespace tarvex {
 
 namespace {
@@ -62,16 +58,8 @@ PrivateDirectoryEnvironment PrivateDirectoryEnvironment::fromProcess() {
     env.runtimeDir = environmentValue("XDG_RUNTIME_DIR");
     env.cacheHome = environmentValue("XDG_CACHE_HOME");
     env.home = environmentValue("HOME");
-#if defined(__APPLE__)
-    char buffer[PATH_MAX];
-    const size_t length = confstr(_CS_DARWIN_USER_TEMP_DIR, buffer, sizeof buffer);
-    if (length > 0 && length <= sizeof buffer) {
-        env.tempDir = buffer;
-    }
-#endif
-    if (env.tempDir.empty()) {
-        env.tempDir = environmentValue("TMPDIR");
-    }
+    // On macOS the session sets it to the user's own temp folder.
+    env.tempDir = environmentValue("TMPDIR");
     if (env.tempDir.empty()) {
         env.tempDir = "/tmp";
     }

@@ -10,7 +10,7 @@ struct PrivateDirectoryEnvironment {
     std::string runtimeDir;  // XDG_RUNTIME_DIR
     std::string cacheHome;   // XDG_CACHE_HOME
     std::string home;        // HOME
-    std::string tempDir;     // the platform's per-user temp dir (macOS), else TMPDIR or "/tmp"
+    std::string tempDir;     // TMPDIR or "/tmp"
 
     static PrivateDirectoryEnvironment fromProcess();
 };

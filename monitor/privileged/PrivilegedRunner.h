@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -43,7 +45,7 @@ public:
 class Authorizer {
 public:
     virtual ~Authorizer() = default;
-    virtual bool authorizeAdmin(const std::string& prompt) = 0;
+    virtual bool authorizeAdmin(const QString& prompt) = 0;
 };
 
 }  // namespace tarvex

@@ -9,7 +9,7 @@
 
 namespace tarvex {
 
-bool DemoAuthorizer::authorizeAdmin(const std::string& prompt) {
+bool DemoAuthorizer::authorizeAdmin(const QString& prompt) {
     QDialog dialog;
     dialog.setObjectName(QStringLiteral("demoAuthorizationDialog"));
     dialog.setWindowTitle(QStringLiteral("tarvex Monitor"));
@@ -19,7 +19,7 @@ bool DemoAuthorizer::authorizeAdmin(const std::string& prompt) {
     auto* heading = new QLabel(QStringLiteral("<b>%1</b>")
                                    .arg(QCoreApplication::translate(
                                        "DemoAuthorizer", "Administrator authorization (demo)")));
-    auto* message = new QLabel(QString::fromStdString(prompt));
+    auto* message = new QLabel(prompt);
     message->setObjectName(QStringLiteral("prompt"));
     message->setWordWrap(true);
     message->setMinimumWidth(360);

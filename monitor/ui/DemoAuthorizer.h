@@ -10,7 +10,7 @@ namespace tarvex {
 // with "Authorize" and "Cancel" and asks for no password.
 class DemoAuthorizer : public Authorizer {
 public:
-    bool authorizeAdmin(const std::string& prompt) override;
+    bool authorizeAdmin(const QString& prompt) override;
 };
 
 }  // namespace tarvex

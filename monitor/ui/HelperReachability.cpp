@@ -23,26 +23,6 @@ QString HelperReachability::problem(HelperFault fault) {
     return tr("The tarvex helper cannot be reached: it does not answer.");
 }
 
-QString HelperReachability::remedy(HelperFault fault) {
-#ifdef __APPLE__
-    if (fault == HelperFault::noSocket) {
-        return QStringLiteral(
-            "sudo launchctl bootstrap system /Library/LaunchDaemons/com.tarvex.helper.plist");
-    }
-    return QStringLiteral("sudo launchctl kickstart -k system/com.tarvex.helper");
-#else
-    switch (fault) {
-        case HelperFault::noSocket:
-            return QStringLiteral("sudo systemctl enable --now tarvex-helper.socket");
-        case HelperFault::permissionDenied:
-            // The socket unit makes the socket anew, with the mode every account may open.
-            return QStringLiteral("sudo systemctl restart tarvex-helper.socket");
-        default:
-            return QStringLiteral("sudo systemctl restart tarvex-helper.service");
-    }
-#endif
-}
-
 QString HelperReachability::explanation(HelperFault fault) {
     return tr("%1\nTo start it, run in a terminal:\n%2").arg(problem(fault), remedy(fault));
 }

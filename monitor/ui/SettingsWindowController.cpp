@@ -17,6 +17,7 @@
 #include "monitor/host/Installation.h"
 #include "monitor/ui/AuthorizationAlert.h"
 #include "monitor/ui/FailureDetails.h"
+#include "monitor/ui/PlatformTexts.h"
 #include "monitor/ui/StatusModel.h"
 #include "monitor/ui/WindowLayout.h"
 #include "shared/base/Utf8.h"
@@ -24,14 +25,6 @@
 namespace tarvex {
 
 namespace {
-
-#if defined(Q_OS_MACOS)
-constexpr char kSwitchTitle[] =
-    QT_TRANSLATE_NOOP("tarvex::SettingsWindowController", "Start automatically when macOS boots");
-#else
-constexpr char kSwitchTitle[] = QT_TRANSLATE_NOOP("tarvex::SettingsWindowController",
-                                                  "Start automatically when the computer starts");
-#endif
 
 // Tool output may end in any Unicode space or line break, a no-break space included.
 std::string trimmed(const std::string& text) {
@@ -126,7 +119,7 @@ void SettingsWindowController::buildWindow() {
     column->addWidget(heading);
     column->addSpacing(10);
 
-    auto* bootSwitch = new QCheckBox(tr(kSwitchTitle), window.get());
+    auto* bootSwitch = new QCheckBox(bootSwitchTitle(), window.get());
     bootSwitch->setObjectName(QStringLiteral("bootStartupSwitch"));
     bootSwitch->setMinimumSize(428, 22);
     bootSwitch->setChecked(false);

@@ -1,4 +1,5 @@
 #include "shared/base/ProcessRunner.h"
+#include "shared/base/ProcessSpawning.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -53,17 +54,6 @@ private:
     posix_spawnattr_t attr_{};
     bool ok_ = false;
 };
-
-bool makePipe(int fds[2]) {
-#ifdef __APPLE__
-    if (pipe(fds) != 0) {
-        return false;
-    }
-    return setCloseOnExec(fds[0]) && setCloseOnExec(fds[1]);
-#else
-    return pipe2(fds, O_CLOEXEC) == 0;
-#endif
-}
 
 void append(ProcessOutcome& outcome, const char* data, std::size_t size, std::size_t cap) {
     const std::size_t room = outcome.output.size() < cap ? cap - outcome.output.size() : 0;
@@ -241,7 +231,7 @@ ProcessOutcome runProcess(const std::vector<std::string>& argv, const ProcessSet
         return outcome;
     }
     int fds[2];
-    if (!makePipe(fds)) {
+    if (!makeCloseOnExecPipe(fds)) {
         outcome.launchError = describeLaunchError(argv[0], errno);
         return outcome;
     }
@@ -256,21 +246,13 @@ ProcessOutcome runProcess(const std::vector<std::string>& argv, const ProcessSet
     }
     posix_spawn_file_actions_adddup2(actions.get(), fds[1], STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(actions.get(), fds[1], STDERR_FILENO);
-#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
-    // Everything of ours is close-on-exec already; this also catches descriptors that a
-    // library opened without it.
-    posix_spawn_file_actions_addclosefrom_np(actions.get(), 3);
-#endif
     short flags = POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK;
     if (settings.ownProcessGroup) {
         flags |= POSIX_SPAWN_SETPGROUP;
         posix_spawnattr_setpgroup(attributes.get(), 0);
         posix_spawn_file_actions_addopen(actions.get(), STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     }
-#ifdef __APPLE__
-    flags |= POSIX_SPAWN_CLOEXEC_DEFAULT;
-    posix_spawn_file_actions_addinherit_np(actions.get(), STDIN_FILENO);
-#endif
+    closeOtherDescriptors(*actions.get(), flags);
     sigset_t defaults;
     sigemptyset(&defaults);
     sigaddset(&defaults, SIGPIPE);

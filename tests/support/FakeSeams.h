@@ -64,8 +64,8 @@ public:
 
 class FakeAuthorizer : public Authorizer {
 public:
-    bool authorizeAdmin(const std::string& prompt) override {
-        prompts.push_back(prompt);
+    bool authorizeAdmin(const QString& prompt) override {
+        prompts.push_back(prompt.toStdString());
         return grant;
     }
     bool grant = true;

@@ -1,13 +1,15 @@
-// macOS only: the system's own administrator dialog.
-#ifdef __APPLE__
+// The system's own administrator dialog.
+#include "monitor/privileged/SecurityFrameworkAuthorizer.h"
 
 #include <Security/Authorization.h>
+
+#include <QByteArray>
 
 #include "monitor/privileged/AdminAuthorization.h"
 
 namespace tarvex {
 
-bool SecurityFrameworkAuthorizer::authorizeAdmin(const std::string& prompt) {
+bool SecurityFrameworkAuthorizer::authorizeAdmin(const QString& prompt) {
     AuthorizationRef reference = nullptr;
     if (AuthorizationCreate(nullptr, nullptr, kAuthorizationFlagDefaults, &reference) !=
             errAuthorizationSuccess ||
@@ -19,8 +21,9 @@ bool SecurityFrameworkAuthorizer::authorizeAdmin(const std::string& prompt) {
     AuthorizationRights rights = {1, &right};
 
     // The value length is the prompt's UTF-8 byte count, without a terminating zero.
-    AuthorizationItem promptItem = {kAuthorizationEnvironmentPrompt, prompt.size(),
-                                    const_cast<char*>(prompt.data()), 0};
+    QByteArray text = prompt.toUtf8();
+    AuthorizationItem promptItem = {kAuthorizationEnvironmentPrompt,
+                                    static_cast<size_t>(text.size()), text.data(), 0};
     AuthorizationEnvironment environment = {1, &promptItem};
 
     const AuthorizationFlags flags =
@@ -36,5 +39,3 @@ std::unique_ptr<Authorizer> makePlatformAuthorizer() {
 }
 
 }  // namespace tarvex
-
-#endif  // __APPLE__

@@ -4,9 +4,8 @@
 #include <QDBusInterface>
 #include <QDBusServiceWatcher>
 #include <QGuiApplication>
-#include <QSystemTrayIcon>
 
-#if !defined(Q_OS_MACOS) && QT_CONFIG(xcb)
+#if QT_CONFIG(xcb)
 #include <QtGui/qguiapplication_platform.h>
 #include <xcb/xcb.h>
 
@@ -28,7 +27,7 @@ bool onX11() {
 // An X11 system tray owns the selection _NET_SYSTEM_TRAY_S<screen>; nearly every X server has
 // just the one screen.
 bool x11TrayPresent() {
-#if !defined(Q_OS_MACOS) && QT_CONFIG(xcb)
+#if QT_CONFIG(xcb)
     const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     xcb_connection_t* connection = x11 != nullptr && onX11() ? x11->connection() : nullptr;
     if (connection == nullptr) {
@@ -55,7 +54,6 @@ bool x11TrayPresent() {
 }  // namespace
 
 TrayWatcher::TrayWatcher(QDBusConnection bus, QObject* parent) : QObject(parent), bus_(bus) {
-#ifndef Q_OS_MACOS
     if (bus_.isConnected()) {
         auto* watcher = new QDBusServiceWatcher(
             WATCHER_SERVICE, bus_,
@@ -76,15 +74,10 @@ TrayWatcher::TrayWatcher(QDBusConnection bus, QObject* parent) : QObject(parent)
         x11Look_.start(X11_LOOK_INTERVAL_MS);
         lookForX11Tray();
     }
-#endif
 }
 
 bool TrayWatcher::available() const {
-#ifdef Q_OS_MACOS
-    return QSystemTrayIcon::isSystemTrayAvailable();
-#else
     return statusNotifierHost_ || x11Tray_;
-#endif
 }
 
 void TrayWatcher::lookForStatusNotifierHost() {
