@@ -2,6 +2,7 @@
 #include "monitor/privileged/SecurityFrameworkAuthorizer.h"
 
 #include <Security/Authorization.h>
+#include <Security/AuthorizationTags.h>  // kAuthorizationEnvironmentPrompt
 
 #include <QByteArray>
 

@@ -1,0 +1,2 @@
+// Linux only.
+#error "<sys/epoll.h> does not exist on macOS"

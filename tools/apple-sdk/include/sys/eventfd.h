@@ -1,0 +1,2 @@
+// Linux only.
+#error "<sys/eventfd.h> does not exist on macOS"

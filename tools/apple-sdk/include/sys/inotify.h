@@ -1,0 +1,2 @@
+// Linux only.
+#error "<sys/inotify.h> does not exist on macOS"

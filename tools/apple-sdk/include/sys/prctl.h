@@ -1,0 +1,2 @@
+// Linux only.
+#error "<sys/prctl.h> does not exist on macOS"

@@ -1,0 +1,2 @@
+// Linux only.
+#error "<sys/signalfd.h> does not exist on macOS"

@@ -1,0 +1,2 @@
+// Linux only.
+#error "<sys/sysinfo.h> does not exist on macOS"
