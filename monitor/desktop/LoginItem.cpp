@@ -1,7 +1,5 @@
 #include "monitor/desktop/LoginItem.h"
 
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -9,6 +7,7 @@
 #include <utility>
 
 #include <QCoreApplication>
+#include <QSaveFile>
 
 namespace tarvex {
 
@@ -32,22 +31,12 @@ std::string writeFileAtomically(const fs::path& path, const std::string& content
         return failure(QT_TRANSLATE_NOOP("LoginItem", "Cannot create the folder %1: %2"),
                        path.parent_path(), error.message());
     }
-    const fs::path temporary = path.string() + ".new";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out << content;
-        out.close();
-        if (!out) {
-            const std::string reason = std::strerror(errno);
-            fs::remove(temporary, error);
-            return failure(QT_TRANSLATE_NOOP("LoginItem", "Cannot write %1: %2"), path, reason);
-        }
-    }
-    fs::rename(temporary, path, error);
-    if (error) {
-        fs::remove(temporary, error);
+    QSaveFile file(QString::fromStdString(path.string()));
+    // A write that fails makes the commit fail, and the target stays as it was.
+    if (!file.open(QIODevice::WriteOnly) || file.write(QByteArray::fromStdString(content)) < 0 ||
+        !file.commit()) {
         return failure(QT_TRANSLATE_NOOP("LoginItem", "Cannot write %1: %2"), path,
-                       error.message());
+                       file.errorString().toStdString());
     }
     return {};
 }
@@ -81,26 +70,6 @@ bool entryStarts(const fs::path& path) {
 bool needsQuoting(const std::string& argument) {
     return argument.empty() ||
            argument.find_first_of(" \t\n\"'\\><~|&;$*?#()`") != std::string::npos;
-}
-
-std::string xmlEscaped(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
 }
 
 }  // namespace
@@ -196,7 +165,8 @@ std::string LaunchAgentLoginItem::setEnabled(bool on) {
           << "\t<key>Label</key>\n\t<string>" << LAUNCH_AGENT_LABEL << "</string>\n"
           << "\t<key>ProgramArguments</key>\n\t<array>\n";
     for (const std::string& argument : command_) {
-        plist << "\t\t<string>" << xmlEscaped(argument) << "</string>\n";
+        plist << "\t\t<string>" << QString::fromStdString(argument).toHtmlEscaped().toStdString()
+              << "</string>\n";
     }
     plist << "\t</array>\n"
           << "\t<key>RunAtLoad</key>\n\t<true/>\n"

@@ -1,38 +1,18 @@
 #include "monitor/desktop/TerminalScript.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QTemporaryFile>
 #include <QTimer>
 
-#include <cerrno>
-#include <cstdlib>
-#include <vector>
-
 #include "monitor/desktop/PrivateDirectory.h"
-#include "shared/base/ProcessRunner.h"
 
 namespace tarvex {
 
 namespace {
 
 constexpr char kRemovalTimerName[] = "terminalScriptRemoval";
-
-bool writeAll(int fd, const std::string& text) {
-    std::size_t written = 0;
-    while (written < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + written, text.size() - written);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return false;
-        }
-        written += static_cast<std::size_t>(n);
-    }
-    return true;
-}
 
 }  // namespace
 
@@ -45,24 +25,21 @@ std::string terminalScriptText(std::string_view commandLine) {
 
 std::optional<WrittenScript> writeTerminalScript(const std::string& directory,
                                                  std::string_view commandLine) {
-    static constexpr char kSuffix[] = ".command";
-    std::string pattern = directory + "/tarvex_cmd-XXXXXX" + kSuffix;
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    const int fd = mkstemps(name.data(), static_cast<int>(sizeof kSuffix - 1));
-    if (fd < 0) {
-        return std::nullopt;
-    }
-    setCloseOnExec(fd);
-    const std::string path(name.data());
+    QTemporaryFile file(QString::fromStdString(directory) +
+                        QStringLiteral("/tarvex_cmd-XXXXXX.command"));
+    file.setAutoRemove(false);
+    const QByteArray text = QByteArray::fromStdString(terminalScriptText(commandLine));
     struct stat info {};
-    const bool ok = writeAll(fd, terminalScriptText(commandLine)) && fchmod(fd, 0755) == 0 &&
-                    fstat(fd, &info) == 0;
-    if (::close(fd) != 0 || !ok) {
-        ::unlink(path.c_str());
+    if (!file.open() || file.write(text) != text.size() || !file.flush() ||
+        !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                             QFileDevice::ExeOwner | QFileDevice::ReadGroup |
+                             QFileDevice::ExeGroup | QFileDevice::ReadOther |
+                             QFileDevice::ExeOther) ||
+        fstat(file.handle(), &info) != 0) {
+        file.remove();
         return std::nullopt;
     }
-    return WrittenScript{path, info.st_dev, info.st_ino};
+    return WrittenScript{file.fileName().toStdString(), info.st_dev, info.st_ino};
 }
 
 void removeTerminalScript(const WrittenScript& script) {

@@ -27,7 +27,7 @@ constexpr int CONTENT_WIDTH = 440;
 constexpr int BUTTON_GAP = 8;
 constexpr int BUTTON_HEIGHT = 30;
 constexpr int CLOSE_BUTTON_GAP = 100;  // from the last row down to Close
-constexpr char POSITION_KEY[] = "mainWindow/position";
+constexpr char GEOMETRY_KEY[] = "mainWindow/geometry";
 const QColor UNKNOWN_DOT_COLOUR(0x8E, 0x8E, 0x93);
 
 // The rounded, bordered panel behind the state line.
@@ -59,7 +59,7 @@ protected:
     void moveEvent(QMoveEvent* event) override {
         QWidget::moveEvent(event);
         if (isVisible()) {
-            QSettings().setValue(QLatin1String(POSITION_KEY), pos());
+            QSettings().setValue(QLatin1String(GEOMETRY_KEY), saveGeometry());
         }
     }
     // The window grows with a notice or a longer text after it was placed; the part that would
@@ -286,23 +286,16 @@ void MainWindowController::addWindowShortcuts() {
     connect(shortcut, &QShortcut::activated, this, &MainWindowController::closeWindow);
 }
 
-// Back where the user left it, if that place is still on a screen; centred otherwise.
+// Back where the user left it (Qt moves it onto a screen should that place be on none any more);
+// centred the first time.
 void MainWindowController::placeWindow() {
     QWidget* window = window_.get();
+    const bool restored =
+        window->restoreGeometry(QSettings().value(QLatin1String(GEOMETRY_KEY)).toByteArray());
     window->adjustSize();
-    const QVariant saved = QSettings().value(QLatin1String(POSITION_KEY));
-    if (saved.canConvert<QPoint>()) {
-        const QRect frame(saved.toPoint(), window->size());
-        for (const QScreen* screen : QGuiApplication::screens()) {
-            if (screen->availableGeometry().contains(frame)) {
-                window->move(frame.topLeft());
-                return;
-            }
-        }
-    }
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect available = screen->availableGeometry();
-        window->move(available.center() - QPoint(window->width() / 2, window->height() / 2));
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!restored && screen != nullptr) {
+        window->move(screen->availableGeometry().center() - window->rect().center());
     }
 }
 

@@ -1,3 +1,4 @@
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,6 +9,7 @@
 #include "monitor/desktop/TerminalScript.h"
 #include "tests/support/FakeSeams.h"
 #include "tests/support/FireTimer.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestApplication.h"
 
@@ -43,7 +45,11 @@ TEST(ShellQuote, SurvivesARealShellRoundTrip) {
 class PrivateDirectoryTest : public ::testing::Test {
 protected:
     TempFolder temp;
-    PrivateDirectoryEnvironment env;
+    const std::string tmp = temp / "shared-tmp";  // a shared temp area, once a test makes it
+    ScopedEnv tempDir{"TMPDIR", tmp};
+    ScopedEnv runtimeDir{"XDG_RUNTIME_DIR", ""};
+    const std::string ours = tmp + "/tarvex-monitor-" + std::to_string(geteuid());
+    const std::string qtsOwn = tmp + "/runtime-" + getpwuid(geteuid())->pw_name;
 
     std::string makeFolder(const std::string& name, mode_t mode) {
         const std::string path = temp / name;
@@ -54,60 +60,50 @@ protected:
 };
 
 TEST_F(PrivateDirectoryTest, UsesAPrivateRuntimeDirectory) {
-    env.runtimeDir = makeFolder("runtime", 0700);
-    env.home = makeFolder("home", 0755);
-    EXPECT_EQ(privateDirectory(env), env.runtimeDir);
+    const ScopedEnv runtime("XDG_RUNTIME_DIR", makeFolder("runtime", 0700));
+    EXPECT_EQ(privateDirectory(), temp / "runtime");
 }
 
-TEST_F(PrivateDirectoryTest, RejectsAnOpenForeignOrLinkedRuntimeDirectoryForAPrivateCacheFolder) {
-    env.home = makeFolder("home", 0755);
-    const std::string cacheFolder = env.home + "/.cache/tarvex-monitor";
-    env.runtimeDir = makeFolder("open", 0777);
-    EXPECT_EQ(privateDirectory(env), cacheFolder);
-    EXPECT_EQ(modeOf(cacheFolder), 0700u);
-
-    env.runtimeDir = temp / "link";
-    fs::create_directory_symlink(makeFolder("real", 0700), env.runtimeDir);
-    EXPECT_EQ(privateDirectory(env), cacheFolder);
-
+TEST_F(PrivateDirectoryTest, RejectsAnOpenForeignOrLinkedRuntimeDirectoryForAPrivateTempFolder) {
+    makeFolder("shared-tmp", 01777);
+    std::vector<std::string> unfit = {makeFolder("open", 0777), temp / "link"};
+    fs::create_directory_symlink(makeFolder("real", 0700), unfit[1]);
     if (geteuid() == 0) {  // only root can hand a folder to another user
-        env.runtimeDir = makeFolder("foreign", 0700);
-        ASSERT_EQ(chown(env.runtimeDir.c_str(), 65534, 65534), 0);
-        EXPECT_FALSE(isPrivateDirectory(env.runtimeDir));
-        EXPECT_EQ(privateDirectory(env), cacheFolder);
+        unfit.push_back(makeFolder("foreign", 0700));
+        ASSERT_EQ(chown(unfit.back().c_str(), 65534, 65534), 0);
+        EXPECT_FALSE(isPrivateDirectory(unfit.back()));
     }
-}
-
-TEST_F(PrivateDirectoryTest, PrefersTheCacheHomeAndTightensItsOwnLooseFolder) {
-    env.cacheHome = makeFolder("cache", 0755);
-    env.home = makeFolder("home", 0755);
-    makeFolder("cache/tarvex-monitor", 0755);
-    EXPECT_EQ(privateDirectory(env), env.cacheHome + "/tarvex-monitor");
-    EXPECT_EQ(modeOf(env.cacheHome + "/tarvex-monitor"), 0700u);
+    for (const std::string& dir : unfit) {
+        const ScopedEnv runtime("XDG_RUNTIME_DIR", dir);
+        const auto chosen = privateDirectory();
+        ASSERT_TRUE(chosen) << dir;
+        EXPECT_EQ(fs::path(*chosen).parent_path(), fs::path(tmp)) << dir;
+        EXPECT_TRUE(isPrivateDirectory(*chosen)) << dir;
+    }
+    EXPECT_EQ(modeOf(unfit[0]), 0777u);
 }
 
 TEST_F(PrivateDirectoryTest, UsesAVerifiedPerUserFolderInTheTempAreaNeverTheTempAreaItself) {
-    env.tempDir = makeFolder("shared-tmp", 01777);
-    const auto dir = privateDirectory(env);
+    makeFolder("shared-tmp", 01777);
+    const auto dir = privateDirectory();
     ASSERT_TRUE(dir);
-    EXPECT_NE(*dir, env.tempDir);
-    EXPECT_EQ(fs::path(*dir).parent_path(), fs::path(env.tempDir));
+    EXPECT_EQ(fs::path(*dir).parent_path(), fs::path(tmp));
     EXPECT_TRUE(isPrivateDirectory(*dir));
+
+    // Where Qt's own is taken, the monitor's, tightened when it was made too open.
+    fs::remove(*dir);
+    fs::create_directory_symlink(makeFolder("elsewhere", 0700), qtsOwn);
+    makeFolder("shared-tmp/" + fs::path(ours).filename().string(), 0755);
+    EXPECT_EQ(privateDirectory(), ours);
+    EXPECT_EQ(modeOf(ours), 0700u);
 }
 
-TEST_F(PrivateDirectoryTest, RefusesAPlantedLinkInTheTempArea) {
-    env.tempDir = makeFolder("shared-tmp", 01777);
+TEST_F(PrivateDirectoryTest, RefusesLinksPlantedInTheTempArea) {
+    makeFolder("shared-tmp", 01777);
     const std::string target = makeFolder("elsewhere", 0700);
-    const std::string planted =
-        env.tempDir + "/tarvex-monitor-" + std::to_string(static_cast<unsigned long>(geteuid()));
-    fs::create_directory_symlink(target, planted);
-    EXPECT_FALSE(privateDirectory(env));
-}
-
-TEST_F(PrivateDirectoryTest, AnswersNothingWithoutAnyUsablePlace) {
-    EXPECT_FALSE(privateDirectory(env));
-    env.home = "relative/home";
-    EXPECT_FALSE(privateDirectory(env));
+    fs::create_directory_symlink(target, qtsOwn);
+    fs::create_directory_symlink(target, ours);
+    EXPECT_FALSE(privateDirectory());
 }
 
 TEST(WriteTerminalScript, WritesAnExecutableScriptWithTheTextAndADistinctNameEachTime) {

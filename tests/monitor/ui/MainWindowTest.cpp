@@ -274,7 +274,8 @@ TEST_F(MainWindowTest, TheWindowComesBackWhereTheUserLeftItWhileThatIsOnAScreen)
     second.showWindow();
     EXPECT_EQ(second.window()->pos(), QPoint(60, 40));
 
-    QSettings().setValue("mainWindow/position", QPoint(-5000, -5000));  // a screen since removed
+    second.window()->move(-5000, -5000);  // left on a screen since removed
+    QApplication::processEvents();
     MainWindowController third(model, actions);
     third.showWindow();
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
