@@ -1,12 +1,12 @@
 #include "monitor/desktop/LoginItem.h"
 
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <system_error>
 #include <utility>
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QSaveFile>
 
 namespace tarvex {
@@ -54,17 +54,12 @@ std::string removeFile(const fs::path& path) {
 // An entry takes part in autostart unless it is hidden or switched off (the key that GNOME's
 // start-up settings write).
 bool entryStarts(const fs::path& path) {
-    std::ifstream in(path);
-    if (!in) {
+    QFile file(QString::fromStdString(path.string()));
+    if (!file.open(QIODevice::ReadOnly)) {
         return false;
     }
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line == "Hidden=true" || line == "X-GNOME-Autostart-enabled=false") {
-            return false;
-        }
-    }
-    return true;
+    const QByteArrayList lines = file.readAll().split('\n');
+    return !lines.contains("Hidden=true") && !lines.contains("X-GNOME-Autostart-enabled=false");
 }
 
 bool needsQuoting(const std::string& argument) {
