@@ -76,9 +76,11 @@ Result measure(const std::string& socketPath, bool fullBacklog) {
     // count they add to must outlive this one.
     const auto answered = std::make_shared<int>(0);
     QTimer sender;
-    QObject::connect(&sender, &QTimer::timeout, [&result, answered] {
+    tarvex::HelperRunner runner;
+    QObject::connect(&sender, &QTimer::timeout, [&result, &runner, answered] {
         ++result.sent;
-        tarvex::runPrivileged("status", {}, [answered](bool, std::string) { ++*answered; });
+        runner.runPrivileged(QStringLiteral("status"),
+                             [answered](const tarvex::HelperAnswer&) { ++*answered; });
     });
     result.longestStallMs =
         longestStall([&] { sender.start(REQUEST_EVERY_MS); }, [] { return false; }, RUN_MS);

@@ -15,8 +15,8 @@
 #include <thread>
 #include <vector>
 
-#include "shared/HelperSocket.h"
 #include "shared/base/ProcessRunner.h"
+#include "tests/support/HelperSocket.h"
 
 namespace {
 

@@ -58,8 +58,7 @@ inline constexpr std::chrono::minutes AUTHORIZATION_CHECK_LIMIT{2};
 inline constexpr std::string_view CANNOT_CONNECT = "Cannot connect to helper service";
 inline constexpr std::string_view CONNECTION_LOST = "Connection to helper service lost";
 
-// The helper's side of the contract; the application's proxy implements it too. `withReply`
-// is called exactly once per request.
+// The helper's side of the contract. `withReply` is called exactly once per request.
 class TarvexHelperProtocol {
 public:
     using Reply = std::function<void(bool success, std::string output)>;

@@ -27,15 +27,13 @@ void TarvexMenuBarApp::uninstallAutomatically() {
     model_.showOperation(ServiceState::stopping, tr("tarvex: Uninstalling…"));
     QPointer<TarvexMenuBarApp> guard(this);
     AppHost& host = seams_.app;  // outlives the controller
-    seams_.runner.runReporting(
-        "uninstall", {},
-        [guard, &host](bool success, const std::string& output, HelperFault fault) {
-            if (!success && guard) {
-                guard->showResult(false, output, tr("Automatic Uninstall Failed").toStdString(),
-                                  FailureDetails::forReply("uninstall", output, fault));
-            }
-            host.terminate();
-        });
+    seams_.runner.runPrivileged(QStringLiteral("uninstall"), [guard, &host](HelperAnswer answer) {
+        if (!answer.success && guard) {
+            guard->showResult(false, {}, tr("Automatic Uninstall Failed").toStdString(),
+                              FailureDetails::forReply("uninstall", answer));
+        }
+        host.terminate();
+    });
 }
 
 void TarvexMenuBarApp::startAppRemovalMonitor() {

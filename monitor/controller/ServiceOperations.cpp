@@ -53,10 +53,10 @@ bool TarvexMenuBarApp::authorize(const std::string& command) {
         QCoreApplication::translate(PASSWORD_PROMPT_CONTEXT, prompt.c_str()));
 }
 
-bool TarvexMenuBarApp::endRefused(const std::string& command, bool success,
-                                  const std::string& output, const std::string& failureTitle) {
+bool TarvexMenuBarApp::endRefused(const std::string& command, const HelperAnswer& reply,
+                                  const std::string& failureTitle) {
     const std::optional<AuthorizationRefusal> refusal =
-        authorizationRefusal(command, success, output);
+        authorizationRefusal(command, reply.success, reply.output.toStdString());
     if (!refusal) {
         return false;
     }
@@ -117,10 +117,9 @@ void TarvexMenuBarApp::runLockedOperation(LockedKind kind, LockOrigin origin) {
     const std::string command = operation.command;
     const std::string failureTitle = translated(operation.failureTitle);
     const ServiceOperation notified = operation.kind;
-    seams_.runner.runReporting(
-        command, {},
-        [guard, command, failureTitle, notified, byUser](bool success, const std::string& output,
-                                                         HelperFault fault) {
+    seams_.runner.runPrivileged(
+        QString::fromStdString(command),
+        [guard, command, failureTitle, notified, byUser](const HelperAnswer& answer) {
             if (!guard) {
                 return;
             }
@@ -128,23 +127,23 @@ void TarvexMenuBarApp::runLockedOperation(LockedKind kind, LockOrigin origin) {
             if (!byUser) {
                 guard->startupFailureShown_ = true;  // one alert per start-up, whatever came of it
             }
-            if (guard->endRefused(command, success, output, failureTitle)) {
+            if (guard->endRefused(command, answer, failureTitle)) {
                 return;
             }
             // The stop after a start-up failure shows its outcome only through the next status.
             if (byUser) {
-                guard->notifications_.operationFinished(notified, success,
-                                                        FailureDetails::line(output, fault));
+                guard->notifications_.operationFinished(
+                    notified, answer.success, FailureDetails::line(answer.output, answer.fault));
             }
             // While the failure alert is open the tray shows the state, not the operation.
-            const bool alert = byUser && !success;
+            const bool alert = byUser && !answer.success;
             if (alert) {
                 guard->model_.endOperationLook();
             }
             guard->refreshStatus();
             if (alert) {
-                guard->showResult(false, output, failureTitle,
-                                  FailureDetails::forReply(command, output, fault));
+                guard->showResult(false, {}, failureTitle,
+                                  FailureDetails::forReply(command, answer));
             }
         });
 }
@@ -179,20 +178,19 @@ void TarvexMenuBarApp::setupService() {
     // Polling goes on during the initialization; each answer is applied locked.
     refreshStatus();
     QPointer<TarvexMenuBarApp> guard(this);
-    seams_.runner.runReporting(
-        "initialize", {}, [guard](bool success, const std::string& output, HelperFault fault) {
-            if (!guard) {
-                return;
-            }
-            guard->model_.setOperationInProgress(false);
-            const std::string title = tr("Initialize Database").toStdString();
-            if (guard->endRefused("initialize", success, output, title)) {
-                return;
-            }
-            guard->showResult(success, output, title,
-                              FailureDetails::forReply("initialize", output, fault));
-            guard->refreshStatus();
-        });
+    seams_.runner.runPrivileged(QStringLiteral("initialize"), [guard](const HelperAnswer& answer) {
+        if (!guard) {
+            return;
+        }
+        guard->model_.setOperationInProgress(false);
+        const std::string title = tr("Initialize Database").toStdString();
+        if (guard->endRefused("initialize", answer, title)) {
+            return;
+        }
+        guard->showResult(answer.success, {}, title,
+                          FailureDetails::forReply("initialize", answer));
+        guard->refreshStatus();
+    });
 }
 
 void TarvexMenuBarApp::uninstallService() {
@@ -208,18 +206,17 @@ void TarvexMenuBarApp::uninstallService() {
     }
     QPointer<TarvexMenuBarApp> guard(this);
     AppHost& host = seams_.app;  // outlives the controller
-    seams_.runner.runReporting(
-        "uninstall", {},
-        [guard, &host](bool success, const std::string& output, HelperFault fault) {
+    seams_.runner.runPrivileged(
+        QStringLiteral("uninstall"), [guard, &host](const HelperAnswer& answer) {
             const std::string title = tr("Uninstall").toStdString();
-            if (guard && guard->endRefused("uninstall", success, output, title)) {
+            if (guard && guard->endRefused("uninstall", answer, title)) {
                 return;
             }
             if (guard) {
-                guard->showResult(success, output, title,
-                                  FailureDetails::forReply("uninstall", output, fault));
+                guard->showResult(answer.success, {}, title,
+                                  FailureDetails::forReply("uninstall", answer));
             }
-            if (success) {
+            if (answer.success) {
                 host.terminate();
             } else if (guard) {
                 guard->refreshStatus();

@@ -138,12 +138,11 @@ void TarvexMenuBarApp::refreshStatus() {
     const quint64 generation = ++statusRequestGeneration_;
     statusAnswerDeadline_->start();
     QPointer<TarvexMenuBarApp> self(this);
-    seams_.runner.runReporting(
-        "status", {}, [self, generation](bool success, std::string output, HelperFault fault) {
-            if (self) {
-                self->receiveStatusAnswer(generation, success, output, fault);
-            }
-        });
+    seams_.runner.runPrivileged(QStringLiteral("status"), [self, generation](HelperAnswer answer) {
+        if (self) {
+            self->receiveStatusAnswer(generation, answer);
+        }
+    });
 }
 
 // An operation that holds the lock reads no status until its reply: the timer stops, a poll held
@@ -161,17 +160,16 @@ void TarvexMenuBarApp::pausePolling() {
     }
 }
 
-void TarvexMenuBarApp::receiveStatusAnswer(quint64 generation, bool success,
-                                           const std::string& output, HelperFault fault) {
+void TarvexMenuBarApp::receiveStatusAnswer(quint64 generation, const HelperAnswer& reply) {
     // An answer to a request already given up on must not overtake the current one.
     if (!statusRefreshInFlight_ || generation != statusRequestGeneration_) {
         return;
     }
     statusAnswerDeadline_->stop();
     statusRefreshInFlight_ = false;
-    const StatusAnswer answer = judgeAnswer(success, output, fault);
+    const StatusAnswer answer = judgeAnswer(reply);
     applyStatus(answer);
-    notifications_.statusApplied(answer.status, success, model_.operationInProgress());
+    notifications_.statusApplied(answer.status, reply.success, model_.operationInProgress());
 }
 
 void TarvexMenuBarApp::statusAnswerTimedOut() {
@@ -180,19 +178,19 @@ void TarvexMenuBarApp::statusAnswerTimedOut() {
     }
     ++statusRequestGeneration_;
     statusRefreshInFlight_ = false;
-    applyStatus(judgeAnswer(false, {}, HelperFault::noAnswer));
+    applyStatus(judgeAnswer({false, {}, HelperFault::noAnswer}));
     notifications_.statusApplied(TarvexStatus{}, false, model_.operationInProgress());
 }
 
 // A failed request has no report to read: the all-defaults status stands in for it, and the
 // model shows the state as unknown rather than as that record's "Stopped".
-StatusAnswer TarvexMenuBarApp::judgeAnswer(bool success, const std::string& output,
-                                           HelperFault fault) {
+StatusAnswer TarvexMenuBarApp::judgeAnswer(const HelperAnswer& reply) {
     StatusAnswer answer;
-    answer.answered = success;
-    answer.status = success ? TarvexStatus::parse(output) : TarvexStatus{};
-    answer.fault = fault;
-    answer.failure = success ? std::string() : output;
+    answer.answered = reply.success;
+    answer.status =
+        reply.success ? TarvexStatus::parse(reply.output.toStdString()) : TarvexStatus{};
+    answer.fault = reply.fault;
+    answer.failure = reply.success ? QString() : reply.output;
     answer.installed = !tarvexCoreInstallMissing();
     answer.at = seams_.clock.now();
     return answer;

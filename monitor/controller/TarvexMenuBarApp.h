@@ -106,8 +106,7 @@ private:
     static_assert(std::chrono::milliseconds(STATUS_ANSWER_TIMEOUT_MS) >= 2 * STATUS_RUN_LIMIT);
 
     void connectCommands();
-    void receiveStatusAnswer(quint64 generation, bool success, const std::string& output,
-                             HelperFault fault);
+    void receiveStatusAnswer(quint64 generation, const HelperAnswer& reply);
     void trackStartup(const TarvexStatus& status);
     void setShowNotifications(bool on);
     void setStartAtLogin(bool on);
@@ -115,7 +114,7 @@ private:
     void statusAnswerTimedOut();
     void pausePolling();
     // The answer as the model takes it, with what the installation probe finds now.
-    StatusAnswer judgeAnswer(bool success, const std::string& output, HelperFault fault);
+    StatusAnswer judgeAnswer(const HelperAnswer& reply);
     void popUpStatusMenu(const QPoint& globalPosition);
     void showTrayIcon();
     void trayAppeared();
@@ -129,7 +128,7 @@ private:
     void runLockedOperation(LockedKind kind, LockOrigin origin = LockOrigin::user);
     // When the helper's authorization check refused `command`: shows the last status again
     // (nothing ran), tells the user why unless the dialog was dismissed, and answers true.
-    bool endRefused(const std::string& command, bool success, const std::string& output,
+    bool endRefused(const std::string& command, const HelperAnswer& reply,
                     const std::string& failureTitle);
     void showLastStatus();
     class TerminalScriptLauncher& terminalScriptLauncher();  // made on first use, a child

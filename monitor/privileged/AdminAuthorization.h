@@ -13,7 +13,4 @@ namespace tarvex {
 // On macOS it is the SecurityFrameworkAuthorizer.
 std::unique_ptr<Authorizer> makePlatformAuthorizer();
 
-// Asks through the platform authorizer; blocks until the user has answered.
-bool authorizeAdmin(const QString& prompt);
-
 }  // namespace tarvex

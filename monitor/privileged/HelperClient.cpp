@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "monitor/privileged/SystemLog.h"
+#include "shared/HelperProtocol.h"
 #include "shared/WireFormat.h"
 #include "shared/base/FixedPaths.h"
 
@@ -36,7 +37,7 @@ public:
           handler_(std::move(handler)) {
         connectDeadline_.setSingleShot(true);
         connect(&connectDeadline_, &QTimer::timeout, this, [this] {
-            finish({false, std::string(CANNOT_CONNECT), HelperFault::noAnswer});
+            finish({false, QString::fromUtf8(CANNOT_CONNECT), HelperFault::noAnswer});
         });
         connect(&socket_, &QLocalSocket::connected, this, &HelperCall::sendRequest);
         connect(&socket_, &QLocalSocket::readyRead, this, &HelperCall::readReply);
@@ -48,7 +49,7 @@ public:
     ~HelperCall() override { socket_.disconnect(this); }
 
     void start() {
-        connectDeadline_.start(HELPER_CONNECT_TIMEOUT_MS);
+        connectDeadline_.start(HELPER_CONNECT_TIMEOUT);
         socket_.connectToServer(QString::fromStdString(HELPER_SOCKET_PATH));
     }
 
@@ -63,7 +64,8 @@ private:
         received_ += socket_.readAll().toStdString();
         const ReplyDecode decoded = decodeReply(received_);
         if (decoded.status == DecodeStatus::complete) {
-            finish({decoded.reply.success, decoded.reply.output, HelperFault::none});
+            finish({decoded.reply.success, QString::fromStdString(decoded.reply.output),
+                    HelperFault::none});
         } else if (decoded.status == DecodeStatus::malformed) {
             lose("malformed reply");
         } else if (socket_.state() == QLocalSocket::UnconnectedState && connectedOnce_) {
@@ -77,7 +79,7 @@ private:
             lose(socket_.errorString().toStdString());
             return;
         }
-        finish({false, std::string(CANNOT_CONNECT), connectFault(error)});
+        finish({false, QString::fromUtf8(CANNOT_CONNECT), connectFault(error)});
     }
 
     void lose(const std::string& reason) {
@@ -85,7 +87,7 @@ private:
             return;
         }
         writeSystemLog("XPC error: " + reason);
-        finish({false, std::string(CONNECTION_LOST), HelperFault::connectionLost});
+        finish({false, QString::fromUtf8(CONNECTION_LOST), HelperFault::connectionLost});
     }
 
     void finish(HelperAnswer answer) {
@@ -113,51 +115,13 @@ private:
     bool done_ = false;
 };
 
-class HelperConnectionProxy final : public TarvexHelperProtocol {
-public:
-    void execute(const std::string& command, const std::vector<std::string>& args,
-                 Reply withReply) override {
-        sendToHelper({command, args}, [withReply = std::move(withReply)](HelperAnswer answer) {
-            if (withReply) {
-                withReply(answer.success, std::move(answer.output));
-            }
-        });
-    }
-};
-
 }  // namespace
 
-void sendToHelper(HelperRequest request, HelperAnswerHandler handler) {
-    auto* call = new HelperCall(std::move(request), std::move(handler));
+void HelperRunner::runPrivileged(const QString& command, HelperAnswerHandler completion) {
+    auto* call = new HelperCall(HelperRequest{command.toStdString(), {}}, std::move(completion));
     // Started on the next turn of the loop, so that even an immediate refusal is answered
     // after this call has returned.
     QTimer::singleShot(0, call, [call] { call->start(); });
-}
-
-std::unique_ptr<TarvexHelperProtocol> helperProxy() {
-    return std::make_unique<HelperConnectionProxy>();
-}
-
-void runPrivileged(const std::string& command, const std::vector<std::string>& args,
-                   PrivilegedCompletion completion) {
-    sendToHelper({command, args}, [completion = std::move(completion)](HelperAnswer answer) {
-        if (completion) {
-            completion(answer.success, std::move(answer.output));
-        }
-    });
-}
-
-void HelperRunner::run(const std::string& command, const std::vector<std::string>& args,
-                       PrivilegedCompletion completion) {
-    runPrivileged(command, args, std::move(completion));
-}
-
-void HelperRunner::runReporting(const std::string& command, const std::vector<std::string>& args,
-                                ReportingCompletion completion) {
-    sendToHelper(HelperRequest{command, args},
-                 [completion = std::move(completion)](HelperAnswer answer) {
-                     completion(answer.success, std::move(answer.output), answer.fault);
-                 });
 }
 
 }  // namespace tarvex

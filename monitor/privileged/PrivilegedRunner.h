@@ -3,13 +3,8 @@
 #include <QString>
 
 #include <functional>
-#include <string>
-#include <vector>
 
 namespace tarvex {
-
-// Called exactly once per request, on the main thread, never from inside the call that sent it.
-using PrivilegedCompletion = std::function<void(bool success, std::string output)>;
 
 // Why a request got no reply from the helper; `none` when the helper answered.
 enum class HelperFault {
@@ -19,24 +14,23 @@ enum class HelperFault {
     noAnswer,          // the helper did not accept the connection in time
     connectionLost,    // the connection broke before the whole reply had arrived
 };
-using ReportingCompletion =
-    std::function<void(bool success, std::string output, HelperFault fault)>;
+
+// One answer: the helper's reply unchanged, or failure with CANNOT_CONNECT (noSocket,
+// permissionDenied, noAnswer) or CONNECTION_LOST (connectionLost) and the fault that says why.
+struct HelperAnswer {
+    bool success = false;
+    QString output;
+    HelperFault fault = HelperFault::none;
+};
+using HelperAnswerHandler = std::function<void(HelperAnswer answer)>;
 
 // Sends one control command through the root helper. The controller and the settings window
 // hold this seam; tests pass fakes.
 class PrivilegedRunner {
 public:
     virtual ~PrivilegedRunner() = default;
-    virtual void run(const std::string& command, const std::vector<std::string>& args,
-                     PrivilegedCompletion completion) = 0;
-    // The same, also telling why the helper could not be reached. A runner that cannot tell
-    // reports every answer as the helper's own.
-    virtual void runReporting(const std::string& command, const std::vector<std::string>& args,
-                              ReportingCompletion completion) {
-        run(command, args, [completion = std::move(completion)](bool success, std::string output) {
-            completion(success, std::move(output), HelperFault::none);
-        });
-    }
+    // `completion` is called exactly once, on the main thread, never from inside this call.
+    virtual void runPrivileged(const QString& command, HelperAnswerHandler completion) = 0;
 };
 
 // Asks the local user for the administrator right with an action-specific prompt before a

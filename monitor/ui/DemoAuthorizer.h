@@ -1,7 +1,5 @@
 #pragma once
 
-#include <string>
-
 #include "monitor/privileged/PrivilegedRunner.h"
 
 namespace tarvex {

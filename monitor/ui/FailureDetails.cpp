@@ -15,8 +15,8 @@ constexpr int REASON_LINES = 5;
 constexpr qsizetype REASON_CHARACTERS = 2000;
 
 // The last `count` lines that say something, oldest first.
-QStringList lastLines(const std::string& output, int count) {
-    const QStringList lines = QString::fromStdString(output).split(QLatin1Char('\n'));
+QStringList lastLines(const QString& output, int count) {
+    const QStringList lines = output.split(QLatin1Char('\n'));
     QStringList last;
     for (auto line = lines.crbegin(); line != lines.crend() && last.size() < count; ++line) {
         const QString trimmed = line->trimmed();
@@ -39,7 +39,7 @@ bool needsDataFolder(std::string_view command) {
 
 }  // namespace
 
-QString FailureDetails::line(const std::string& output, HelperFault fault) {
+QString FailureDetails::line(const QString& output, HelperFault fault) {
     if (fault != HelperFault::none) {
         return HelperReachability::problem(fault);
     }
@@ -51,12 +51,11 @@ QString FailureDetails::line(const std::string& output, HelperFault fault) {
     return text.size() <= LINE_CHARACTERS ? text : text.left(LINE_CHARACTERS - 1) + QChar(0x2026);
 }
 
-std::string FailureDetails::forReply(std::string_view command, const std::string& output,
-                                     HelperFault fault) {
-    if (fault != HelperFault::none) {
-        return withReason(HelperReachability::explanation(fault), command);
+std::string FailureDetails::forReply(std::string_view command, const HelperAnswer& answer) {
+    if (answer.fault != HelperFault::none) {
+        return withReason(HelperReachability::explanation(answer.fault), command);
     }
-    const QStringList last = lastLines(output, REASON_LINES);
+    const QStringList last = lastLines(answer.output, REASON_LINES);
     return withReason(last.isEmpty() ? tr("The command failed without printing a reason.")
                                      : tail(last.join(QLatin1Char('\n')), REASON_CHARACTERS),
                       command);

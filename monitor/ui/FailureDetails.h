@@ -18,12 +18,11 @@ class FailureDetails {
 public:
     // One line: why the helper could not be reached, or the last line the command printed (cut
     // to what a tooltip or a notification shows); empty when it printed nothing.
-    static QString line(const std::string& output, HelperFault fault);
+    static QString line(const QString& output, HelperFault fault);
     // The alert's details for a failed reply to `command`: why (the helper's fault and its
     // remedy, or the last lines the command printed), then what the log pointer above them
     // cannot say itself.
-    static std::string forReply(std::string_view command, const std::string& output,
-                                HelperFault fault);
+    static std::string forReply(std::string_view command, const HelperAnswer& answer);
     // `reason`, then a word on the log files the alert names where they are missing, and for a
     // command that needs the data folder, how to make a missing one. Empty when all is there
     // and there is no reason to give.

@@ -214,19 +214,18 @@ void SettingsWindowController::bootStartupToggled(bool requestedOn) {
     setFeedback(requestedOn ? tr("Enabling boot startup...") : tr("Disabling boot startup..."));
     // The helper may ask for a password first; the window stays live while it does.
     QPointer<SettingsWindowController> guard(this);
-    runner_.runReporting(requestedOn ? "enable-boot" : "disable-boot", {},
-                         [guard, requestedOn, feedbackBefore](
-                             bool success, const std::string& output, HelperFault fault) {
-                             if (guard) {
-                                 guard->finishChange(requestedOn, success, output, fault,
-                                                     feedbackBefore);
-                             }
-                         });
+    runner_.runPrivileged(
+        requestedOn ? QStringLiteral("enable-boot") : QStringLiteral("disable-boot"),
+        [guard, requestedOn, feedbackBefore](const HelperAnswer& answer) {
+            if (guard) {
+                guard->finishChange(requestedOn, answer, feedbackBefore);
+            }
+        });
 }
 
-void SettingsWindowController::finishChange(bool requestedOn, bool success,
-                                            const std::string& output, HelperFault fault,
+void SettingsWindowController::finishChange(bool requestedOn, const HelperAnswer& answer,
                                             const QString& feedbackBefore) {
+    const bool success = answer.success;
     bootStartupApplying_ = false;
     // The fields are read now: a window reopened meanwhile gets the reply.
     if (bootStartupSwitch_) {
@@ -240,12 +239,9 @@ void SettingsWindowController::finishChange(bool requestedOn, bool success,
     }
     const std::string title = tr("Failed to change boot startup").toStdString();
     const char* command = requestedOn ? "enable-boot" : "disable-boot";
-    std::optional<AlertSpec> alert = AlertSpec{title,
-                                               logDetails(),
-                                               AlertStyle::warning,
-                                               {},
-                                               FailureDetails::forReply(command, output, fault)};
-    if (const auto refusal = authorizationRefusal(command, success, output)) {
+    std::optional<AlertSpec> alert = AlertSpec{
+        title, logDetails(), AlertStyle::warning, {}, FailureDetails::forReply(command, answer)};
+    if (const auto refusal = authorizationRefusal(command, success, answer.output.toStdString())) {
         alert = authorizationAlert(*refusal, title, AlertStyle::warning);
     }
     if (!alert) {  // the password dialog was dismissed: everything as it was

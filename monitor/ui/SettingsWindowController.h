@@ -59,8 +59,7 @@ signals:
 private:
     void buildWindow();
     void applyLoadedBootStatus(const std::string& trimmedOutput);
-    void finishChange(bool requestedOn, bool success, const std::string& output, HelperFault fault,
-                      const QString& feedbackBefore);
+    void finishChange(bool requestedOn, const HelperAnswer& answer, const QString& feedbackBefore);
     void runBootStatusTool(std::function<void(std::string)> done);
     void holdBootSetting(const QString& reason);
     // The feedback line: what a screen reader reads is the line itself, and each change is told.

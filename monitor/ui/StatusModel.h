@@ -20,7 +20,7 @@ struct StatusAnswer {
     // or the status run failed.
     bool answered = true;
     HelperFault fault = HelperFault::none;  // why the helper could not be reached
-    std::string failure;                    // what a failed status run printed
+    QString failure;                        // what a failed status run printed
     bool installed = true;                  // the service's core installation is there
     std::chrono::system_clock::time_point at{};
 };

@@ -10,7 +10,7 @@
 #include <fstream>
 
 #include "monitor/host/Installation.h"
-#include "shared/HelperSocket.h"
+#include "tests/support/HelperSocket.h"
 #include "tests/support/MonitorProbes.h"
 #include "tests/support/TestApplication.h"
 
@@ -18,19 +18,17 @@ namespace tarvex::testing {
 
 // --- RecordingRunner ---
 
-void RecordingRunner::run(const std::string& command, const std::vector<std::string>& args,
-                          PrivilegedCompletion completion) {
-    record_->exchanges.push_back(Exchange{command, false, false, ""});
+void RecordingRunner::runPrivileged(const QString& command, HelperAnswerHandler completion) {
+    record_->exchanges.push_back(Exchange{command.toStdString(), false, false, ""});
     const std::size_t index = record_->exchanges.size() - 1;
-    real_.run(command, args,
-              [record = record_, index, completion = std::move(completion)](bool success,
-                                                                            std::string output) {
-                  Exchange& exchange = record->exchanges[index];
-                  exchange.answered = true;
-                  exchange.success = success;
-                  exchange.output = output;
-                  completion(success, std::move(output));
-              });
+    real_.runPrivileged(command, [record = record_, index,
+                                  completion = std::move(completion)](HelperAnswer answer) {
+        Exchange& exchange = record->exchanges[index];
+        exchange.answered = true;
+        exchange.success = answer.success;
+        exchange.output = answer.output.toStdString();
+        completion(std::move(answer));
+    });
 }
 
 int RecordingRunner::outstanding() const {

@@ -31,8 +31,7 @@ public:
         std::string output;
     };
 
-    void run(const std::string& command, const std::vector<std::string>& args,
-             PrivilegedCompletion completion) override;
+    void runPrivileged(const QString& command, HelperAnswerHandler completion) override;
 
     int outstanding() const;
     std::vector<std::string> commands() const;

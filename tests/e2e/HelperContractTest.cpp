@@ -14,8 +14,8 @@ protected:
     // Sends one command through the monitor's runner and waits for the answer.
     HelperReply send(const std::string& command) {
         HelperReply reply{false, "<no answer>"};
-        runner.run(command, {}, [&reply](bool success, std::string output) {
-            reply = HelperReply{success, std::move(output)};
+        runner.runPrivileged(QString::fromStdString(command), [&reply](const HelperAnswer& answer) {
+            reply = HelperReply{answer.success, answer.output.toStdString()};
         });
         EXPECT_TRUE(waitUntilIdle()) << command;
         return reply;

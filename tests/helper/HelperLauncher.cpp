@@ -13,8 +13,8 @@
 #include <filesystem>
 #include <thread>
 
-#include "shared/HelperSocket.h"
 #include "tests/helper/RawClient.h"
+#include "tests/support/HelperSocket.h"
 
 extern char** environ;
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <thread>
 
-#include "shared/HelperSocket.h"
 #include "shared/WireFormat.h"
+#include "tests/support/HelperSocket.h"
 
 namespace tarvex::testing {
 

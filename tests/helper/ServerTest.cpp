@@ -16,12 +16,12 @@
 #include "helper/HelperServer.h"
 #include "helper/StatusMerger.h"
 #include "helper/SubordinateUids.h"
-#include "shared/HelperSocket.h"
 #include "shared/WireFormat.h"
 #include "shared/base/FixedPaths.h"
 #include "tests/helper/FakeAuthority.h"
 #include "tests/helper/FakeTool.h"
 #include "tests/helper/RawClient.h"
+#include "tests/support/HelperSocket.h"
 
 namespace tarvex {
 namespace {

@@ -16,8 +16,8 @@
 #include <sstream>
 #include <thread>
 
-#include "shared/HelperSocket.h"
 #include "shared/WireFormat.h"
+#include "tests/support/HelperSocket.h"
 
 namespace tarvex {
 

@@ -11,10 +11,10 @@
 #include <memory>
 #include <thread>
 
-#include "shared/HelperSocket.h"
 #include "tests/load/HostileClients.h"
 #include "tests/load/LoadReport.h"
 #include "tests/load/ProcessProbe.h"
+#include "tests/support/HelperSocket.h"
 
 namespace tarvex {
 

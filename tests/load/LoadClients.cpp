@@ -8,8 +8,8 @@
 #include <optional>
 #include <thread>
 
-#include "shared/HelperSocket.h"
 #include "shared/WireFormat.h"
+#include "tests/support/HelperSocket.h"
 
 namespace tarvex {
 

@@ -19,21 +19,11 @@ class FakeRunner : public PrivilegedRunner {
 public:
     struct Request {
         std::string command;
-        std::vector<std::string> args;
-        ReportingCompletion completion;
+        HelperAnswerHandler completion;
     };
 
-    void run(const std::string& command, const std::vector<std::string>& args,
-             PrivilegedCompletion completion) override {
-        runReporting(
-            command, args,
-            [completion = std::move(completion)](bool success, std::string output, HelperFault) {
-                completion(success, std::move(output));
-            });
-    }
-    void runReporting(const std::string& command, const std::vector<std::string>& args,
-                      ReportingCompletion completion) override {
-        requests.push_back({command, args, std::move(completion)});
+    void runPrivileged(const QString& command, HelperAnswerHandler completion) override {
+        requests.push_back({command.toStdString(), std::move(completion)});
     }
 
     // Answers the oldest unanswered request; false when there is none. A fault answers as
@@ -46,7 +36,7 @@ public:
         Request request = std::move(requests.front());
         requests.pop_front();
         answered.push_back(request.command);
-        request.completion(success, output, fault);
+        request.completion({success, QString::fromStdString(output), fault});
         return true;
     }
 

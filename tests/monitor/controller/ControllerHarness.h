@@ -34,13 +34,11 @@ inline constexpr const char* STOPPED_REPORT =
 // A fake runner that also lets the test look around at the moment a request is sent.
 class ObservingRunner : public FakeRunner {
 public:
-    // Every request passes here, also those sent through run().
-    void runReporting(const std::string& command, const std::vector<std::string>& args,
-                      ReportingCompletion completion) override {
+    void runPrivileged(const QString& command, HelperAnswerHandler completion) override {
         if (onRun) {
-            onRun(command);
+            onRun(command.toStdString());
         }
-        FakeRunner::runReporting(command, args, std::move(completion));
+        FakeRunner::runPrivileged(command, std::move(completion));
     }
     std::function<void(const std::string&)> onRun;
 };

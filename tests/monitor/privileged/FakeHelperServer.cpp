@@ -6,8 +6,8 @@
 
 #include <cstring>
 
-#include "shared/HelperSocket.h"
 #include "shared/WireFormat.h"
+#include "tests/support/HelperSocket.h"
 
 namespace tarvex::testing {
 

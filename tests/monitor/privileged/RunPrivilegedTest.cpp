@@ -35,10 +35,10 @@ struct Answer {
 // Collects completions as they arrive on the main thread.
 class Completions {
 public:
-    PrivilegedCompletion make(std::string tag = "") {
-        return [this, tag](bool success, std::string output) {
+    HelperAnswerHandler make(std::string tag = "") {
+        return [this, tag](const HelperAnswer& answer) {
             const bool main = QThread::currentThread() == QCoreApplication::instance()->thread();
-            answers.push_back({success, std::move(output), main});
+            answers.push_back({answer.success, answer.output.toStdString(), main});
             tags.push_back(tag);
         };
     }
@@ -96,6 +96,7 @@ protected:
     static void drainEvents() { QCoreApplication::processEvents(); }
 
     Completions completions_;
+    HelperRunner runner_;
 
 private:
     SystemLogSink previousSink_;
@@ -108,7 +109,7 @@ TEST_F(RunPrivilegedTest, HelperReplyArrivesOnceOnMainThreadUnchangedAfterTheCal
         return HelperReply{true, "Status: active\nport 7301\n"};
     });
 
-    runPrivileged("status", {"--verbose"}, completions_.make());
+    runner_.runPrivileged(QStringLiteral("status"), completions_.make());
     EXPECT_TRUE(completions_.answers.empty()) << "answered from inside runPrivileged";
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return !completions_.answers.empty(); }, 10000));
@@ -121,7 +122,7 @@ TEST_F(RunPrivilegedTest, HelperReplyArrivesOnceOnMainThreadUnchangedAfterTheCal
 
     const std::vector<HelperRequest> sent = server->requests();
     ASSERT_EQ(sent.size(), 1u);
-    EXPECT_EQ(sent.front(), (HelperRequest{"status", {"--verbose"}}));
+    EXPECT_EQ(sent.front(), (HelperRequest{"status", {}}));
     EXPECT_TRUE(logLines().empty());
 }
 
@@ -129,8 +130,7 @@ TEST_F(RunPrivilegedTest, HelperRunnerPassesFailureAndNonAsciiOutputThrough) {
     const std::string output = "Command not allowed: St\xC3\xA4tus\n";
     auto server = serve([&](const HelperRequest&) { return HelperReply{false, output}; });
 
-    HelperRunner runner;
-    runner.run("St\xC3\xA4tus", {}, completions_.make());
+    runner_.runPrivileged(QString::fromUtf8("St\xC3\xA4tus"), completions_.make());
     EXPECT_TRUE(completions_.answers.empty());
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return !completions_.answers.empty(); }, 10000));
@@ -143,7 +143,7 @@ TEST_F(RunPrivilegedTest, HelperRunnerPassesFailureAndNonAsciiOutputThrough) {
 
 TEST_F(RunPrivilegedTest, NoHelperAnswersCannotConnectLaterOnMainThread) {
     // Nothing listens on the socket path.
-    runPrivileged("start", {}, completions_.make());
+    runner_.runPrivileged(QStringLiteral("start"), completions_.make());
     EXPECT_TRUE(completions_.answers.empty()) << "answered from inside runPrivileged";
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return !completions_.answers.empty(); }, 10000));
@@ -158,7 +158,7 @@ TEST_F(RunPrivilegedTest, NoHelperAnswersCannotConnectLaterOnMainThread) {
 TEST_F(RunPrivilegedTest, ConnectionClosedMidRequestIsLoggedAndAnsweredOnce) {
     auto server = serve([](const HelperRequest&) { return std::nullopt; });
 
-    runPrivileged("stop", {}, completions_.make());
+    runner_.runPrivileged(QStringLiteral("stop"), completions_.make());
     EXPECT_TRUE(completions_.answers.empty());
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return !completions_.answers.empty(); }, 10000));
@@ -184,12 +184,12 @@ TEST_F(RunPrivilegedTest, RequestsInFlightTogetherCompleteInEitherOrderEachOnce)
     });
 
     auto stopCompletion = completions_.make("stop");
-    PrivilegedCompletion openGateAfterStop = [&](bool success, std::string output) {
-        stopCompletion(success, std::move(output));
+    HelperAnswerHandler openGateAfterStop = [&](HelperAnswer answer) {
+        stopCompletion(std::move(answer));
         releaseStart.open();
     };
-    runPrivileged("start", {}, completions_.make("start"));
-    runPrivileged("stop", {}, openGateAfterStop);
+    runner_.runPrivileged(QStringLiteral("start"), completions_.make("start"));
+    runner_.runPrivileged(QStringLiteral("stop"), openGateAfterStop);
 
     const bool both = QTest::qWaitFor([&] { return completions_.answers.size() >= 2; }, 10000);
     releaseStart.open();  // never leave the server blocked, whatever happened
@@ -199,24 +199,6 @@ TEST_F(RunPrivilegedTest, RequestsInFlightTogetherCompleteInEitherOrderEachOnce)
     EXPECT_EQ(completions_.answers[0].output, "stop done");
     EXPECT_EQ(completions_.answers[1].output, "start done");
     EXPECT_TRUE(completions_.answers[0].onMainThread && completions_.answers[1].onMainThread);
-}
-
-TEST_F(RunPrivilegedTest, ProxyAnswersEachRequestOnItsOwnConnection) {
-    auto server = serve([](const HelperRequest& request) {
-        return HelperReply{true, request.command};
-    });
-    std::unique_ptr<TarvexHelperProtocol> proxy = helperProxy();
-    ASSERT_NE(proxy, nullptr);
-
-    std::vector<std::string> replies;
-    auto collect = [&](bool, std::string out) { replies.push_back(std::move(out)); };
-    proxy->execute("status", {}, collect);
-    proxy->execute("restart", {}, collect);
-
-    ASSERT_TRUE(QTest::qWaitFor([&] { return replies.size() == 2; }, 10000));
-    std::sort(replies.begin(), replies.end());
-    EXPECT_EQ(replies, (std::vector<std::string>{"restart", "status"}));
-    EXPECT_EQ(server->requests().size(), 2u);
 }
 
 // Why the helper could not be reached travels with the unchanged text. A listener whose
@@ -236,9 +218,10 @@ TEST_F(RunPrivilegedTest, UnreachableHelperSaysWhyBesideCannotConnect) {
             ASSERT_TRUE(listener->ready());
         }
         std::optional<HelperAnswer> answer;
-        sendToHelper({"status", {}}, [&](HelperAnswer a) { answer = std::move(a); });
-        ASSERT_TRUE(
-            QTest::qWaitFor([&] { return answer.has_value(); }, HELPER_CONNECT_TIMEOUT_MS + 5000));
+        runner_.runPrivileged(QStringLiteral("status"),
+                              [&](HelperAnswer a) { answer = std::move(a); });
+        ASSERT_TRUE(QTest::qWaitFor([&] { return answer.has_value(); },
+                                    HELPER_CONNECT_TIMEOUT.count() + 5000));
         EXPECT_FALSE(answer->success);
         EXPECT_EQ(answer->output, "Cannot connect to helper service");
         EXPECT_EQ(answer->fault, c.fault);
@@ -263,7 +246,7 @@ TEST_F(RunPrivilegedTest, LateReplyAfterApplicationIsGoneIsDroppedWithoutCrash) 
     bool released = false;
     auto signal = std::make_shared<ReleaseSignal>(ReleaseSignal{&released});
     bool ran = false;
-    runPrivileged("status", {}, [&ran, signal](bool, std::string) { ran = true; });
+    runner_.runPrivileged(QStringLiteral("status"), [&ran, signal](HelperAnswer) { ran = true; });
     signal.reset();
 
     const bool held = QTest::qWaitFor([&] { return requestHeld.load(); }, 10000);

@@ -1,4 +1,4 @@
-#include "shared/HelperSocket.h"
+#include "tests/support/HelperSocket.h"
 
 #include <poll.h>
 #include <sys/socket.h>
