@@ -49,10 +49,6 @@ Helper::Helper(Authority& authority, uid_t helperUid, AuditSink audit, ToolLimit
       audit_(std::make_shared<AuditTrail>(std::move(audit))),
       limits_(limits) {}
 
-bool Helper::listener(const Caller& /*shouldAcceptNewConnection*/) const {
-    return true;
-}
-
 HelperReply Helper::refuse(const Caller& caller, const std::string& command, HelperReply refusal) {
     audit_->write(caller.budgetAccount(), auditLine(caller, command, "refused", refusal.output));
     return refusal;

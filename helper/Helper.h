@@ -33,10 +33,6 @@ public:
     Helper(Authority& authority, uid_t helperUid, AuditSink audit = systemAuditSink,
            ToolLimits limits = {});
 
-    // Asked once for every new connection, before anything is read from it. Every client is
-    // accepted: what a caller may do is decided per request, in `serve`.
-    bool listener(const Caller& shouldAcceptNewConnection) const;
-
     // The whole path of one request from `caller`: `admit`, `check` when asked for, `run`.
     // Replies exactly once, with the tool's success and combined output or the refusal.
     void serve(const Caller& caller, const HelperRequest& request, Reply withReply);

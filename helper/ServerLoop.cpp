@@ -147,7 +147,7 @@ void acceptSome(State& state) {
         if (caller.known) {
             caller.account = state.subordinates.accountOf(caller.uid);
         }
-        if (!state.helper.listener(caller) || !admitConnection(state, caller)) {
+        if (!admitConnection(state, caller)) {
             close(fd);  // over its account's share, or no room: closed at once
             continue;
         }

@@ -153,18 +153,6 @@ HelperRequest RequestReceiver::take() {
     return request;
 }
 
-RequestDecode decodeRequest(std::string_view bytes) {
-    RequestReceiver receiver;
-    receiver.feed(bytes);
-    RequestDecode result;
-    result.status = receiver.status();
-    if (result.status == DecodeStatus::complete) {
-        result.consumed = receiver.consumed();
-        result.request = receiver.take();
-    }
-    return result;
-}
-
 ReplyDecode decodeReply(std::string_view bytes) {
     ReplyDecode result;
     if (!magicMatchesSoFar(bytes, REPLY_MAGIC)) {

@@ -33,12 +33,6 @@ enum class DecodeStatus {
     malformed,  // can never become a valid frame
 };
 
-struct RequestDecode {
-    DecodeStatus status = DecodeStatus::needMore;
-    HelperRequest request;
-    std::size_t consumed = 0;
-};
-
 struct ReplyDecode {
     DecodeStatus status = DecodeStatus::needMore;
     HelperReply reply;
@@ -76,9 +70,7 @@ private:
     std::size_t consumed_ = 0;
 };
 
-// Both decoders take everything received so far and may be called again as more arrives.
-// A request string that is not valid UTF-8 or holds a NUL byte makes the frame malformed.
-RequestDecode decodeRequest(std::string_view bytes);
+// Takes everything received so far and may be called again as more arrives.
 ReplyDecode decodeReply(std::string_view bytes);
 
 }  // namespace tarvex

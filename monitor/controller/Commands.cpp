@@ -82,8 +82,8 @@ void TarvexMenuBarApp::statusBarClicked(QSystemTrayIcon::ActivationReason reason
 // The menu is attached only while it is up, so that the next plain click reaches
 // statusBarClicked again; exec returns once the menu has closed.
 void TarvexMenuBarApp::popUpStatusMenu(const QPoint& globalPosition) {
-    if (statusMenu() != nullptr) {
-        statusMenu()->exec(globalPosition);
+    if (statusMenu_ != nullptr) {
+        statusMenu_->menu()->exec(globalPosition);
     }
 }
 
@@ -118,10 +118,6 @@ void TarvexMenuBarApp::openSettings() {
 void TarvexMenuBarApp::quitMonitor() {
     applicationShouldTerminate();
     seams_.app.terminate();
-}
-
-void TarvexMenuBarApp::openMainWindow() {
-    mainWindowController_->showWindow();
 }
 
 }  // namespace tarvex

@@ -93,7 +93,7 @@ bool TarvexMenuBarApp::confirmAction(const std::string& message, const std::stri
     return answer == 1;
 }
 
-void TarvexMenuBarApp::showResult(bool success, const std::string&, const std::string& title,
+void TarvexMenuBarApp::showResult(bool success, const std::string& title,
                                   const std::string& details) {
     // The text points to the log files; why it failed is told in the details.
     seams_.alerts.runModal(AlertSpec{title,
@@ -142,8 +142,7 @@ void TarvexMenuBarApp::runLockedOperation(LockedKind kind, LockOrigin origin) {
             }
             guard->refreshStatus();
             if (alert) {
-                guard->showResult(false, {}, failureTitle,
-                                  FailureDetails::forReply(command, answer));
+                guard->showResult(false, failureTitle, FailureDetails::forReply(command, answer));
             }
         });
 }
@@ -187,8 +186,7 @@ void TarvexMenuBarApp::setupService() {
         if (guard->endRefused("initialize", answer, title)) {
             return;
         }
-        guard->showResult(answer.success, {}, title,
-                          FailureDetails::forReply("initialize", answer));
+        guard->showResult(answer.success, title, FailureDetails::forReply("initialize", answer));
         guard->refreshStatus();
     });
 }
@@ -206,22 +204,21 @@ void TarvexMenuBarApp::uninstallService() {
     }
     QPointer<TarvexMenuBarApp> guard(this);
     AppHost& host = seams_.app;  // outlives the controller
-    seams_.runner.runPrivileged(
-        QStringLiteral("uninstall"), [guard, &host](const HelperAnswer& answer) {
-            const std::string title = tr("Uninstall").toStdString();
-            if (guard && guard->endRefused("uninstall", answer, title)) {
-                return;
-            }
-            if (guard) {
-                guard->showResult(answer.success, {}, title,
-                                  FailureDetails::forReply("uninstall", answer));
-            }
-            if (answer.success) {
-                host.terminate();
-            } else if (guard) {
-                guard->refreshStatus();
-            }
-        });
+    seams_.runner.runPrivileged(QStringLiteral("uninstall"), [guard,
+                                                              &host](const HelperAnswer& answer) {
+        const std::string title = tr("Uninstall").toStdString();
+        if (guard && guard->endRefused("uninstall", answer, title)) {
+            return;
+        }
+        if (guard) {
+            guard->showResult(answer.success, title, FailureDetails::forReply("uninstall", answer));
+        }
+        if (answer.success) {
+            host.terminate();
+        } else if (guard) {
+            guard->refreshStatus();
+        }
+    });
 }
 
 }  // namespace tarvex

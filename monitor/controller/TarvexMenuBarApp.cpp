@@ -31,9 +31,10 @@ TarvexMenuBarApp::TarvexMenuBarApp(MonitorSeams seams, QObject* parent)
     : QObject(parent),
       seams_(seams),
       actions_(new CommandActions(this)),
-      settingsController_(
-          std::make_unique<SettingsWindowController>(seams.runner, seams.alerts, seams.app)),
-      mainWindowController_(std::make_unique<MainWindowController>(model_, *actions_)),
+      settingsController_(std::make_unique<SettingsWindowController>(
+          seams.runner, seams.alerts, seams.app, SettingsWindowController::BootStatusReader{},
+          this)),
+      mainWindowController_(std::make_unique<MainWindowController>(model_, *actions_, this)),
       launchedFromInstalledApp_(seams.bundle.bundlePath() == MONITOR_APP_PATH),
       notifications_(seams.notifier),
       modalDeferral_(new ModalDeferral(this)) {
@@ -57,10 +58,6 @@ TarvexMenuBarApp::~TarvexMenuBarApp() = default;
 
 QSystemTrayIcon* TarvexMenuBarApp::statusItem() const {
     return statusTray_ != nullptr ? statusTray_->icon() : nullptr;
-}
-
-QMenu* TarvexMenuBarApp::statusMenu() const {
-    return statusMenu_ != nullptr ? statusMenu_->menu() : nullptr;
 }
 
 void TarvexMenuBarApp::applicationDidFinishLaunching(LaunchMode mode) {
@@ -115,7 +112,7 @@ void TarvexMenuBarApp::showTrayIcon() {
     // Desktop trays show an attached menu themselves on a right click (StatusNotifierItem hosts
     // read it over D-Bus) and still report a left click as a trigger; on macOS it would take
     // over every click, so there it is attached only while it is up.
-    statusItem()->setContextMenu(statusMenu());
+    statusItem()->setContextMenu(statusMenu_->menu());
 #endif
     statusItem()->show();
 }

@@ -64,8 +64,7 @@ public:
 
     // --- Service operations (ServiceOperations.cpp) ---
     // `details`: why a failure came about, shown with its alert.
-    void showResult(bool success, const std::string& output, const std::string& title = "tarvex",
-                    const std::string& details = {});
+    void showResult(bool success, const std::string& title, const std::string& details = {});
     bool confirmAction(const std::string& message, const std::string& info);
     // Asks for the administrator right for `command` with its prompt, where the monitor asks
     // itself (macOS, the demo); on Linux the helper asks when the request arrives.
@@ -76,12 +75,6 @@ public:
     const StatusModel& model() const { return model_; }
     QAction* action(Command command) const { return actions_->action(command); }
     QSystemTrayIcon* statusItem() const;  // null until there is a tray
-    QMenu* statusMenu() const;            // null until launch
-    MainWindowController& mainWindowController() const { return *mainWindowController_; }
-    SettingsWindowController& settingsController() const { return *settingsController_; }
-    bool launchedFromInstalledApp() const { return launchedFromInstalledApp_; }
-    bool uninstallingAfterAppRemoval() const { return uninstallingAfterAppRemoval_; }
-    bool statusRefreshInFlight() const { return statusRefreshInFlight_; }
 
 public slots:
     void startService();
@@ -96,7 +89,6 @@ public slots:
     // --- Menu actions (StatusMenu.cpp) ---
     void openSettings();
     void quitMonitor();
-    void openMainWindow();
 
 private:
     // A status request unanswered this long counts as a failed answer, but never before the

@@ -56,7 +56,7 @@ TEST_F(ServiceMaintenanceTest, TheUsersUninstallRemovesTheInstallationAndQuits) 
 TEST_F(ServiceMaintenanceTest, TheBootSwitchReadsTheToolAndChangesItThroughTheHelper) {
     launch();
     app->openSettings();
-    SettingsWindowController& settings = app->settingsController();
+    SettingsWindowController& settings = settingsWindow(*app);
     // Read by running the tool in the background: no helper answer wakes this wait.
     ASSERT_TRUE(waitUntil([&] { return settings.bootStartupSwitch()->isEnabled(); }, 20000));
     EXPECT_FALSE(settings.bootStartupSwitch()->isChecked());

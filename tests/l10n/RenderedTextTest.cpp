@@ -145,7 +145,7 @@ protected:
 TEST_P(RenderedTextTest, MainWindowStatusMenuAndAboutBox) {
     launch();
     answerStatus(true, ACTIVE_REPORT);
-    QWidget* window = app->mainWindowController().window();
+    QWidget* window = mainWindow(*app).window();
     ASSERT_NE(window, nullptr);
     inspector.inspect(*window, "the main window");
     pollAndAnswerFailure(HelperFault::permissionDenied);
@@ -153,8 +153,8 @@ TEST_P(RenderedTextTest, MainWindowStatusMenuAndAboutBox) {
     std::filesystem::remove_all(TARVEX_ROOT);
     pollAndAnswerFailure(HelperFault::noSocket);
     inspector.inspect(*window, "the main window while not installed");
-    ASSERT_NE(app->statusMenu(), nullptr);
-    inspector.inspectMenu(*app->statusMenu(), "the status menu");
+    ASSERT_NE(statusMenu(*app), nullptr);
+    inspector.inspectMenu(*statusMenu(*app), "the status menu");
 
     auto* about = window->findChild<QPushButton*>(QStringLiteral("aboutButton"));
     ASSERT_NE(about, nullptr);

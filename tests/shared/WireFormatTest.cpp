@@ -26,6 +26,18 @@ std::string rawRequest(const std::vector<std::string>& strings) {
     return out;
 }
 
+// The whole buffer fed to a receiver at once.
+struct Received {
+    DecodeStatus status;
+    std::size_t consumed;
+    HelperRequest request;
+};
+Received decodeRequest(std::string_view bytes) {
+    RequestReceiver receiver;
+    receiver.feed(bytes);
+    return {receiver.status(), receiver.consumed(), receiver.take()};
+}
+
 TEST(WireRequestTest, EncodesTheDocumentedLayout) {
     const HelperRequest request{"status", {"a", ""}};
     EXPECT_EQ(encodeRequest(request), rawRequest({"status", "a", ""}));
@@ -41,7 +53,7 @@ TEST(WireRequestTest, RoundTrips) {
     };
     for (const HelperRequest& request : requests) {
         const std::string frame = encodeRequest(request);
-        const RequestDecode decoded = decodeRequest(frame);
+        const Received decoded = decodeRequest(frame);
         ASSERT_EQ(decoded.status, DecodeStatus::complete);
         EXPECT_EQ(decoded.request, request);
         EXPECT_EQ(decoded.consumed, frame.size());
@@ -56,7 +68,7 @@ TEST(WireRequestTest, IncrementalDecodingNeedsMoreUntilTheLastByte) {
             << n;
     }
     const std::string withTail = frame + "TVXQ";
-    const RequestDecode decoded = decodeRequest(withTail);
+    const Received decoded = decodeRequest(withTail);
     EXPECT_EQ(decoded.status, DecodeStatus::complete);
     EXPECT_EQ(decoded.consumed, frame.size());
 }

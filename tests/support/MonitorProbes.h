@@ -8,6 +8,9 @@
 #include <QTimer>
 
 #include "monitor/controller/TarvexMenuBarApp.h"
+#include "monitor/ui/MainWindowController.h"
+#include "monitor/ui/SettingsWindowController.h"
+#include "monitor/ui/StatusMenu.h"
 #include "tests/support/WindowChild.h"
 
 namespace tarvex::testing {
@@ -21,10 +24,27 @@ inline QTimer* statusTimer(const TarvexMenuBarApp& app) {
 inline QTimer* appRemovalTimer(const TarvexMenuBarApp& app) {
     return namedTimer(app, "appRemovalTimer");
 }
+// Armed exactly while a status request is awaited.
+inline QTimer* statusAnswerDeadline(const TarvexMenuBarApp& app) {
+    return namedTimer(app, "statusAnswerDeadline");
+}
+
+// The views the controller owns, by their type.
+inline MainWindowController& mainWindow(const TarvexMenuBarApp& app) {
+    return *app.findChild<MainWindowController*>();
+}
+inline SettingsWindowController& settingsWindow(const TarvexMenuBarApp& app) {
+    return *app.findChild<SettingsWindowController*>();
+}
+// Null until launch.
+inline QMenu* statusMenu(const TarvexMenuBarApp& app) {
+    const StatusMenu* menu = app.findChild<StatusMenu*>();
+    return menu != nullptr ? menu->menu() : nullptr;
+}
 
 // The status menu's two information lines.
 inline QAction* menuLine(const TarvexMenuBarApp& app, const char* name) {
-    QMenu* menu = app.statusMenu();
+    QMenu* menu = statusMenu(app);
     return menu != nullptr ? menu->findChild<QAction*>(QLatin1String(name)) : nullptr;
 }
 inline QAction* statusMenuItem(const TarvexMenuBarApp& app) {

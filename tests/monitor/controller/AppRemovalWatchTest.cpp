@@ -43,7 +43,6 @@ protected:
     }
 
     void expectAutomaticUninstallStarted() {
-        EXPECT_TRUE(app->uninstallingAfterAppRemoval());
         EXPECT_EQ(uninstallRequests().size(), 1u);
         EXPECT_EQ(statusLine(), QString::fromUtf8("tarvex: Uninstalling…"));
         EXPECT_FALSE(appRemovalTimer(*app)->isActive());
@@ -54,7 +53,6 @@ protected:
     }
 
     void expectNothingHappened() {
-        EXPECT_FALSE(app->uninstallingAfterAppRemoval());
         EXPECT_TRUE(uninstallRequests().empty());
         EXPECT_EQ(world.appHost.terminations, 0);
         EXPECT_TRUE(appRemovalTimer(*app)->isActive());
@@ -62,7 +60,6 @@ protected:
 
     void expectQuietQuit() {
         EXPECT_EQ(world.appHost.terminations, 1);
-        EXPECT_FALSE(app->uninstallingAfterAppRemoval());
         EXPECT_TRUE(world.runner.requests.empty());
         EXPECT_TRUE(world.alerts.shown.empty());
         EXPECT_FALSE(appRemovalTimer(*app)->isActive());
@@ -74,7 +71,6 @@ protected:
 TEST_F(AppRemovalWatchTest, LooksEveryTwoSecondsOnceStarted) {
     launchInstalled();
     ASSERT_NE(appRemovalTimer(*app), nullptr);
-    EXPECT_TRUE(app->launchedFromInstalledApp());
     EXPECT_TRUE(appRemovalTimer(*app)->isActive());
     EXPECT_FALSE(appRemovalTimer(*app)->isSingleShot());
     EXPECT_EQ(appRemovalTimer(*app)->interval(), 2000);
@@ -90,7 +86,6 @@ TEST_F(AppRemovalWatchTest, InstalledAndPresentDoesNothing) {
 TEST_F(AppRemovalWatchTest, InstalledCopyInTheTrashUninstallsAtTheFirstLook) {
     world.bundle.path = MONITOR_APP_PATH;  // counts as installed from the path at construction
     construct();
-    ASSERT_TRUE(app->launchedFromInstalledApp());
     world.bundle.path = trashedBundle();  // the platform now reports the moved bundle
     holdLock();                           // not asked in this case
     app->applicationDidFinishLaunching();
@@ -100,7 +95,6 @@ TEST_F(AppRemovalWatchTest, InstalledCopyInTheTrashUninstallsAtTheFirstLook) {
 TEST_F(AppRemovalWatchTest, ACopyFromElsewhereInTheTrashUninstallsAtTheFirstLook) {
     world.bundle.path = temp / "Volumes/Data/.Trashes/501/tarvex Monitor.app";
     construct();
-    ASSERT_FALSE(app->launchedFromInstalledApp());
     app->applicationDidFinishLaunching();
     expectAutomaticUninstallStarted();
 }
@@ -168,7 +162,7 @@ TEST_F(AppRemovalWatchTest, WhileUninstallingFurtherLooksSendNothing) {
     launchInstalled();
     world.bundle.path = trashedBundle();
     look();
-    ASSERT_TRUE(app->uninstallingAfterAppRemoval());
+    ASSERT_EQ(uninstallRequests().size(), 1u);
     EXPECT_FALSE(appRemovalTimer(*app)->isActive()) << "the watch looks again";
     app->checkAppRemoval();
     EXPECT_EQ(uninstallRequests().size(), 1u);

@@ -34,8 +34,7 @@ protected:
     }
 
     QLabel* notice() const {
-        return app->mainWindowController().window()->findChild<QLabel*>(
-            QStringLiteral("statusNotice"));
+        return mainWindow(*app).window()->findChild<QLabel*>(QStringLiteral("statusNotice"));
     }
     std::vector<std::string> notified() const {
         std::vector<std::string> summaries;
@@ -46,13 +45,13 @@ protected:
     }
     QCheckBox* settingsSwitch(const char* name) {
         app->openSettings();
-        return app->settingsController().window()->findChild<QCheckBox*>(QString::fromUtf8(name));
+        return settingsWindow(*app).window()->findChild<QCheckBox*>(QString::fromUtf8(name));
     }
 };
 
 TEST_F(MonitorTruthTest, WithTheHelperStoppedWhileTheServiceRunsNothingReadsStopped) {
     launch();
-    const MainWindowController& window = app->mainWindowController();
+    const MainWindowController& window = mainWindow(*app);
     auto everyText = [&] {
         return QStringList{statusLine(), app->statusItem()->toolTip(),
                            windowChild<QLabel>(window, "statusTitle")->text(),

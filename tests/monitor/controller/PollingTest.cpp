@@ -21,9 +21,9 @@ TEST_F(LaunchTest, UnknownIconBeforeTheFirstAnswerAndRequestAfterMenuAndWindow) 
         if (command != "status") {
             return;
         }
-        menuExisted = app->statusMenu() != nullptr && statusMenuItem(*app) != nullptr;
-        windowShown = app->mainWindowController().window() != nullptr &&
-                      app->mainWindowController().window()->isVisible();
+        menuExisted = statusMenu(*app) != nullptr && statusMenuItem(*app) != nullptr;
+        windowShown =
+            mainWindow(*app).window() != nullptr && mainWindow(*app).window()->isVisible();
         iconWasUnknown =
             app->statusItem() != nullptr &&
             iconImage(app->statusItem()->icon()) == iconImage(makeStatusIcon(ShownState::unknown));
@@ -33,7 +33,7 @@ TEST_F(LaunchTest, UnknownIconBeforeTheFirstAnswerAndRequestAfterMenuAndWindow) 
     EXPECT_TRUE(menuExisted);
     EXPECT_TRUE(windowShown);
     EXPECT_TRUE(iconWasUnknown);
-    EXPECT_TRUE(app->statusRefreshInFlight());
+    EXPECT_TRUE(statusAnswerDeadline(*app)->isActive());
     EXPECT_EQ(statusTimer(*app), nullptr) << "no poll is armed before the first answer";
     EXPECT_EQ(menuText(statusMenuItem(*app)), "tarvex: Unknown");
 
@@ -42,7 +42,7 @@ TEST_F(LaunchTest, UnknownIconBeforeTheFirstAnswerAndRequestAfterMenuAndWindow) 
               iconImage(makeStatusIcon(ServiceState::active)));
     EXPECT_EQ(menuText(statusMenuItem(*app)), "tarvex: Active (PID 42)");
     EXPECT_EQ(menuText(portMenuItem(*app)), "Port: 3311");
-    EXPECT_FALSE(app->statusRefreshInFlight());
+    EXPECT_FALSE(statusAnswerDeadline(*app)->isActive());
 }
 
 TEST_F(LaunchTest, BackgroundStartShowsTheWindowOnlyUntilThereIsATray) {
@@ -50,7 +50,7 @@ TEST_F(LaunchTest, BackgroundStartShowsTheWindowOnlyUntilThereIsATray) {
         appHost.tray = tray;
         app = std::make_unique<TarvexMenuBarApp>(seams());
         app->applicationDidFinishLaunching(LaunchMode::background);
-        QWidget* window = app->mainWindowController().window();
+        QWidget* window = mainWindow(*app).window();
         EXPECT_EQ(window != nullptr && window->isVisible(), !tray) << "tray " << tray;
         EXPECT_EQ(app->statusItem() != nullptr, tray);
         EXPECT_EQ(runner.pendingCommands(), std::vector<std::string>{"status"});
@@ -61,25 +61,18 @@ TEST_F(LaunchTest, BackgroundStartShowsTheWindowOnlyUntilThereIsATray) {
     appHost.trayAppeared();
     ASSERT_NE(app->statusItem(), nullptr);
     EXPECT_TRUE(app->statusItem()->isVisible());
-    EXPECT_FALSE(app->mainWindowController().window()->isVisible());
+    EXPECT_FALSE(mainWindow(*app).window()->isVisible());
     EXPECT_EQ(appHost.terminations, 0);
     app->statusBarClicked(QSystemTrayIcon::Trigger, Qt::NoModifier);
-    EXPECT_TRUE(app->mainWindowController().window()->isVisible());
+    EXPECT_TRUE(mainWindow(*app).window()->isVisible());
 }
 
 TEST_F(LaunchTest, WithoutATrayClosingTheWindowEndsTheMonitor) {
     for (const bool tray : {true, false}) {
         appHost.tray = tray;
-        launch().mainWindowController().closeWindow();
+        mainWindow(launch()).closeWindow();
         EXPECT_EQ(appHost.terminations, tray ? 0 : 1) << "tray " << tray;
     }
-}
-
-TEST_F(LaunchTest, InstalledCopyIsRecognisedByItsBundlePath) {
-    bundle.path = MONITOR_APP_PATH;
-    EXPECT_TRUE(TarvexMenuBarApp(seams()).launchedFromInstalledApp());
-    bundle.path = MONITOR_APP_PATH + "/../elsewhere";
-    EXPECT_FALSE(TarvexMenuBarApp(seams()).launchedFromInstalledApp());
 }
 
 using PollTest = ControllerTest;
@@ -148,7 +141,7 @@ TEST_F(PollTest, UnansweredRequestCountsAsFailedAfterSixtySeconds) {
     ASSERT_NE(deadline, nullptr);
     EXPECT_EQ(deadline->interval(), 60000);
     fire(deadline);
-    EXPECT_FALSE(app->statusRefreshInFlight());
+    EXPECT_FALSE(statusAnswerDeadline(*app)->isActive());
     EXPECT_EQ(menuText(statusMenuItem(*app)), "tarvex: Status unknown");
     EXPECT_EQ(statusTimer(*app)->interval(), 10000);
 
@@ -156,7 +149,7 @@ TEST_F(PollTest, UnansweredRequestCountsAsFailedAfterSixtySeconds) {
     runner.answerNext(true, STARTING_REPORT);
     EXPECT_EQ(menuText(statusMenuItem(*app)), "tarvex: Status unknown");
     EXPECT_EQ(statusTimer(*app)->interval(), 10000);
-    EXPECT_FALSE(app->statusRefreshInFlight());
+    EXPECT_FALSE(statusAnswerDeadline(*app)->isActive());
 
     // Polling goes on as usual.
     pollAndAnswer(ACTIVE_REPORT);
@@ -170,7 +163,7 @@ TEST_F(PollTest, LateAnswerDoesNotCountForTheNewerRequest) {
     fire(statusTimer(*app));  // a second request goes out
     ASSERT_EQ(runner.requests.size(), 2u);
     runner.answerNext(true, ACTIVE_REPORT);  // the first, given up on
-    EXPECT_TRUE(app->statusRefreshInFlight()) << "the newer request is still awaited";
+    EXPECT_TRUE(statusAnswerDeadline(*app)->isActive()) << "the newer request is still awaited";
     EXPECT_EQ(menuText(statusMenuItem(*app)), "tarvex: Status unknown");
     runner.answerNext(true, STOPPING_REPORT);
     EXPECT_EQ(menuText(statusMenuItem(*app)),
@@ -180,10 +173,10 @@ TEST_F(PollTest, LateAnswerDoesNotCountForTheNewerRequest) {
 TEST_F(PollTest, AnOperationDropsThePollHeldBackByTheMenuAndTheAnswerOnItsWay) {
     launch();
     answerStatus(true, STOPPED_REPORT);
-    app->statusMenu()->popup(QPoint(10, 10));
+    statusMenu(*app)->popup(QPoint(10, 10));
     fire(statusTimer(*app));  // falls due while the menu is open, and waits for it
     EXPECT_TRUE(runner.requests.empty());
-    app->statusMenu()->close();
+    statusMenu(*app)->close();
     app->startService();  // chosen in the menu, which closes first
     QCoreApplication::processEvents();
     EXPECT_EQ(runner.pendingCommands(), std::vector<std::string>{"start"});

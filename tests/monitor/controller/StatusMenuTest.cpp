@@ -39,7 +39,7 @@ TEST_F(StatusMenuTest, EntriesTitlesOrderAndShortcutsAsBuilt) {
         {nullptr, "", true},
         {"Quit Monitor", "Ctrl+Q", true},
     };
-    const QList<QAction*> actions = app->statusMenu()->actions();
+    const QList<QAction*> actions = statusMenu(*app)->actions();
     ASSERT_EQ(actions.size(), static_cast<qsizetype>(std::size(expected)));
     for (qsizetype i = 0; i < actions.size(); ++i) {
         const Expected& want = expected[i];
@@ -78,10 +78,10 @@ TEST_F(StatusMenuTest, TheTrayTooltipRepeatsTheMenusTwoInformationLines) {
 TEST_F(StatusMenuTest, SettingsAndQuitKeysWorkFromTheWindows) {
     launch();
     answerStatus(true, STOPPED_REPORT);
-    QWidget* mainWindow = app->mainWindowController().window();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(mainWindow));
-    QTest::keyClick(mainWindow, Qt::Key_Comma, Qt::ControlModifier);
-    QDialog* settings = app->settingsController().window();
+    QWidget* window = mainWindow(*app).window();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    QTest::keyClick(window, Qt::Key_Comma, Qt::ControlModifier);
+    QDialog* settings = settingsWindow(*app).window();
     ASSERT_NE(settings, nullptr);
     ASSERT_TRUE(QTest::qWaitForWindowActive(settings));
     QTest::keyClick(settings, Qt::Key_Q, Qt::ControlModifier);
@@ -99,7 +99,7 @@ TEST_F(StatusMenuTest, EnablingFollowsTheStateInMenuAndWindow) {
                           {STOPPING_REPORT, false, false, false},
                           {STOPPED_REPORT, true, false, false}};
     answerStatus(true, STOPPED_REPORT);
-    const MainWindowController& window = app->mainWindowController();
+    const MainWindowController& window = mainWindow(*app);
     for (const Case& c : cases) {
         pollAndAnswer(c.report);
         EXPECT_EQ(app->action(Command::start)->isEnabled(), c.start) << c.report;
@@ -128,11 +128,11 @@ TEST_F(StatusMenuTest, OperationInProgressLocksTheFiveWhateverTheState) {
         }
         for (const char* name :
              {"startButton", "stopButton", "restartButton", "settingsButton", "initializeButton"}) {
-            EXPECT_FALSE(windowChild(app->mainWindowController(), name)->isEnabled()) << name;
+            EXPECT_FALSE(windowChild(mainWindow(*app), name)->isEnabled()) << name;
         }
     }
     // The never-disabled commands are left alone.
-    for (QAction* action : app->statusMenu()->actions()) {
+    for (QAction* action : statusMenu(*app)->actions()) {
         const QString title = action->text();
         if (title == "View Logs..." || title == "Run Doctor" || title == "Uninstall..." ||
             title == "Quit Monitor") {
@@ -146,14 +146,14 @@ protected:
     void SetUp() override {
         ControllerTest::SetUp();
         launch();
-        QObject::connect(app->statusMenu(), &QMenu::aboutToShow, app->statusMenu(), [this] {
+        QObject::connect(statusMenu(*app), &QMenu::aboutToShow, statusMenu(*app), [this] {
             ++menuShown;
             // Dismiss it from inside its own loop, as the user would.
-            QMetaObject::invokeMethod(app->statusMenu(), &QMenu::close, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(statusMenu(*app), &QMenu::close, Qt::QueuedConnection);
         });
-        app->mainWindowController().closeWindow();
+        mainWindow(*app).closeWindow();
     }
-    bool windowVisible() const { return app->mainWindowController().window()->isVisible(); }
+    bool windowVisible() const { return mainWindow(*app).window()->isVisible(); }
     int menuShown = 0;
 };
 
@@ -172,7 +172,7 @@ TEST_F(ClickTest, RightClickAndControlClickPopUpTheMenu) {
 #else
     // Desktop trays show the attached menu on a right click; a second one must not pop up.
     const Qt::KeyboardModifiers control = Qt::ControlModifier;
-    EXPECT_EQ(app->statusItem()->contextMenu(), app->statusMenu());
+    EXPECT_EQ(app->statusItem()->contextMenu(), statusMenu(*app));
     app->statusBarClicked(QSystemTrayIcon::Context, Qt::NoModifier);
     EXPECT_EQ(menuShown, 0);
 #endif
@@ -195,7 +195,7 @@ TEST_F(ClickTest, ReopenAlwaysShowsTheWindowAndAnswersTrue) {
 }
 
 TEST_F(ClickTest, ASecondStartOrATrayClickRestoresAMinimisedWindow) {
-    QWidget* window = app->mainWindowController().window();
+    QWidget* window = mainWindow(*app).window();
     for (const auto& reopen : std::initializer_list<std::function<void()>>{
              [this] { app->applicationShouldHandleReopen(); },
              [this] { app->statusBarClicked(QSystemTrayIcon::Trigger, Qt::NoModifier); }}) {
@@ -221,7 +221,7 @@ TEST_F(StatusMenuTest, QuitStopsBothTimersAndEndsAtOnceEvenDuringAnOperation) {
 
 TEST_F(StatusMenuTest, QuitItemEndsTheApplication) {
     launch();
-    app->statusMenu()->actions().last()->trigger();
+    statusMenu(*app)->actions().last()->trigger();
     EXPECT_EQ(appHost.terminations, 1);
 }
 
@@ -229,13 +229,13 @@ TEST_F(StatusMenuTest, SettingsDoNothingWhileAnOperationRuns) {
     launch();
     app->model().setOperationInProgress(true);
     app->action(Command::settings)->trigger();
-    windowChild(app->mainWindowController(), "settingsButton")->click();
+    windowChild(mainWindow(*app), "settingsButton")->click();
     app->openSettings();
-    EXPECT_EQ(app->settingsController().window(), nullptr);
+    EXPECT_EQ(settingsWindow(*app).window(), nullptr);
 
     app->model().setOperationInProgress(false);
     app->openSettings();
-    EXPECT_NE(app->settingsController().window(), nullptr);
+    EXPECT_NE(settingsWindow(*app).window(), nullptr);
 }
 
 }  // namespace

@@ -65,27 +65,26 @@ void FakeHelperServer::acceptLoop() {
 }
 
 void FakeHelperServer::serve(int fd) {
-    std::string received;
     char buffer[4096];
-    RequestDecode decoded;
-    while (decoded.status == DecodeStatus::needMore) {
+    RequestReceiver receiver;
+    while (receiver.status() == DecodeStatus::needMore) {
         const ssize_t n = read(fd, buffer, sizeof buffer);
         if (n <= 0) {
             close(fd);
             return;
         }
-        received.append(buffer, static_cast<std::size_t>(n));
-        decoded = decodeRequest(received);
+        receiver.feed(std::string_view(buffer, static_cast<std::size_t>(n)));
     }
-    if (decoded.status == DecodeStatus::malformed) {
+    if (receiver.status() == DecodeStatus::malformed) {
         close(fd);
         return;
     }
+    const HelperRequest request = receiver.take();
     {
         std::lock_guard lock(mutex_);
-        requests_.push_back(decoded.request);
+        requests_.push_back(request);
     }
-    const std::optional<HelperReply> reply = handler_(decoded.request);
+    const std::optional<HelperReply> reply = handler_(request);
     if (reply) {
         const std::string frame = encodeReply(*reply);
         writeAll(fd, frame.data(), frame.size());
