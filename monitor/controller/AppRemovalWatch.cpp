@@ -29,7 +29,7 @@ void TarvexMenuBarApp::uninstallAutomatically() {
     AppHost& host = seams_.app;  // outlives the controller
     seams_.runner.runPrivileged(QStringLiteral("uninstall"), [guard, &host](HelperAnswer answer) {
         if (!answer.success && guard) {
-            guard->showResult(false, tr("Automatic Uninstall Failed").toStdString(),
+            guard->showResult(false, tr("Automatic Uninstall Failed"),
                               FailureDetails::forReply("uninstall", answer));
         }
         host.terminate();

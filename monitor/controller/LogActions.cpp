@@ -22,17 +22,15 @@ void TarvexMenuBarApp::runInTerminal(const std::string& subcommand) {
     const std::string waitForKey = "; printf '\\n%s ' " +
                                    shellQuote(tr("Press any key to close").toStdString()) +
                                    "; read -n1";
-    const std::string failure = terminalScriptLauncher().openTerminal(command + waitForKey);
-    if (failure.empty()) {
+    const Result opened = terminalScriptLauncher().openTerminal(command + waitForKey);
+    if (opened.ok()) {
         return;
     }
-    seams_.alerts.runModal(
-        AlertSpec{tr("No Terminal Window").toStdString(),
-                  tr("%1\n\nRun this command in a terminal yourself:\n%2")
-                      .arg(QString::fromStdString(failure), QString::fromStdString(command))
-                      .toStdString(),
-                  AlertStyle::warning,
-                  {}});
+    seams_.alerts.runModal(AlertSpec{tr("No Terminal Window"),
+                                     tr("%1\n\nRun this command in a terminal yourself:\n%2")
+                                         .arg(opened.reason(), QString::fromStdString(command)),
+                                     AlertStyle::warning,
+                                     {}});
 }
 
 void TarvexMenuBarApp::viewLogs() {
@@ -45,32 +43,29 @@ void TarvexMenuBarApp::runDoctor() {
 
 void TarvexMenuBarApp::saveLogs() {
     seams_.app.activate();
-    const std::optional<std::string> destination =
-        seams_.saveDialog.askForDestination(tr("Save tarvex Logs").toStdString(), "tarvex-logs");
-    if (!destination || destination->empty()) {
+    const std::optional<QString> destination =
+        seams_.saveDialog.askForDestination(tr("Save tarvex Logs"), QStringLiteral("tarvex-logs"));
+    if (!destination || destination->isEmpty()) {
         return;
     }
-    const LogExportResult result = exportLogFolder(readRuntimeBaseDir() + "/log", *destination);
-    if (!result.ok) {
-        seams_.alerts.runModal(AlertSpec{tr("Failed to save logs").toStdString(),
-                                         result.errorDescription,
-                                         AlertStyle::warning,
-                                         {}});
+    const Result saved = exportLogFolder(readRuntimeBaseDir() + "/log", destination->toStdString());
+    if (!saved.ok()) {
+        seams_.alerts.runModal(
+            AlertSpec{tr("Failed to save logs"), saved.reason(), AlertStyle::warning, {}});
         return;
     }
     QPointer<TarvexMenuBarApp> self(this);
-    seams_.fileViewer.showFolder(*destination, [self, folder = *destination](bool shown) {
-        if (shown || !self) {
-            return;
-        }
-        self->seams_.alerts.runModal(
-            AlertSpec{tr("Logs Saved").toStdString(),
-                      tr("No file manager could open the folder. The logs are in:\n%1")
-                          .arg(QString::fromStdString(folder))
-                          .toStdString(),
-                      AlertStyle::warning,
-                      {}});
-    });
+    seams_.fileViewer.showFolder(
+        destination->toStdString(), [self, folder = *destination](bool shown) {
+            if (shown || !self) {
+                return;
+            }
+            self->seams_.alerts.runModal(AlertSpec{
+                tr("Logs Saved"),
+                tr("No file manager could open the folder. The logs are in:\n%1").arg(folder),
+                AlertStyle::warning,
+                {}});
+        });
 }
 
 }  // namespace tarvex

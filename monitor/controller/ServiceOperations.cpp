@@ -36,10 +36,6 @@ constexpr LockedOperation kRestart{
     QT_TRANSLATE_NOOP("tarvex::TarvexMenuBarApp", "tarvex: Restarting…"), "restart",
     QT_TRANSLATE_NOOP("tarvex::TarvexMenuBarApp", "Restart Failed")};
 
-std::string translated(const char* text) {
-    return TarvexMenuBarApp::tr(text).toStdString();
-}
-
 const LockedOperation& lockedOperation(int kind) {
     static constexpr const LockedOperation* operations[] = {&kStart, &kStop, &kRestart};
     return *operations[kind];
@@ -54,7 +50,7 @@ bool TarvexMenuBarApp::authorize(const std::string& command) {
 }
 
 bool TarvexMenuBarApp::endRefused(const std::string& command, const HelperAnswer& reply,
-                                  const std::string& failureTitle) {
+                                  const QString& failureTitle) {
     const std::optional<AuthorizationRefusal> refusal =
         authorizationRefusal(command, reply.success, reply.output.toStdString());
     if (!refusal) {
@@ -81,26 +77,23 @@ void TarvexMenuBarApp::showLastStatus() {
     scheduleNextPoll();
 }
 
-bool TarvexMenuBarApp::confirmAction(const std::string& message, const std::string& info) {
+bool TarvexMenuBarApp::confirmAction(const QString& message, const QString& info) {
     seams_.app.activate();
     // "Cancel" comes first and is therefore the default: Return never confirms.
-    const int answer = seams_.alerts.runModal(
-        AlertSpec{message,
-                  info,
-                  AlertStyle::critical,
-                  {QCoreApplication::translate("Alerts", "Cancel").toStdString(),
-                   tr("Confirm").toStdString()}});
+    const QString cancel = QCoreApplication::translate("Alerts", "Cancel");
+    const QString confirm = tr("Confirm");
+    const int answer =
+        seams_.alerts.runModal(AlertSpec{message, info, AlertStyle::critical, {cancel, confirm}});
     return answer == 1;
 }
 
-void TarvexMenuBarApp::showResult(bool success, const std::string& title,
-                                  const std::string& details) {
+void TarvexMenuBarApp::showResult(bool success, const QString& title, const QString& details) {
     // The text points to the log files; why it failed is told in the details.
     seams_.alerts.runModal(AlertSpec{title,
-                                     success ? tr("Done.").toStdString() : logDetails(),
+                                     success ? tr("Done.") : logDetails(),
                                      success ? AlertStyle::informational : AlertStyle::critical,
                                      {},
-                                     success ? std::string() : details});
+                                     success ? QString() : details});
 }
 
 void TarvexMenuBarApp::runLockedOperation(LockedKind kind, LockOrigin origin) {
@@ -115,7 +108,7 @@ void TarvexMenuBarApp::runLockedOperation(LockedKind kind, LockOrigin origin) {
     model_.showOperation(operation.iconState, tr(operation.statusLine));
     QPointer<TarvexMenuBarApp> guard(this);
     const std::string command = operation.command;
-    const std::string failureTitle = translated(operation.failureTitle);
+    const QString failureTitle = tr(operation.failureTitle);
     const ServiceOperation notified = operation.kind;
     seams_.runner.runPrivileged(
         QString::fromStdString(command),
@@ -163,10 +156,10 @@ void TarvexMenuBarApp::setupService() {
     if (model_.operationInProgress()) {
         return;
     }
-    if (!confirmAction(tr("Initialize Database?").toStdString(),
-                       tr("This will erase all database data and bootstrap a fresh instance.\n"
-                          "Configuration and plugins will be preserved.\n\nThis cannot be undone.")
-                           .toStdString())) {
+    if (!confirmAction(
+            tr("Initialize Database?"),
+            tr("This will erase all database data and bootstrap a fresh instance.\n"
+               "Configuration and plugins will be preserved.\n\nThis cannot be undone."))) {
         return;
     }
     if (!authorize("initialize")) {
@@ -182,7 +175,7 @@ void TarvexMenuBarApp::setupService() {
             return;
         }
         guard->model_.setOperationInProgress(false);
-        const std::string title = tr("Initialize Database").toStdString();
+        const QString title = tr("Initialize Database");
         if (guard->endRefused("initialize", answer, title)) {
             return;
         }
@@ -193,10 +186,9 @@ void TarvexMenuBarApp::setupService() {
 
 void TarvexMenuBarApp::uninstallService() {
     // Deliberately not blocked by a running operation: uninstalling must stay possible.
-    if (!confirmAction(tr("Uninstall tarvex?").toStdString(),
+    if (!confirmAction(tr("Uninstall tarvex?"),
                        tr("This will stop the service and remove all installed files, config, and "
-                          "data.\nThis cannot be undone.")
-                           .toStdString())) {
+                          "data.\nThis cannot be undone."))) {
         return;
     }
     if (!authorize("uninstall")) {
@@ -206,7 +198,7 @@ void TarvexMenuBarApp::uninstallService() {
     AppHost& host = seams_.app;  // outlives the controller
     seams_.runner.runPrivileged(QStringLiteral("uninstall"), [guard,
                                                               &host](const HelperAnswer& answer) {
-        const std::string title = tr("Uninstall").toStdString();
+        const QString title = tr("Uninstall");
         if (guard && guard->endRefused("uninstall", answer, title)) {
             return;
         }

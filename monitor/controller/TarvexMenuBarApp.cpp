@@ -233,13 +233,13 @@ void TarvexMenuBarApp::setShowNotifications(bool on) {
 }
 
 void TarvexMenuBarApp::setStartAtLogin(bool on) {
-    const std::string failure = seams_.loginItem.setEnabled(on);
-    if (failure.empty()) {
+    const Result changed = seams_.loginItem.setEnabled(on);
+    if (changed.ok()) {
         return;
     }
     settingsController_->setMonitorOptions(notifications_.enabled(), seams_.loginItem.enabled());
-    seams_.alerts.runModal(AlertSpec{
-        tr("Cannot Change the Login Item").toStdString(), failure, AlertStyle::warning, {}});
+    seams_.alerts.runModal(
+        AlertSpec{tr("Cannot Change the Login Item"), changed.reason(), AlertStyle::warning, {}});
 }
 
 void TarvexMenuBarApp::scheduleNextPoll() {
@@ -260,12 +260,11 @@ void TarvexMenuBarApp::scheduleNextPoll() {
 void TarvexMenuBarApp::showStartupFailure() {
     seams_.app.activate();
     AlertSpec alert;
-    alert.message = tr("tarvex Failed to Start").toStdString();
-    alert.informativeText =
-        startupFailureText(static_cast<int>(STARTUP_FAILURE_TIMEOUT)).toStdString() + "\n\n" +
-        logDetails();
+    alert.message = tr("tarvex Failed to Start");
+    alert.informativeText = startupFailureText(static_cast<int>(STARTUP_FAILURE_TIMEOUT)) +
+                            QStringLiteral("\n\n") + logDetails();
     alert.style = AlertStyle::critical;
-    alert.buttons = {tr("Stop Service").toStdString(), tr("View Logs and Stop").toStdString()};
+    alert.buttons = {tr("Stop Service"), tr("View Logs and Stop")};
     alert.details = FailureDetails::withReason({}, "start");
     notifications_.startupFailed(static_cast<int>(STARTUP_FAILURE_TIMEOUT));
     const int answer = seams_.alerts.runModal(alert);

@@ -64,8 +64,8 @@ public:
 
     // --- Service operations (ServiceOperations.cpp) ---
     // `details`: why a failure came about, shown with its alert.
-    void showResult(bool success, const std::string& title, const std::string& details = {});
-    bool confirmAction(const std::string& message, const std::string& info);
+    void showResult(bool success, const QString& title, const QString& details = {});
+    bool confirmAction(const QString& message, const QString& info);
     // Asks for the administrator right for `command` with its prompt, where the monitor asks
     // itself (macOS, the demo); on Linux the helper asks when the request arrives.
     bool authorize(const std::string& command);
@@ -121,7 +121,7 @@ private:
     // When the helper's authorization check refused `command`: shows the last status again
     // (nothing ran), tells the user why unless the dialog was dismissed, and answers true.
     bool endRefused(const std::string& command, const HelperAnswer& reply,
-                    const std::string& failureTitle);
+                    const QString& failureTitle);
     void showLastStatus();
     class TerminalScriptLauncher& terminalScriptLauncher();  // made on first use, a child
 

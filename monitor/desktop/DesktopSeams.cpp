@@ -36,9 +36,9 @@ QMessageBox::Icon iconFor(AlertStyle style) {
 // other lines without a space) are kept whole, so that each log path reads on a line of its
 // own; the prose around them still wraps. An empty line is Qt's own empty paragraph, so that
 // the text a screen reader reads, or the user copies, is exactly the text given.
-QString informativeMarkup(const std::string& text) {
+QString informativeMarkup(const QString& text) {
     QString markup;
-    for (const QString& line : QString::fromStdString(text).split(QLatin1Char('\n'))) {
+    for (const QString& line : text.split(QLatin1Char('\n'))) {
         if (line.isEmpty()) {
             markup += QStringLiteral("<p style=\"margin:0; -qt-paragraph-type:empty;\"><br/></p>");
             continue;
@@ -58,7 +58,7 @@ int MessageBoxAlerts::runModal(const AlertSpec& alert) {
     QMessageBox box;
     box.setWindowTitle(QCoreApplication::applicationName());
     box.setIcon(iconFor(alert.style));
-    box.setText(QString::fromStdString(alert.message));
+    box.setText(alert.message);
     box.setInformativeText(informativeMarkup(alert.informativeText));
     // Paths and commands in an alert are there to be copied.
     box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
@@ -66,18 +66,17 @@ int MessageBoxAlerts::runModal(const AlertSpec& alert) {
         informative->setTextInteractionFlags(Qt::TextSelectableByMouse |
                                              Qt::TextSelectableByKeyboard);
     }
-    const std::vector<std::string> titles =
-        alert.buttons.empty()
-            ? std::vector<std::string>{QCoreApplication::translate("Alerts", "OK").toStdString()}
-            : alert.buttons;
+    const QStringList titles = alert.buttons.empty()
+                                   ? QStringList{QCoreApplication::translate("Alerts", "OK")}
+                                   : alert.buttons;
     std::vector<QPushButton*> buttons;
-    for (const std::string& title : titles) {
+    for (const QString& title : titles) {
         // One role for all keeps the buttons in the order given on every platform.
-        buttons.push_back(box.addButton(QString::fromStdString(title), QMessageBox::ActionRole));
+        buttons.push_back(box.addButton(title, QMessageBox::ActionRole));
     }
     box.setDefaultButton(buttons.front());
-    if (!alert.details.empty()) {
-        box.setDetailedText(QString::fromStdString(alert.details));
+    if (!alert.details.isEmpty()) {
+        box.setDetailedText(alert.details);
         // Why it failed is what the user looks for first: the details are open from the start.
         for (QAbstractButton* button : box.buttons()) {
             if (std::find(buttons.begin(), buttons.end(), button) == buttons.end()) {
@@ -86,8 +85,8 @@ int MessageBoxAlerts::runModal(const AlertSpec& alert) {
         }
     }
     box.addActions(windowActions_);
-    for (std::size_t i = 0; i < titles.size(); ++i) {
-        if (titles[i] == QCoreApplication::translate("Alerts", "Cancel").toStdString() ||
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        if (titles[static_cast<qsizetype>(i)] == QCoreApplication::translate("Alerts", "Cancel") ||
             titles.size() == 1) {
             box.setEscapeButton(buttons[i]);
             break;
@@ -141,18 +140,18 @@ bool askToReplace(QWidget* parent, const QString& path) {
 
 }  // namespace
 
-std::optional<std::string> FileDialogSaveDialog::askForDestination(
-    const std::string& title, const std::string& proposedName) {
+std::optional<QString> FileDialogSaveDialog::askForDestination(const QString& title,
+                                                               const QString& proposedName) {
     FolderSaveDialog dialog(confirmReplace ? confirmReplace : askToReplace);
-    dialog.setWindowTitle(QString::fromStdString(title));
+    dialog.setWindowTitle(title);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDirectory(QDir::homePath());
-    dialog.selectFile(QString::fromStdString(proposedName));
+    dialog.selectFile(proposedName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
-    return dialog.selectedFiles().front().toStdString();
+    return dialog.selectedFiles().front();
 }
 
 std::vector<std::string> terminalCommandFor(

@@ -32,8 +32,8 @@ private:
 // logs go, once the user agrees to replace it, not a folder to open.
 class FileDialogSaveDialog : public SaveDialog {
 public:
-    std::optional<std::string> askForDestination(const std::string& title,
-                                                 const std::string& proposedName) override;
+    std::optional<QString> askForDestination(const QString& title,
+                                             const QString& proposedName) override;
     // Whether to replace the folder at `path`; the default asks with a message box.
     std::function<bool(QWidget* parent, const QString& path)> confirmReplace;
 };
@@ -42,7 +42,7 @@ public:
 // emulator found, detached from this process.
 class DesktopTerminalOpener : public TerminalOpener {
 public:
-    std::string openScript(const std::string& scriptPath) override;
+    Result openScript(const std::string& scriptPath) override;
 };
 
 class DesktopFileViewer : public FileViewer {

@@ -10,31 +10,31 @@
 
 namespace tarvex {
 
-std::string DesktopTerminalOpener::openScript(const std::string& scriptPath) {
+Result DesktopTerminalOpener::openScript(const std::string& scriptPath) {
     const std::vector<std::string> command = terminalCommandFor(
         scriptPath, qEnvironmentVariable("TERMINAL").toStdString(), [](const std::string& name) {
             return QStandardPaths::findExecutable(QString::fromStdString(name)).toStdString();
         });
     if (command.empty()) {
         const QString variable = qEnvironmentVariable("TERMINAL");
-        return QCoreApplication::translate(
-                   "DesktopTerminalOpener",
-                   "No terminal program was found. Tried: %1, x-terminal-emulator, "
-                   "gnome-terminal, konsole, xfce4-terminal, xterm.")
-            .arg(variable.isEmpty()
-                     ? QCoreApplication::translate("DesktopTerminalOpener", "$TERMINAL (not set)")
-                     : variable)
-            .toStdString();
+        return Result::failure(
+            QCoreApplication::translate("DesktopTerminalOpener",
+                                        "No terminal program was found. Tried: %1, "
+                                        "x-terminal-emulator, gnome-terminal, konsole, "
+                                        "xfce4-terminal, xterm.")
+                .arg(variable.isEmpty() ? QCoreApplication::translate("DesktopTerminalOpener",
+                                                                      "$TERMINAL (not set)")
+                                        : variable));
     }
     QStringList arguments;
     for (std::size_t i = 1; i < command.size(); ++i) {
         arguments << QString::fromStdString(command[i]);
     }
     if (!QProcess::startDetached(QString::fromStdString(command.front()), arguments)) {
-        return QCoreApplication::translate("DesktopTerminalOpener",
-                                           "The terminal program %1 could not be started.")
-            .arg(QString::fromStdString(command.front()))
-            .toStdString();
+        return Result::failure(
+            QCoreApplication::translate("DesktopTerminalOpener",
+                                        "The terminal program %1 could not be started.")
+                .arg(QString::fromStdString(command.front())));
     }
     return {};
 }

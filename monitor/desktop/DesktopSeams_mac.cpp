@@ -12,12 +12,12 @@
 namespace tarvex {
 
 // Terminal opens a .command file it is handed.
-std::string DesktopTerminalOpener::openScript(const std::string& scriptPath) {
+Result DesktopTerminalOpener::openScript(const std::string& scriptPath) {
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(scriptPath)))) {
-        return QCoreApplication::translate("DesktopTerminalOpener",
-                                           "The system could not open %1 in Terminal.")
-            .arg(QString::fromStdString(scriptPath))
-            .toStdString();
+        return Result::failure(QCoreApplication::translate(
+                                   "DesktopTerminalOpener",
+                                   "The system could not open %1 in Terminal.")
+                                   .arg(QString::fromStdString(scriptPath)));
     }
     return {};
 }

@@ -15,10 +15,9 @@ namespace fs = std::filesystem;
 namespace {
 
 // `what` holds %1 for the path and %2 for the system's reason.
-LogExportResult failure(const QString& what, const fs::path& path, const std::error_code& error) {
-    return {false,
-            what.arg(QString::fromStdString(path.string()), QString::fromStdString(error.message()))
-                .toStdString()};
+Result failure(const QString& what, const fs::path& path, const std::error_code& error) {
+    return Result::failure(
+        what.arg(QString::fromStdString(path.string()), QString::fromStdString(error.message())));
 }
 
 // A name beside `target` that nothing occupies yet: ".<name>.<tag>-<pid>-<n>".
@@ -53,7 +52,7 @@ void removeQuietly(const fs::path& path) {
 
 }  // namespace
 
-LogExportResult exportLogFolder(const std::string& source, const std::string& destination) {
+Result exportLogFolder(const std::string& source, const std::string& destination) {
     std::error_code ec;
     const fs::path from = fs::canonical(source, ec);
     if (ec) {
@@ -74,9 +73,8 @@ LogExportResult exportLogFolder(const std::string& source, const std::string& de
     // would replace the logs with themselves half-way through.
     const fs::path toResolved = fs::weakly_canonical(to, ec);
     if (!ec && isWithin(toResolved, from)) {
-        return {false, QCoreApplication::translate(
-                           "LogExport", "The logs cannot be saved inside the log folder itself.")
-                           .toStdString()};
+        return Result::failure(QCoreApplication::translate(
+            "LogExport", "The logs cannot be saved inside the log folder itself."));
     }
 
     const fs::path partial = unusedSiblingName(to, "partial");
@@ -96,7 +94,7 @@ LogExportResult exportLogFolder(const std::string& source, const std::string& de
             return failure(
                 QCoreApplication::translate("LogExport", "Could not save to \"%1\": %2."), to, ec);
         }
-        return {true, {}};
+        return {};
     }
 
     // A folder cannot be renamed over a non-empty folder or a file, so the old one steps aside
@@ -117,7 +115,7 @@ LogExportResult exportLogFolder(const std::string& source, const std::string& de
                        to, ec);
     }
     removeQuietly(aside);
-    return {true, {}};
+    return {};
 }
 
 }  // namespace tarvex

@@ -16,15 +16,15 @@ namespace fs = std::filesystem;
 namespace {
 
 // `what` in the user's language, with %1 the path and %2 the system's reason.
-std::string failure(const char* what, const fs::path& path, const std::string& reason) {
-    return QCoreApplication::translate("LoginItem", what)
-        .arg(QString::fromStdString(path.string()), QString::fromStdString(reason))
-        .toStdString();
+Result failure(const char* what, const fs::path& path, const std::string& reason) {
+    return Result::failure(
+        QCoreApplication::translate("LoginItem", what)
+            .arg(QString::fromStdString(path.string()), QString::fromStdString(reason)));
 }
 
 // Written beside the target and renamed over it, so that a session starting at that moment
 // never reads half an entry.
-std::string writeFileAtomically(const fs::path& path, const std::string& content) {
+Result writeFileAtomically(const fs::path& path, const std::string& content) {
     std::error_code error;
     fs::create_directories(path.parent_path(), error);
     if (error) {
@@ -41,7 +41,7 @@ std::string writeFileAtomically(const fs::path& path, const std::string& content
     return {};
 }
 
-std::string removeFile(const fs::path& path) {
+Result removeFile(const fs::path& path) {
     std::error_code error;
     fs::remove(path, error);
     if (error) {
@@ -118,7 +118,7 @@ bool XdgAutostart::enabled() const {
     return fs::exists(user) ? entryStarts(user) : systemEntryStarts();
 }
 
-std::string XdgAutostart::setEnabled(bool on) {
+Result XdgAutostart::setEnabled(bool on) {
     const bool packaged = systemEntryStarts();
     if (on == packaged) {
         return removeFile(userEntryPath());
@@ -148,7 +148,7 @@ bool LaunchAgentLoginItem::enabled() const {
     return fs::exists(agentPath());
 }
 
-std::string LaunchAgentLoginItem::setEnabled(bool on) {
+Result LaunchAgentLoginItem::setEnabled(bool on) {
     if (!on) {
         return removeFile(agentPath());
     }

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "monitor/desktop/Result.h"
+
 namespace tarvex {
 
 // Whether the monitor starts when the user logs in, and the switch for it. Only the user's own
@@ -12,8 +14,7 @@ class LoginItem {
 public:
     virtual ~LoginItem() = default;
     virtual bool enabled() const = 0;
-    // Empty on success, else what went wrong, in words for the user.
-    virtual std::string setEnabled(bool on) = 0;
+    virtual Result setEnabled(bool on) = 0;
 };
 
 // The XDG way: an entry named AUTOSTART_ENTRY_NAME in <userConfigHome>/autostart overrides the
@@ -27,7 +28,7 @@ public:
                  std::vector<std::string> command);
 
     bool enabled() const override;
-    std::string setEnabled(bool on) override;
+    Result setEnabled(bool on) override;
 
     std::string userEntryPath() const;
 
@@ -46,7 +47,7 @@ public:
     LaunchAgentLoginItem(std::string agentsDir, std::vector<std::string> command);
 
     bool enabled() const override;
-    std::string setEnabled(bool on) override;
+    Result setEnabled(bool on) override;
 
     std::string agentPath() const;
 

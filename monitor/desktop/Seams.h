@@ -1,24 +1,28 @@
 #pragma once
 
+#include <QString>
+#include <QStringList>
+
 #include <chrono>
 #include <functional>
 #include <optional>
 #include <string>
-#include <vector>
+
+#include "monitor/desktop/Result.h"
 
 namespace tarvex {
 
 enum class AlertStyle { warning, informational, critical };
 
 struct AlertSpec {
-    std::string message;
-    std::string informativeText;
+    QString message;
+    QString informativeText;
     AlertStyle style = AlertStyle::warning;
     // In the order added; the first is the default (Return). Empty: one default "OK" button.
-    std::vector<std::string> buttons;
+    QStringList buttons;
     // Why it came to this and what to do, under the text; empty: nothing more to say. (The
     // initializer lets the shorter brace lists leave it out without a warning.)
-    std::string details{};
+    QString details{};
 };
 
 // Modal alerts. runModal blocks until the user answers and returns the index of the button
@@ -36,16 +40,16 @@ public:
 class SaveDialog {
 public:
     virtual ~SaveDialog() = default;
-    virtual std::optional<std::string> askForDestination(const std::string& title,
-                                                         const std::string& proposedName) = 0;
+    virtual std::optional<QString> askForDestination(const QString& title,
+                                                     const QString& proposedName) = 0;
 };
 
-// Runs an executable script in a new interactive terminal window. Empty when a terminal was
-// started; otherwise what was tried and why it failed, in words for the user.
+// Runs an executable script in a new interactive terminal window. A failure says what was
+// tried and why it failed.
 class TerminalOpener {
 public:
     virtual ~TerminalOpener() = default;
-    virtual std::string openScript(const std::string& scriptPath) = 0;
+    virtual Result openScript(const std::string& scriptPath) = 0;
 };
 
 // Shows a folder in the desktop's file viewer; false when nothing could show it.

@@ -58,21 +58,20 @@ TerminalScriptLauncher::TerminalScriptLauncher(TerminalOpener& opener, QObject* 
     }
 }
 
-std::string TerminalScriptLauncher::openTerminal(std::string_view commandLine) {
+Result TerminalScriptLauncher::openTerminal(std::string_view commandLine) {
     // Without a private folder there is no safe place for an executable file: run nothing
     // rather than fall back to a folder other users can write to.
     const std::optional<std::string> directory = locateDirectory_();
     if (!directory) {
-        return tr("There is no private folder for the script that a terminal would run.")
-            .toStdString();
+        return Result::failure(
+            tr("There is no private folder for the script that a terminal would run."));
     }
     const std::optional<WrittenScript> script = writeTerminalScript(*directory, commandLine);
     if (!script) {
-        return tr("The script for the terminal could not be written in %1.")
-            .arg(QString::fromStdString(*directory))
-            .toStdString();
+        return Result::failure(tr("The script for the terminal could not be written in %1.")
+                                   .arg(QString::fromStdString(*directory)));
     }
-    std::string failure = opener_.openScript(script->path);
+    Result opened = opener_.openScript(script->path);
 
     auto* removal = new QTimer(this);
     removal->setObjectName(kRemovalTimerName);
@@ -85,7 +84,7 @@ std::string TerminalScriptLauncher::openTerminal(std::string_view commandLine) {
         removal->deleteLater();
     });
     removal->start();
-    return failure;
+    return opened;
 }
 
 QList<QTimer*> TerminalScriptLauncher::pendingRemovals() const {

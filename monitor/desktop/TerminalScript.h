@@ -45,9 +45,8 @@ public:
     explicit TerminalScriptLauncher(TerminalOpener& opener, QObject* parent = nullptr,
                                     DirectoryLocator locateDirectory = {});
 
-    // Writes the script, opens it in a terminal and schedules its removal. Empty when a
-    // terminal was started; otherwise why not, in words for the user.
-    std::string openTerminal(std::string_view commandLine);
+    // Writes the script, opens it in a terminal and schedules its removal.
+    Result openTerminal(std::string_view commandLine);
 
     // The single-shot timers of removals still to come (read and fired by tests).
     QList<QTimer*> pendingRemovals() const;

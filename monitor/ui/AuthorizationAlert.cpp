@@ -10,17 +10,15 @@ namespace tarvex {
 
 namespace {
 
-std::string cannotAskTitle() {
+QString cannotAskTitle() {
     return QCoreApplication::translate("AuthorizationAlert",
-                                       "Cannot Ask for the Administrator Password")
-        .toStdString();
+                                       "Cannot Ask for the Administrator Password");
 }
 
 }  // namespace
 
 std::optional<AlertSpec> authorizationAlert(AuthorizationRefusal refusal,
-                                            const std::string& failureTitle,
-                                            AlertStyle failureStyle) {
+                                            const QString& failureTitle, AlertStyle failureStyle) {
     switch (refusal) {
         case AuthorizationRefusal::dismissed:
             return std::nullopt;
@@ -33,8 +31,7 @@ std::optional<AlertSpec> authorizationAlert(AuthorizationRefusal refusal,
                     "for the administrator password. Nothing was changed.\n\nStart your "
                     "desktop's authentication agent, or install one and log in again. GNOME has "
                     "one built in; on Debian, install polkit-kde-agent-1 for KDE Plasma, "
-                    "mate-polkit for MATE or lxpolkit for other desktops.")
-                    .toStdString(),
+                    "mate-polkit for MATE or lxpolkit for other desktops."),
                 AlertStyle::warning,
                 {}};
         case AuthorizationRefusal::unavailable:
@@ -46,8 +43,7 @@ std::optional<AlertSpec> authorizationAlert(AuthorizationRefusal refusal,
                     "minutes, so the administrator password could not be asked for. Nothing "
                     "was changed.\n\nTry again. If this keeps happening, check that polkitd is "
                     "installed and running (Debian package polkitd).")
-                    .arg(AUTHORIZATION_CHECK_LIMIT.count())
-                    .toStdString(),
+                    .arg(AUTHORIZATION_CHECK_LIMIT.count()),
                 AlertStyle::warning,
                 {}};
         case AuthorizationRefusal::refused:

@@ -14,7 +14,6 @@ namespace tarvex {
 // what to install or start. When the rules said no, the request's own failure alert, titled
 // `failureTitle` in `failureStyle`, gives that reason in its details.
 std::optional<AlertSpec> authorizationAlert(AuthorizationRefusal refusal,
-                                            const std::string& failureTitle,
-                                            AlertStyle failureStyle);
+                                            const QString& failureTitle, AlertStyle failureStyle);
 
 }  // namespace tarvex

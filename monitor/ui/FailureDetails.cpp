@@ -51,7 +51,7 @@ QString FailureDetails::line(const QString& output, HelperFault fault) {
     return text.size() <= LINE_CHARACTERS ? text : text.left(LINE_CHARACTERS - 1) + QChar(0x2026);
 }
 
-std::string FailureDetails::forReply(std::string_view command, const HelperAnswer& answer) {
+QString FailureDetails::forReply(std::string_view command, const HelperAnswer& answer) {
     if (answer.fault != HelperFault::none) {
         return withReason(HelperReachability::explanation(answer.fault), command);
     }
@@ -61,14 +61,14 @@ std::string FailureDetails::forReply(std::string_view command, const HelperAnswe
                       command);
 }
 
-std::string FailureDetails::withReason(const QString& reason, std::string_view command) {
+QString FailureDetails::withReason(const QString& reason, std::string_view command) {
     QStringList parts;
     for (const QString& part : {reason, logFilesNote(command)}) {
         if (!part.isEmpty()) {
             parts << part;
         }
     }
-    return parts.join(QStringLiteral("\n\n")).toStdString();
+    return parts.join(QStringLiteral("\n\n"));
 }
 
 QString FailureDetails::logFilesNote(std::string_view command) {

@@ -22,11 +22,11 @@ public:
     // The alert's details for a failed reply to `command`: why (the helper's fault and its
     // remedy, or the last lines the command printed), then what the log pointer above them
     // cannot say itself.
-    static std::string forReply(std::string_view command, const HelperAnswer& answer);
+    static QString forReply(std::string_view command, const HelperAnswer& answer);
     // `reason`, then a word on the log files the alert names where they are missing, and for a
     // command that needs the data folder, how to make a missing one. Empty when all is there
     // and there is no reason to give.
-    static std::string withReason(const QString& reason, std::string_view command);
+    static QString withReason(const QString& reason, std::string_view command);
 
 private:
     static QString logFilesNote(std::string_view command);

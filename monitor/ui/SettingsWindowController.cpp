@@ -237,7 +237,7 @@ void SettingsWindowController::finishChange(bool requestedOn, const HelperAnswer
         setFeedback(requestedOn ? tr("Boot startup enabled.") : tr("Boot startup disabled."));
         return;
     }
-    const std::string title = tr("Failed to change boot startup").toStdString();
+    const QString title = tr("Failed to change boot startup");
     const char* command = requestedOn ? "enable-boot" : "disable-boot";
     std::optional<AlertSpec> alert = AlertSpec{
         title, logDetails(), AlertStyle::warning, {}, FailureDetails::forReply(command, answer)};

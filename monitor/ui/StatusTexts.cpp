@@ -58,15 +58,14 @@ QString startupFailureText(int seconds) {
         .arg(seconds);
 }
 
-std::string logDetails() {
+QString logDetails() {
     constexpr std::string_view heading = "Check logs for details:";
-    std::string text = logDetailsText();
-    if (text.starts_with(heading)) {
-        text.replace(
-            0, heading.size(),
-            QCoreApplication::translate("StatusTexts", "Check logs for details:").toStdString());
+    const std::string text = logDetailsText();
+    if (!text.starts_with(heading)) {
+        return QString::fromStdString(text);
     }
-    return text;
+    return QCoreApplication::translate("StatusTexts", "Check logs for details:") +
+           QString::fromStdString(text.substr(heading.size()));
 }
 
 }  // namespace tarvex

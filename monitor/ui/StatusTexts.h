@@ -21,6 +21,6 @@ QString portLineText(const TarvexStatus& status);
 // Why a service loaded this long without a running process counts as failing to start.
 QString startupFailureText(int seconds);
 // The pointer to the log files under every failure alert, its heading in the user's language.
-std::string logDetails();
+QString logDetails();
 
 }  // namespace tarvex

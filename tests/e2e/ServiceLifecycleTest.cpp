@@ -95,8 +95,8 @@ TEST_F(ServiceLifecycleTest, AStartThatNeverRunsRaisesTheFailureAlertAndIsStoppe
     const AlertSpec& alert = alerts.shown[0];
     EXPECT_EQ(alert.message, "tarvex Failed to Start");
     EXPECT_EQ(alert.style, AlertStyle::critical);
-    EXPECT_EQ(alert.buttons, (std::vector<std::string>{"Stop Service", "View Logs and Stop"}));
-    EXPECT_NE(alert.informativeText.find(logDetailsText()), std::string::npos);
+    EXPECT_EQ(alert.buttons, (QStringList{"Stop Service", "View Logs and Stop"}));
+    EXPECT_TRUE(alert.informativeText.contains(QString::fromStdString(logDetailsText())));
     EXPECT_GE(appHost.activations, 1);
 
     // The alert's stop went through the helper without a password, and the refresh after it
@@ -121,14 +121,14 @@ TEST_F(ServiceLifecycleTest, AFailedStartShowsStartFailedWithTheLogDetails) {
 
     ASSERT_EQ(alerts.shown.size(), 1u);
     EXPECT_EQ(alerts.shown[0].message, "Start Failed");
-    EXPECT_EQ(alerts.shown[0].informativeText, logDetailsText());
+    EXPECT_EQ(alerts.shown[0].informativeText.toStdString(), logDetailsText());
     EXPECT_EQ(alerts.shown[0].style, AlertStyle::critical);
     // The tool's own words stay out of the alert; they went to the log the alert points at.
     const auto starts = runner.answersTo("start");
     ASSERT_EQ(starts.size(), 1u);
     EXPECT_FALSE(starts[0].success);
     EXPECT_NE(starts[0].output.find("simulated fault"), std::string::npos);
-    EXPECT_EQ(alerts.shown[0].informativeText.find("simulated"), std::string::npos);
+    EXPECT_FALSE(alerts.shown[0].informativeText.contains("simulated"));
 
     // Unlocked again, and the refresh after the failure shows the service as it is.
     EXPECT_EQ(state(), ServiceState::stopped);

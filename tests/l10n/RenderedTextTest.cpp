@@ -83,18 +83,16 @@ public:
     }
 
     void inspectAlert(const AlertSpec& alert) {
-        for (const std::string& text : {alert.message, alert.informativeText}) {
-            expectTranslated(QString::fromStdString(text), "alert \"" + alert.message + "\"");
-        }
-        for (const std::string& button : alert.buttons) {
-            expectTranslated(QString::fromStdString(button), "alert \"" + alert.message + "\"");
+        const std::string where = "alert \"" + alert.message.toStdString() + "\"";
+        for (const QString& text :
+             QStringList{alert.message, alert.informativeText} + alert.buttons) {
+            expectTranslated(text, where);
         }
         // The details are put together from several texts, each with what it names.
         for (const QString& source : untranslated_) {
             const QString fixedPart = source.section(u'%', 0, 0);
-            EXPECT_FALSE(fixedPart.size() >= 12 &&
-                         QString::fromStdString(alert.details).contains(fixedPart))
-                << language_.toStdString() << ": the details of \"" << alert.message << "\" hold \""
+            EXPECT_FALSE(fixedPart.size() >= 12 && alert.details.contains(fixedPart))
+                << language_.toStdString() << ": the details of " << where << " hold \""
                 << fixedPart.toStdString() << "\" untranslated";
         }
         bool seen = false;
@@ -104,12 +102,12 @@ public:
                 seen = true;
                 // The message box wraps and sizes its own texts, so only their language is
                 // checked here.
-                inspect(*box, "alert \"" + alert.message + "\"", false);
+                inspect(*box, where, false);
                 box->done(0);
             }
         });
         MessageBoxAlerts().runModal(alert);
-        EXPECT_TRUE(seen) << "alert \"" << alert.message << "\" was not shown";
+        EXPECT_TRUE(seen) << where << " was not shown";
     }
 
 private:
@@ -213,22 +211,23 @@ TEST_F(DesktopTextsTest, TheTerminalsClosingLineAndTheDesktopLayersErrorsAreTran
         ASSERT_EQ(terminal.opened.size(), 1u);
         QFile script(QString::fromStdString(terminal.opened[0]));
         ASSERT_TRUE(script.open(QIODevice::ReadOnly));
-        std::vector<std::string> texts = {
-            script.readAll().toStdString(),
+        QStringList texts = {
+            QString::fromUtf8(script.readAll()),
             TerminalScriptLauncher(terminal, nullptr, [] { return std::nullopt; })
-                .openTerminal("x"),
-            XdgAutostart(TARVEX_ROOT + "/a-file/config", {}, {"x"}).setEnabled(true)};
+                .openTerminal("x")
+                .reason(),
+            XdgAutostart(TARVEX_ROOT + "/a-file/config", {}, {"x"}).setEnabled(true).reason()};
 #ifndef __APPLE__
         {
             const ScopedEnv noPath("PATH", "");
-            texts.push_back(DesktopTerminalOpener().openScript("x"));
+            texts.push_back(DesktopTerminalOpener().openScript("x").reason());
         }
 #endif
-        for (const std::string& text : texts) {
-            ASSERT_FALSE(text.empty());
+        for (const QString& text : texts) {
+            ASSERT_FALSE(text.isEmpty());
             for (const char* english : {"Press any key", "There is no private folder",
                                         "Cannot create the folder", "No terminal program"}) {
-                EXPECT_EQ(text.find(english), std::string::npos) << language << ": " << text;
+                EXPECT_FALSE(text.contains(english)) << language << ": " << text.toStdString();
             }
         }
     }

@@ -6,11 +6,17 @@
 #include <deque>
 #include <functional>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "monitor/controller/MonitorSeams.h"
 #include "monitor/desktop/Notifier.h"
+
+// Failed comparisons print the text, not its bytes.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace tarvex::testing {
 
@@ -83,11 +89,14 @@ public:
 
 class FakeSaveDialog : public SaveDialog {
 public:
-    std::optional<std::string> askForDestination(const std::string& title,
-                                                 const std::string& proposedName) override {
-        titles.push_back(title);
-        proposedNames.push_back(proposedName);
-        return answer;
+    std::optional<QString> askForDestination(const QString& title,
+                                             const QString& proposedName) override {
+        titles.push_back(title.toStdString());
+        proposedNames.push_back(proposedName.toStdString());
+        if (!answer) {
+            return std::nullopt;
+        }
+        return QString::fromStdString(*answer);
     }
     std::optional<std::string> answer;
     std::vector<std::string> titles;
@@ -96,9 +105,9 @@ public:
 
 class FakeTerminal : public TerminalOpener {
 public:
-    std::string openScript(const std::string& scriptPath) override {
+    Result openScript(const std::string& scriptPath) override {
         opened.push_back(scriptPath);
-        return failure;
+        return failure.empty() ? Result() : Result::failure(QString::fromStdString(failure));
     }
     std::vector<std::string> opened;
     std::string failure;  // what the opener reports; empty: a terminal started
@@ -158,12 +167,13 @@ public:
 class FakeLoginItem : public LoginItem {
 public:
     bool enabled() const override { return on; }
-    std::string setEnabled(bool wanted) override {
+    Result setEnabled(bool wanted) override {
         requested.push_back(wanted);
         if (failure.empty()) {
             on = wanted;
+            return {};
         }
-        return failure;
+        return Result::failure(QString::fromStdString(failure));
     }
     bool on = false;
     std::string failure;

@@ -185,7 +185,7 @@ TEST_F(AppRemovalWatchTest, AFailedAutomaticUninstallAlertsThenQuits) {
     world.runner.answerNext(false, "not shown");
     ASSERT_EQ(world.alerts.shown.size(), 1u);
     EXPECT_EQ(world.alerts.shown[0].message, "Automatic Uninstall Failed");
-    EXPECT_EQ(world.alerts.shown[0].informativeText, logDetailsText());
+    EXPECT_EQ(world.alerts.shown[0].informativeText.toStdString(), logDetailsText());
     EXPECT_EQ(world.alerts.shown[0].style, AlertStyle::critical);
     EXPECT_EQ(world.appHost.terminations, 1);
 }

@@ -208,7 +208,7 @@ TEST(MessageBoxAlertsTest, EachLogPathShowsWholeTheTextReadsExactlyAndTheReasonS
         box->buttons().at(0)->click();
     });
     alerts.runModal(AlertSpec{"tarvex Failed to Start",
-                              informative.toStdString(),
+                              informative,
                               AlertStyle::critical,
                               {"Stop Service", "View Logs and Stop"},
                               "why"});

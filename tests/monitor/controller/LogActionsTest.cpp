@@ -92,9 +92,10 @@ TEST_F(LogActionsTest, WithoutATerminalTheAlertNamesWhatWasTriedAndTheCommand) {
     ASSERT_EQ(world.alerts.shown.size(), 1u);
     const AlertSpec& alert = world.alerts.shown[0];
     EXPECT_EQ(alert.style, AlertStyle::warning);
-    EXPECT_NE(alert.informativeText.find(world.terminal.failure), std::string::npos);
-    EXPECT_NE(alert.informativeText.find("\n" + shellQuote(TARVEXCTL) + " logs"), std::string::npos)
-        << alert.informativeText;
+    EXPECT_TRUE(alert.informativeText.contains(QString::fromStdString(world.terminal.failure)));
+    EXPECT_TRUE(alert.informativeText.contains(
+        QString::fromStdString("\n" + shellQuote(TARVEXCTL) + " logs")))
+        << alert.informativeText.toStdString();
 
     world.terminal.failure.clear();
     app->runDoctor();
@@ -108,7 +109,8 @@ TEST_F(LogActionsTest, SavedLogsThatNoFileManagerShowsAreToldWithTheirPath) {
     world.fileViewer.opens = false;
     app->saveLogs();
     ASSERT_EQ(world.alerts.shown.size(), 1u);
-    EXPECT_NE(world.alerts.shown[0].informativeText.find("\n" + destination), std::string::npos);
+    EXPECT_TRUE(
+        world.alerts.shown[0].informativeText.contains(QString::fromStdString("\n" + destination)));
     EXPECT_EQ(readFile(destination + "/tarvex.log"), "service\n");
 }
 
@@ -127,7 +129,7 @@ TEST_F(LogActionsTest, AMissingLogFolderShowsTheFailureAlert) {
     ASSERT_EQ(world.alerts.shown.size(), 1u);
     EXPECT_EQ(world.alerts.shown[0].message, "Failed to save logs");
     EXPECT_EQ(world.alerts.shown[0].style, AlertStyle::warning);
-    EXPECT_FALSE(world.alerts.shown[0].informativeText.empty());
+    EXPECT_FALSE(world.alerts.shown[0].informativeText.isEmpty());
     EXPECT_TRUE(world.alerts.shown[0].buttons.empty());
     EXPECT_TRUE(world.fileViewer.shown.empty());
     EXPECT_FALSE(fs::exists(temp / "out"));

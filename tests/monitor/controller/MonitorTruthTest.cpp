@@ -148,7 +148,7 @@ TEST_F(MonitorTruthTest, StartAtLoginSwitchesTheLoginItemAndTellsWhatFailed) {
     EXPECT_EQ(world.loginItem.requested, (std::vector<bool>{true, false}));
     EXPECT_TRUE(box->isChecked()) << "the box shows what is in effect";
     ASSERT_EQ(world.alerts.shown.size(), 1u);
-    EXPECT_EQ(world.alerts.shown[0].informativeText, world.loginItem.failure);
+    EXPECT_EQ(world.alerts.shown[0].informativeText.toStdString(), world.loginItem.failure);
 }
 
 TEST_F(MonitorTruthTest, APollThatFallsDueBehindAnOpenAlertWaitsUntilItCloses) {

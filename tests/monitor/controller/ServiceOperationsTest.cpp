@@ -89,12 +89,12 @@ TEST_F(ServiceOperationsTest, AFailedReplyPointsToTheLogsAndSaysWhyWhileTheState
             ASSERT_EQ(world.alerts.shown.size(), 1u);
             const AlertSpec& alert = world.alerts.shown[0];
             EXPECT_EQ(alert.message, op.failureTitle);
-            EXPECT_EQ(alert.informativeText, logDetailsText());
+            EXPECT_EQ(alert.informativeText.toStdString(), logDetailsText());
             EXPECT_EQ(alert.style, AlertStyle::critical);
             EXPECT_TRUE(alert.buttons.empty());
-            EXPECT_NE(alert.details.find(reason.toStdString()), std::string::npos);
+            EXPECT_TRUE(alert.details.contains(reason));
             // The data folder is missing here: the way to make it, where the command needs it.
-            EXPECT_EQ(alert.details.find("choose Initialize Database") != std::string::npos,
+            EXPECT_EQ(alert.details.contains("choose Initialize Database"),
                       std::string_view(op.command) != "stop");
             ASSERT_EQ(world.notifier.sent.size(), 1u);
             EXPECT_NE(world.notifier.sent[0].body.find(reason.toStdString()), std::string::npos);
@@ -168,7 +168,7 @@ TEST_F(ServiceOperationsTest, TheConfirmationIsCriticalWithCancelFirstAndBringsT
     EXPECT_EQ(alert.message, "Really?");
     EXPECT_EQ(alert.informativeText, "Details");
     EXPECT_EQ(alert.style, AlertStyle::critical);
-    EXPECT_EQ(alert.buttons, (std::vector<std::string>{"Cancel", "Confirm"}));
+    EXPECT_EQ(alert.buttons, (QStringList{"Cancel", "Confirm"}));
 }
 
 TEST_F(ServiceOperationsTest, InitializeKeepsPollingAndEndsWithItsResultAlert) {
@@ -212,7 +212,7 @@ TEST_F(ServiceOperationsTest, AFailedInitializeShowsTheLogPointerUnderTheSameTit
     world.runner.answerNext(false, "boom");
     ASSERT_EQ(world.alerts.shown.size(), 2u);
     EXPECT_EQ(world.alerts.shown[1].message, "Initialize Database");
-    EXPECT_EQ(world.alerts.shown[1].informativeText, logDetailsText());
+    EXPECT_EQ(world.alerts.shown[1].informativeText.toStdString(), logDetailsText());
     EXPECT_EQ(world.alerts.shown[1].style, AlertStyle::critical);
     EXPECT_EQ(world.runner.pendingCommands(), std::vector<std::string>{"status"});
 }
@@ -284,7 +284,7 @@ TEST_F(ServiceOperationsTest, ARefusedPasswordCheckRestoresTheStateAndSaysWhyUnl
         if (*title != '\0') {
             const AlertSpec& alert = world.alerts.shown[0];
             EXPECT_EQ(alert.message, title);
-            EXPECT_NE((alert.informativeText + alert.details).find(mentions), std::string::npos);
+            EXPECT_TRUE((alert.informativeText + alert.details).contains(mentions));
         }
     }
     world.alerts.shown.clear();

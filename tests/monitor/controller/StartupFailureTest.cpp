@@ -33,7 +33,7 @@ TEST_F(StartupFailureTest, AlertOnTheFirstAnswerMoreThanThirtySecondsInThenStop)
     ASSERT_EQ(alerts.shown.size(), 1u);
     const AlertSpec& alert = alerts.shown.front();
     EXPECT_EQ(alert.message, "tarvex Failed to Start");
-    EXPECT_EQ(alert.informativeText,
+    EXPECT_EQ(alert.informativeText.toStdString(),
               "The service has not started after 30 seconds. The process may be crashing on "
               "startup.\n\n" +
                   logDetailsText());
@@ -41,7 +41,7 @@ TEST_F(StartupFailureTest, AlertOnTheFirstAnswerMoreThanThirtySecondsInThenStop)
               "Of the log files above, these do not exist: launchd.out.log, "
               "launchd.err.log.");
     EXPECT_EQ(alert.style, AlertStyle::critical);
-    EXPECT_EQ(alert.buttons, (std::vector<std::string>{"Stop Service", "View Logs and Stop"}));
+    EXPECT_EQ(alert.buttons, (QStringList{"Stop Service", "View Logs and Stop"}));
     EXPECT_EQ(appHost.activations, 1);
     EXPECT_TRUE(terminal.opened.empty()) << "\"Stop Service\" opens no logs";
 

@@ -84,7 +84,7 @@ TEST(SaveDialogTest, AnExistingFolderOfTheProposedNameIsTheDestinationNotAFolder
         const auto chosen = dialog.askForDestination("Save tarvex Logs", "tarvex-logs");
         const QString folder = QDir(home.path()).filePath(QStringLiteral("tarvex-logs"));
         EXPECT_EQ(asked, std::vector<QString>{folder});
-        EXPECT_EQ(chosen, agree ? std::optional<std::string>(folder.toStdString()) : std::nullopt);
+        EXPECT_EQ(chosen, agree ? std::optional<QString>(folder) : std::nullopt);
     }
 }
 

@@ -33,14 +33,14 @@ TEST_F(LoginItemTest, WithoutAPackagedEntryTheUsersOwnEntryIsWrittenAndRemoved) 
     XdgAutostart item = autostart();
     EXPECT_FALSE(item.enabled());
 
-    ASSERT_EQ(item.setEnabled(true), "");
+    ASSERT_TRUE(item.setEnabled(true).ok());
     EXPECT_TRUE(item.enabled());
     const std::string entry = readFile(item.userEntryPath());
     EXPECT_NE(entry.find("Exec=\"/opt/my apps/tarvex-monitor\" --background\n"), std::string::npos)
         << entry;
     EXPECT_EQ(entry.find("Hidden"), std::string::npos);
 
-    ASSERT_EQ(item.setEnabled(false), "");
+    ASSERT_TRUE(item.setEnabled(false).ok());
     EXPECT_FALSE(item.enabled());
     EXPECT_FALSE(fs::exists(item.userEntryPath()));
 }
@@ -50,11 +50,11 @@ TEST_F(LoginItemTest, APackagedEntryIsOverriddenByAHiddenUserEntryAndRestoredByR
     XdgAutostart item = autostart();
     EXPECT_TRUE(item.enabled());
 
-    ASSERT_EQ(item.setEnabled(false), "");
+    ASSERT_TRUE(item.setEnabled(false).ok());
     EXPECT_FALSE(item.enabled());
     EXPECT_NE(readFile(item.userEntryPath()).find("\nHidden=true\n"), std::string::npos);
 
-    ASSERT_EQ(item.setEnabled(true), "");
+    ASSERT_TRUE(item.setEnabled(true).ok());
     EXPECT_TRUE(item.enabled());
     EXPECT_FALSE(fs::exists(item.userEntryPath()));
 }
@@ -63,7 +63,7 @@ TEST_F(LoginItemTest, APackagedEntrySwitchedOffByTheDesktopCountsAsOff) {
     installPackagedEntry("[Desktop Entry]\nExec=x\nX-GNOME-Autostart-enabled=false\n");
     XdgAutostart item = autostart();
     EXPECT_FALSE(item.enabled());
-    ASSERT_EQ(item.setEnabled(true), "");
+    ASSERT_TRUE(item.setEnabled(true).ok());
     EXPECT_TRUE(item.enabled());
     EXPECT_TRUE(fs::exists(item.userEntryPath()));
 }
@@ -71,8 +71,9 @@ TEST_F(LoginItemTest, APackagedEntrySwitchedOffByTheDesktopCountsAsOff) {
 TEST_F(LoginItemTest, AFolderThatCannotBeMadeIsReported) {
     writeFile(temp / "home", "a file where the folder should be");
     XdgAutostart item = autostart();
-    const std::string error = item.setEnabled(true);
-    EXPECT_NE(error.find((root / "home").string()), std::string::npos) << error;
+    const QString error = item.setEnabled(true).reason();
+    EXPECT_TRUE(error.contains(QString::fromStdString((root / "home").string())))
+        << error.toStdString();
     EXPECT_FALSE(item.enabled());
 }
 
@@ -87,7 +88,7 @@ TEST_F(LoginItemTest, LaunchAgentRunsTheCommandAtLoginUntilSwitchedOff) {
     LaunchAgentLoginItem item((root / "LaunchAgents").string(),
                               {"/Applications/t&m.app/m", "--background"});
     EXPECT_FALSE(item.enabled());
-    ASSERT_EQ(item.setEnabled(true), "");
+    ASSERT_TRUE(item.setEnabled(true).ok());
     const std::string plist = readFile(item.agentPath());
     EXPECT_NE(plist.find("<string>com.tarvex.monitor</string>"), std::string::npos);
     EXPECT_NE(
@@ -96,7 +97,7 @@ TEST_F(LoginItemTest, LaunchAgentRunsTheCommandAtLoginUntilSwitchedOff) {
         std::string::npos)
         << plist;
     EXPECT_NE(plist.find("<key>RunAtLoad</key>\n\t<true/>"), std::string::npos);
-    ASSERT_EQ(item.setEnabled(false), "");
+    ASSERT_TRUE(item.setEnabled(false).ok());
     EXPECT_FALSE(item.enabled());
 }
 

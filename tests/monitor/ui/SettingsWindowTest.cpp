@@ -188,7 +188,7 @@ TEST_F(SettingsWindowTest, AFailedChangeIsUndoneWithTheAlert) {
     ASSERT_EQ(world.alerts.shown.size(), 1u);
     const AlertSpec& alert = world.alerts.shown[0];
     EXPECT_EQ(alert.message, "Failed to change boot startup");
-    EXPECT_EQ(alert.informativeText, logDetailsText());
+    EXPECT_EQ(alert.informativeText.toStdString(), logDetailsText());
     EXPECT_EQ(alert.style, AlertStyle::warning);
     EXPECT_TRUE(alert.buttons.empty());
 }
