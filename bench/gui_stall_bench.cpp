@@ -121,7 +121,7 @@ Result measurePasswordHeld(const std::string& socketPath) {
         [&] {
             // Once the first status has arrived, as a user would see it before pressing Start.
             QTimer::singleShot(500, [&] {
-                controller.startService();
+                controller.findChild<tarvex::ServiceCommands*>()->startService();
                 started = controller.model().operationInProgress();
                 result.sent = started ? 1 : 0;
             });

@@ -466,6 +466,121 @@ Um ihn zu starten, führen Sie in einem Terminal aus:
     </message>
 </context>
 <context>
+    <name>tarvex::ServiceCommands</name>
+    <message>
+        <source>Press any key to close</source>
+        <translation>Zum Schließen eine beliebige Taste drücken</translation>
+    </message>
+    <message>
+        <source>No Terminal Window</source>
+        <translation>Kein Terminalfenster</translation>
+    </message>
+    <message>
+        <source>%1
+
+Run this command in a terminal yourself:
+%2</source>
+        <translation>%1
+
+Führen Sie diesen Befehl selbst in einem Terminal aus:
+%2</translation>
+    </message>
+    <message>
+        <source>Save tarvex Logs</source>
+        <translation>tarvex-Protokolle speichern</translation>
+    </message>
+    <message>
+        <source>Failed to save logs</source>
+        <translation>Die Protokolle konnten nicht gespeichert werden</translation>
+    </message>
+    <message>
+        <source>Logs Saved</source>
+        <translation>Protokolle gespeichert</translation>
+    </message>
+    <message>
+        <source>No file manager could open the folder. The logs are in:
+%1</source>
+        <translation>Kein Dateimanager konnte den Ordner öffnen. Die Protokolle liegen in:
+%1</translation>
+    </message>
+    <message>
+        <source>tarvex: Starting…</source>
+        <translation>tarvex: Wird gestartet…</translation>
+    </message>
+    <message>
+        <source>Start Failed</source>
+        <translation>Starten fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>tarvex: Stopping…</source>
+        <translation>tarvex: Wird gestoppt…</translation>
+    </message>
+    <message>
+        <source>Stop Failed</source>
+        <translation>Stoppen fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>tarvex: Restarting…</source>
+        <translation>tarvex: Wird neu gestartet…</translation>
+    </message>
+    <message>
+        <source>Restart Failed</source>
+        <translation>Neustart fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>Bestätigen</translation>
+    </message>
+    <message>
+        <source>Done.</source>
+        <translation>Fertig.</translation>
+    </message>
+    <message>
+        <source>Initialize Database?</source>
+        <translation>Datenbank initialisieren?</translation>
+    </message>
+    <message>
+        <source>This will erase all database data and bootstrap a fresh instance.
+Configuration and plugins will be preserved.
+
+This cannot be undone.</source>
+        <translation>Dabei werden alle Daten der Datenbank gelöscht und eine neue Instanz eingerichtet.
+Konfiguration und Plugins bleiben erhalten.
+
+Dies kann nicht rückgängig gemacht werden.</translation>
+    </message>
+    <message>
+        <source>Initialize Database</source>
+        <translation>Datenbank initialisieren</translation>
+    </message>
+    <message>
+        <source>Uninstall tarvex?</source>
+        <translation>tarvex deinstallieren?</translation>
+    </message>
+    <message>
+        <source>This will stop the service and remove all installed files, config, and data.
+This cannot be undone.</source>
+        <translation>Dabei wird der Dienst gestoppt, und alle installierten Dateien, die Konfiguration und die Daten werden entfernt.
+Dies kann nicht rückgängig gemacht werden.</translation>
+    </message>
+    <message>
+        <source>Uninstall</source>
+        <translation>Deinstallieren</translation>
+    </message>
+    <message>
+        <source>tarvex Failed to Start</source>
+        <translation>tarvex konnte nicht gestartet werden</translation>
+    </message>
+    <message>
+        <source>Stop Service</source>
+        <translation>Dienst stoppen</translation>
+    </message>
+    <message>
+        <source>View Logs and Stop</source>
+        <translation>Protokolle anzeigen und stoppen</translation>
+    </message>
+</context>
+<context>
     <name>tarvex::SettingsWindowController</name>
     <message>
         <source>Start automatically when macOS boots</source>
@@ -566,76 +681,8 @@ Um ihn zu starten, führen Sie in einem Terminal aus:
         <translation>Automatische Deinstallation fehlgeschlagen</translation>
     </message>
     <message>
-        <source>Save tarvex Logs</source>
-        <translation>tarvex-Protokolle speichern</translation>
-    </message>
-    <message>
-        <source>Failed to save logs</source>
-        <translation>Die Protokolle konnten nicht gespeichert werden</translation>
-    </message>
-    <message>
-        <source>tarvex: Starting…</source>
-        <translation>tarvex: Wird gestartet…</translation>
-    </message>
-    <message>
-        <source>Start Failed</source>
-        <translation>Starten fehlgeschlagen</translation>
-    </message>
-    <message>
-        <source>tarvex: Stopping…</source>
-        <translation>tarvex: Wird gestoppt…</translation>
-    </message>
-    <message>
-        <source>Stop Failed</source>
-        <translation>Stoppen fehlgeschlagen</translation>
-    </message>
-    <message>
-        <source>tarvex: Restarting…</source>
-        <translation>tarvex: Wird neu gestartet…</translation>
-    </message>
-    <message>
-        <source>Restart Failed</source>
-        <translation>Neustart fehlgeschlagen</translation>
-    </message>
-    <message>
-        <source>Confirm</source>
-        <translation>Bestätigen</translation>
-    </message>
-    <message>
-        <source>Done.</source>
-        <translation>Fertig.</translation>
-    </message>
-    <message>
-        <source>Initialize Database?</source>
-        <translation>Datenbank initialisieren?</translation>
-    </message>
-    <message>
-        <source>This will erase all database data and bootstrap a fresh instance.
-Configuration and plugins will be preserved.
-
-This cannot be undone.</source>
-        <translation>Dabei werden alle Daten der Datenbank gelöscht und eine neue Instanz eingerichtet.
-Konfiguration und Plugins bleiben erhalten.
-
-Dies kann nicht rückgängig gemacht werden.</translation>
-    </message>
-    <message>
         <source>Initialize Database</source>
         <translation>Datenbank initialisieren</translation>
-    </message>
-    <message>
-        <source>Uninstall tarvex?</source>
-        <translation>tarvex deinstallieren?</translation>
-    </message>
-    <message>
-        <source>This will stop the service and remove all installed files, config, and data.
-This cannot be undone.</source>
-        <translation>Dabei wird der Dienst gestoppt, und alle installierten Dateien, die Konfiguration und die Daten werden entfernt.
-Dies kann nicht rückgängig gemacht werden.</translation>
-    </message>
-    <message>
-        <source>Uninstall</source>
-        <translation>Deinstallieren</translation>
     </message>
     <message>
         <source>Start Service</source>
@@ -674,44 +721,8 @@ Dies kann nicht rückgängig gemacht werden.</translation>
         <translation>Monitor beenden</translation>
     </message>
     <message>
-        <source>tarvex Failed to Start</source>
-        <translation>tarvex konnte nicht gestartet werden</translation>
-    </message>
-    <message>
-        <source>View Logs and Stop</source>
-        <translation>Protokolle anzeigen und stoppen</translation>
-    </message>
-    <message>
-        <source>No Terminal Window</source>
-        <translation>Kein Terminalfenster</translation>
-    </message>
-    <message>
-        <source>%1
-
-Run this command in a terminal yourself:
-%2</source>
-        <translation>%1
-
-Führen Sie diesen Befehl selbst in einem Terminal aus:
-%2</translation>
-    </message>
-    <message>
-        <source>Logs Saved</source>
-        <translation>Protokolle gespeichert</translation>
-    </message>
-    <message>
-        <source>No file manager could open the folder. The logs are in:
-%1</source>
-        <translation>Kein Dateimanager konnte den Ordner öffnen. Die Protokolle liegen in:
-%1</translation>
-    </message>
-    <message>
         <source>Cannot Change the Login Item</source>
         <translation>Der Start bei der Anmeldung kann nicht geändert werden</translation>
-    </message>
-    <message>
-        <source>Press any key to close</source>
-        <translation>Zum Schließen eine beliebige Taste drücken</translation>
     </message>
 </context>
 <context>

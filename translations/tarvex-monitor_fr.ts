@@ -466,6 +466,121 @@ Pour le démarrer, exécutez dans un terminal&#xa0;:
     </message>
 </context>
 <context>
+    <name>tarvex::ServiceCommands</name>
+    <message>
+        <source>Press any key to close</source>
+        <translation>Appuyez sur une touche pour fermer</translation>
+    </message>
+    <message>
+        <source>No Terminal Window</source>
+        <translation>Aucune fenêtre de terminal</translation>
+    </message>
+    <message>
+        <source>%1
+
+Run this command in a terminal yourself:
+%2</source>
+        <translation>%1
+
+Exécutez vous-même cette commande dans un terminal&#xa0;:
+%2</translation>
+    </message>
+    <message>
+        <source>Save tarvex Logs</source>
+        <translation>Enregistrer les journaux de tarvex</translation>
+    </message>
+    <message>
+        <source>Failed to save logs</source>
+        <translation>Impossible d’enregistrer les journaux</translation>
+    </message>
+    <message>
+        <source>Logs Saved</source>
+        <translation>Journaux enregistrés</translation>
+    </message>
+    <message>
+        <source>No file manager could open the folder. The logs are in:
+%1</source>
+        <translation>Aucun gestionnaire de fichiers n’a pu ouvrir le dossier. Les journaux se trouvent dans&#xa0;:
+%1</translation>
+    </message>
+    <message>
+        <source>tarvex: Starting…</source>
+        <translation>tarvex&#xa0;: Démarrage…</translation>
+    </message>
+    <message>
+        <source>Start Failed</source>
+        <translation>Échec du démarrage</translation>
+    </message>
+    <message>
+        <source>tarvex: Stopping…</source>
+        <translation>tarvex&#xa0;: Arrêt…</translation>
+    </message>
+    <message>
+        <source>Stop Failed</source>
+        <translation>Échec de l’arrêt</translation>
+    </message>
+    <message>
+        <source>tarvex: Restarting…</source>
+        <translation>tarvex&#xa0;: Redémarrage…</translation>
+    </message>
+    <message>
+        <source>Restart Failed</source>
+        <translation>Échec du redémarrage</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>Confirmer</translation>
+    </message>
+    <message>
+        <source>Done.</source>
+        <translation>Terminé.</translation>
+    </message>
+    <message>
+        <source>Initialize Database?</source>
+        <translation>Initialiser la base de données&#xa0;?</translation>
+    </message>
+    <message>
+        <source>This will erase all database data and bootstrap a fresh instance.
+Configuration and plugins will be preserved.
+
+This cannot be undone.</source>
+        <translation>Toutes les données de la base seront effacées et une nouvelle instance sera initialisée.
+La configuration et les plugins seront conservés.
+
+Cette opération est irréversible.</translation>
+    </message>
+    <message>
+        <source>Initialize Database</source>
+        <translation>Initialiser la base de données</translation>
+    </message>
+    <message>
+        <source>Uninstall tarvex?</source>
+        <translation>Désinstaller tarvex&#xa0;?</translation>
+    </message>
+    <message>
+        <source>This will stop the service and remove all installed files, config, and data.
+This cannot be undone.</source>
+        <translation>Le service sera arrêté et tous les fichiers installés, la configuration et les données seront supprimés.
+Cette opération est irréversible.</translation>
+    </message>
+    <message>
+        <source>Uninstall</source>
+        <translation>Désinstaller</translation>
+    </message>
+    <message>
+        <source>tarvex Failed to Start</source>
+        <translation>Échec du démarrage de tarvex</translation>
+    </message>
+    <message>
+        <source>Stop Service</source>
+        <translation>Arrêter le service</translation>
+    </message>
+    <message>
+        <source>View Logs and Stop</source>
+        <translation>Afficher les journaux et arrêter</translation>
+    </message>
+</context>
+<context>
     <name>tarvex::SettingsWindowController</name>
     <message>
         <source>Start automatically when macOS boots</source>
@@ -566,76 +681,8 @@ Pour le démarrer, exécutez dans un terminal&#xa0;:
         <translation>Échec de la désinstallation automatique</translation>
     </message>
     <message>
-        <source>Save tarvex Logs</source>
-        <translation>Enregistrer les journaux de tarvex</translation>
-    </message>
-    <message>
-        <source>Failed to save logs</source>
-        <translation>Impossible d’enregistrer les journaux</translation>
-    </message>
-    <message>
-        <source>tarvex: Starting…</source>
-        <translation>tarvex&#xa0;: Démarrage…</translation>
-    </message>
-    <message>
-        <source>Start Failed</source>
-        <translation>Échec du démarrage</translation>
-    </message>
-    <message>
-        <source>tarvex: Stopping…</source>
-        <translation>tarvex&#xa0;: Arrêt…</translation>
-    </message>
-    <message>
-        <source>Stop Failed</source>
-        <translation>Échec de l’arrêt</translation>
-    </message>
-    <message>
-        <source>tarvex: Restarting…</source>
-        <translation>tarvex&#xa0;: Redémarrage…</translation>
-    </message>
-    <message>
-        <source>Restart Failed</source>
-        <translation>Échec du redémarrage</translation>
-    </message>
-    <message>
-        <source>Confirm</source>
-        <translation>Confirmer</translation>
-    </message>
-    <message>
-        <source>Done.</source>
-        <translation>Terminé.</translation>
-    </message>
-    <message>
-        <source>Initialize Database?</source>
-        <translation>Initialiser la base de données&#xa0;?</translation>
-    </message>
-    <message>
-        <source>This will erase all database data and bootstrap a fresh instance.
-Configuration and plugins will be preserved.
-
-This cannot be undone.</source>
-        <translation>Toutes les données de la base seront effacées et une nouvelle instance sera initialisée.
-La configuration et les plugins seront conservés.
-
-Cette opération est irréversible.</translation>
-    </message>
-    <message>
         <source>Initialize Database</source>
         <translation>Initialiser la base de données</translation>
-    </message>
-    <message>
-        <source>Uninstall tarvex?</source>
-        <translation>Désinstaller tarvex&#xa0;?</translation>
-    </message>
-    <message>
-        <source>This will stop the service and remove all installed files, config, and data.
-This cannot be undone.</source>
-        <translation>Le service sera arrêté et tous les fichiers installés, la configuration et les données seront supprimés.
-Cette opération est irréversible.</translation>
-    </message>
-    <message>
-        <source>Uninstall</source>
-        <translation>Désinstaller</translation>
     </message>
     <message>
         <source>Start Service</source>
@@ -674,44 +721,8 @@ Cette opération est irréversible.</translation>
         <translation>Quitter le moniteur</translation>
     </message>
     <message>
-        <source>tarvex Failed to Start</source>
-        <translation>Échec du démarrage de tarvex</translation>
-    </message>
-    <message>
-        <source>View Logs and Stop</source>
-        <translation>Afficher les journaux et arrêter</translation>
-    </message>
-    <message>
-        <source>No Terminal Window</source>
-        <translation>Aucune fenêtre de terminal</translation>
-    </message>
-    <message>
-        <source>%1
-
-Run this command in a terminal yourself:
-%2</source>
-        <translation>%1
-
-Exécutez vous-même cette commande dans un terminal&#xa0;:
-%2</translation>
-    </message>
-    <message>
-        <source>Logs Saved</source>
-        <translation>Journaux enregistrés</translation>
-    </message>
-    <message>
-        <source>No file manager could open the folder. The logs are in:
-%1</source>
-        <translation>Aucun gestionnaire de fichiers n’a pu ouvrir le dossier. Les journaux se trouvent dans&#xa0;:
-%1</translation>
-    </message>
-    <message>
         <source>Cannot Change the Login Item</source>
         <translation>Impossible de modifier le lancement à l’ouverture de session</translation>
-    </message>
-    <message>
-        <source>Press any key to close</source>
-        <translation>Appuyez sur une touche pour fermer</translation>
     </message>
 </context>
 <context>

@@ -9,12 +9,6 @@
 
 namespace tarvex {
 
-namespace {
-
-constexpr int kAppRemovalIntervalMs = 2000;
-
-}  // namespace
-
 void TarvexMenuBarApp::quitQuietly() {
     stopTimers();
     seams_.app.terminate();
@@ -29,23 +23,15 @@ void TarvexMenuBarApp::uninstallAutomatically() {
     AppHost& host = seams_.app;  // outlives the controller
     seams_.runner.runPrivileged(QStringLiteral("uninstall"), [guard, &host](HelperAnswer answer) {
         if (!answer.success && guard) {
-            guard->showResult(false, tr("Automatic Uninstall Failed"),
-                              FailureDetails::forReply("uninstall", answer));
+            guard->commands_.showResult(false, tr("Automatic Uninstall Failed"),
+                                        FailureDetails::forReply("uninstall", answer));
         }
         host.terminate();
     });
 }
 
 void TarvexMenuBarApp::startAppRemovalMonitor() {
-    delete appRemovalTimer_;
-    appRemovalTimer_ = new QTimer(this);
-    appRemovalTimer_->setObjectName(QStringLiteral("appRemovalTimer"));
-    appRemovalTimer_->setInterval(kAppRemovalIntervalMs);
-    appRemovalTimer_->setSingleShot(false);
-    connect(appRemovalTimer_, &QTimer::timeout, this, [this] {
-        modalDeferral_->runWhenIdle(appRemovalTimer_, [this] { checkAppRemoval(); });
-    });
-    appRemovalTimer_->start();
+    appRemovalTimer_.start();
     checkAppRemoval();
 }
 

@@ -27,30 +27,32 @@ void TarvexMenuBarApp::connectCommands() {
     struct Entry {
         Command command;
         QString title;
-        void (TarvexMenuBarApp::*handler)();
+        void (ServiceCommands::*handler)();
         QKeySequence shortcut;
     };
     // "Ctrl" is the Command key on macOS.
     const Entry entries[] = {
-        {Command::start, tr("Start Service"), &TarvexMenuBarApp::startService, {}},
-        {Command::stop, tr("Stop Service"), &TarvexMenuBarApp::stopService, {}},
-        {Command::restart, tr("Restart Service"), &TarvexMenuBarApp::restartService, {}},
-        {Command::viewLogs, tr("View Logs..."), &TarvexMenuBarApp::viewLogs, {}},
-        {Command::saveLogs, tr("Save Logs to…"), &TarvexMenuBarApp::saveLogs, {}},
-        {Command::settings, tr("Settings..."), &TarvexMenuBarApp::openSettings,
-         QKeySequence(QStringLiteral("Ctrl+,"))},
-        {Command::doctor, tr("Run Doctor"), &TarvexMenuBarApp::runDoctor, {}},
-        {Command::initialize, tr("Initialize Database"), &TarvexMenuBarApp::setupService, {}},
-        {Command::uninstall, tr("Uninstall..."), &TarvexMenuBarApp::uninstallService, {}},
-        {Command::quit, tr("Quit Monitor"), &TarvexMenuBarApp::quitMonitor,
-         QKeySequence(QStringLiteral("Ctrl+Q"))},
+        {Command::start, tr("Start Service"), &ServiceCommands::startService, {}},
+        {Command::stop, tr("Stop Service"), &ServiceCommands::stopService, {}},
+        {Command::restart, tr("Restart Service"), &ServiceCommands::restartService, {}},
+        {Command::viewLogs, tr("View Logs..."), &ServiceCommands::viewLogs, {}},
+        {Command::saveLogs, tr("Save Logs to…"), &ServiceCommands::saveLogs, {}},
+        {Command::settings, tr("Settings..."), nullptr, QKeySequence(QStringLiteral("Ctrl+,"))},
+        {Command::doctor, tr("Run Doctor"), &ServiceCommands::runDoctor, {}},
+        {Command::initialize, tr("Initialize Database"), &ServiceCommands::setupService, {}},
+        {Command::uninstall, tr("Uninstall..."), &ServiceCommands::uninstallService, {}},
+        {Command::quit, tr("Quit Monitor"), nullptr, QKeySequence(QStringLiteral("Ctrl+Q"))},
     };
     for (const Entry& entry : entries) {
         QAction* item = action(entry.command);
         item->setText(entry.title);
         item->setShortcut(entry.shortcut);
-        connect(item, &QAction::triggered, this, entry.handler);
+        if (entry.handler != nullptr) {
+            connect(item, &QAction::triggered, &commands_, entry.handler);
+        }
     }
+    connect(action(Command::settings), &QAction::triggered, this, &TarvexMenuBarApp::openSettings);
+    connect(action(Command::quit), &QAction::triggered, this, &TarvexMenuBarApp::quitMonitor);
     // Both keys work in every window of the application, not only while the menu is open.
     for (Command command : {Command::settings, Command::quit}) {
         action(command)->setShortcutContext(Qt::ApplicationShortcut);
@@ -60,7 +62,7 @@ void TarvexMenuBarApp::connectCommands() {
 
 void TarvexMenuBarApp::buildMenu() {
     if (statusMenu_ == nullptr) {
-        statusMenu_ = new StatusMenu(model_, *actions_, this);
+        statusMenu_ = new StatusMenu(model_, actions_, this);
     }
 }
 
@@ -95,12 +97,9 @@ bool TarvexMenuBarApp::applicationShouldHandleReopen() {
 
 // With the work they held back behind an open menu or alert.
 void TarvexMenuBarApp::stopTimers() {
-    for (QTimer* timer : {statusTimer_, appRemovalTimer_, statusAnswerDeadline_}) {
-        if (timer != nullptr) {
-            timer->stop();
-        }
-        modalDeferral_->cancel(timer);
-    }
+    poller_.stop();
+    appRemovalTimer_.stop();
+    modalDeferral_.cancel(&appRemovalTimer_);
 }
 
 void TarvexMenuBarApp::applicationShouldTerminate() {

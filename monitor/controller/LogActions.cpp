@@ -1,6 +1,6 @@
 #include <QPointer>
 
-#include "monitor/controller/TarvexMenuBarApp.h"
+#include "monitor/controller/ServiceCommands.h"
 #include "monitor/desktop/LogExport.h"
 #include "monitor/desktop/ShellQuote.h"
 #include "monitor/desktop/TerminalScript.h"
@@ -8,21 +8,14 @@
 
 namespace tarvex {
 
-TerminalScriptLauncher& TarvexMenuBarApp::terminalScriptLauncher() {
-    if (!terminalScriptLauncher_) {
-        terminalScriptLauncher_ = new TerminalScriptLauncher(seams_.terminal, this);
-    }
-    return *terminalScriptLauncher_;
-}
-
 // What cannot run in a terminal window is offered to the user to run by hand.
-void TarvexMenuBarApp::runInTerminal(const std::string& subcommand) {
+void ServiceCommands::runInTerminal(const std::string& subcommand) {
     const std::string command = shellQuote(TARVEXCTL) + " " + subcommand;
     // After the tool's output the window waits for a key, so the user can read it.
     const std::string waitForKey = "; printf '\\n%s ' " +
                                    shellQuote(tr("Press any key to close").toStdString()) +
                                    "; read -n1";
-    const Result opened = terminalScriptLauncher().openTerminal(command + waitForKey);
+    const Result opened = terminalScripts_.openTerminal(command + waitForKey);
     if (opened.ok()) {
         return;
     }
@@ -33,15 +26,15 @@ void TarvexMenuBarApp::runInTerminal(const std::string& subcommand) {
                                      {}});
 }
 
-void TarvexMenuBarApp::viewLogs() {
+void ServiceCommands::viewLogs() {
     runInTerminal("logs");
 }
 
-void TarvexMenuBarApp::runDoctor() {
+void ServiceCommands::runDoctor() {
     runInTerminal("doctor");
 }
 
-void TarvexMenuBarApp::saveLogs() {
+void ServiceCommands::saveLogs() {
     seams_.app.activate();
     const std::optional<QString> destination =
         seams_.saveDialog.askForDestination(tr("Save tarvex Logs"), QStringLiteral("tarvex-logs"));
@@ -54,7 +47,7 @@ void TarvexMenuBarApp::saveLogs() {
             AlertSpec{tr("Failed to save logs"), saved.reason(), AlertStyle::warning, {}});
         return;
     }
-    QPointer<TarvexMenuBarApp> self(this);
+    QPointer<ServiceCommands> self(this);
     seams_.fileViewer.showFolder(
         destination->toStdString(), [self, folder = *destination](bool shown) {
             if (shown || !self) {

@@ -6,6 +6,20 @@ namespace tarvex {
 
 ServiceNotifications::ServiceNotifications(Notifier& notifier) : notifier_(notifier) {}
 
+// The model outlives nothing it is connected to here: the connections go with it.
+void ServiceNotifications::follow(const StatusModel& model) {
+    QObject::connect(&model, &StatusModel::answerApplied, &model,
+                     [this, &model](const StatusAnswer& answer) {
+                         statusApplied(answer.status, answer.answered, model.operationInProgress());
+                     });
+    QObject::connect(&model, &StatusModel::operationFinished, &model,
+                     [this](ServiceOperation operation, bool success, const QString& reason) {
+                         operationFinished(operation, success, reason);
+                     });
+    QObject::connect(&model, &StatusModel::startupFailed, &model,
+                     [this](int seconds) { startupFailed(seconds); });
+}
+
 void ServiceNotifications::statusApplied(const TarvexStatus& status, bool known,
                                          bool operationInProgress) {
     if (!known || operationInProgress) {

@@ -6,10 +6,9 @@
 
 #include "monitor/desktop/Notifier.h"
 #include "monitor/status/TarvexStatus.h"
+#include "monitor/ui/StatusModel.h"
 
 namespace tarvex {
-
-enum class ServiceOperation { start, stop, restart };
 
 // Decides what the desktop hears about the service: a service that stopped without an
 // operation of this monitor (it was active at the last answer), each start, stop and restart
@@ -24,6 +23,8 @@ public:
 
     void setEnabled(bool on) { enabled_ = on; }
     bool enabled() const { return enabled_; }
+    // Hears of every answer, operation and start-up failure through the model's signals.
+    void follow(const StatusModel& model);
 
     // Every status answer as applied. `known`: the helper answered (a failed request says
     // nothing about the service). `operationInProgress`: this monitor is changing the service.

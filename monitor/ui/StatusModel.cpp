@@ -159,6 +159,7 @@ void StatusModel::applyStatus(const StatusAnswer& answer) {
     operationIcon_.reset();
     operationLine_.clear();
     emit changed();
+    emit answerApplied(answer);
 }
 
 void StatusModel::applyStatus(const TarvexStatus& status, HelperFault fault) {

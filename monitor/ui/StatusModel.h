@@ -13,6 +13,9 @@
 
 namespace tarvex {
 
+// The operations that hold the lock while they run.
+enum class ServiceOperation { start, stop, restart };
+
 // One answer to a status request, as the controller received it.
 struct StatusAnswer {
     TarvexStatus status;  // the report as read; all defaults when there was none
@@ -81,9 +84,19 @@ public:
     void showOperation(ServiceState iconState, const QString& statusLine = {});
     // An operation that never ran (its authorization was refused): the last answer again.
     void endOperationLook();
+    // What the user should hear of: the reply to an operation the user asked for (`reason`: why
+    // it failed, in one line), and a service that has not come up for `seconds`.
+    void reportOperation(ServiceOperation operation, bool success, const QString& reason) {
+        emit operationFinished(operation, success, reason);
+    }
+    void reportStartupFailure(int seconds) { emit startupFailed(seconds); }
 
 signals:
     void changed();
+    // After changed(), for every status answer applied.
+    void answerApplied(const StatusAnswer& answer);
+    void operationFinished(ServiceOperation operation, bool success, const QString& reason);
+    void startupFailed(int seconds);
 
 private:
     struct Seen {

@@ -63,7 +63,7 @@ TEST_F(AppRemovalTest, RemovingTheInstalledAppUninstallsTheServiceAndQuits) {
 TEST_F(AppRemovalTest, RemovingTheAppWhileTheToolHoldsItsLockOnlyQuits) {
     addFault("slow start 1");
     launchInstalled();
-    app->startService();
+    commands(*app).startService();
     // The tool takes its lock before its (slow) work; the lock names the live tool process.
     ASSERT_TRUE(waitUntil([] { return lockFileComplete(); }, 20000));
 

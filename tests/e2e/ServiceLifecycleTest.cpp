@@ -18,8 +18,8 @@ protected:
     int pollInterval() const { return statusTimer(*app)->interval(); }
 
     // Runs a locked operation and waits until its answer and the status refresh after it.
-    void operate(void (TarvexMenuBarApp::*action)()) {
-        (app.get()->*action)();
+    void operate(void (ServiceCommands::*action)()) {
+        (commands(*app).*action)();
         ASSERT_TRUE(waitUntilIdle());
         ASSERT_FALSE(app->model().operationInProgress());
     }
@@ -32,7 +32,7 @@ TEST_F(ServiceLifecycleTest, StartAndStopWalkThroughEveryStateByRealPolls) {
     EXPECT_EQ(pollInterval(), 10000);
     EXPECT_TRUE(app->action(Command::start)->isEnabled());
 
-    app->startService();
+    commands(*app).startService();
     // Locked while the helper works.
     EXPECT_TRUE(app->model().operationInProgress());
     EXPECT_EQ(statusLine(), STARTING_LINE);
@@ -59,7 +59,7 @@ TEST_F(ServiceLifecycleTest, StartAndStopWalkThroughEveryStateByRealPolls) {
     EXPECT_TRUE(app->action(Command::stop)->isEnabled());
     EXPECT_FALSE(app->action(Command::start)->isEnabled());
 
-    operate(&TarvexMenuBarApp::stopService);
+    operate(&ServiceCommands::stopService);
     EXPECT_EQ(state(), ServiceState::stopping);
     EXPECT_EQ(pollInterval(), 1000);
 
@@ -82,7 +82,7 @@ TEST_F(ServiceLifecycleTest, StartAndStopWalkThroughEveryStateByRealPolls) {
 TEST_F(ServiceLifecycleTest, AStartThatNeverRunsRaisesTheFailureAlertAndIsStopped) {
     addFault("start-never-runs");
     launch();
-    operate(&TarvexMenuBarApp::startService);
+    operate(&ServiceCommands::startService);
     ASSERT_EQ(state(), ServiceState::starting);
 
     clock.advance(29.0);
@@ -117,7 +117,7 @@ TEST_F(ServiceLifecycleTest, AStartThatNeverRunsRaisesTheFailureAlertAndIsStoppe
 TEST_F(ServiceLifecycleTest, AFailedStartShowsStartFailedWithTheLogDetails) {
     addFault("fail start");
     launch();
-    operate(&TarvexMenuBarApp::startService);
+    operate(&ServiceCommands::startService);
 
     ASSERT_EQ(alerts.shown.size(), 1u);
     EXPECT_EQ(alerts.shown[0].message, "Start Failed");
@@ -144,7 +144,7 @@ TEST_F(ServiceLifecycleTest, PollingSurvivesTheHelperGoingAwayAndComingBack) {
     EXPECT_EQ(app->model().status(), TarvexStatus{});
     EXPECT_EQ(portMenuItem(*app)->text().toStdString(), "Port: --");
 
-    app->startService();
+    commands(*app).startService();
     ASSERT_TRUE(waitUntilIdle());
     ASSERT_EQ(alerts.shown.size(), 1u);
     EXPECT_EQ(alerts.shown[0].message, "Start Failed");

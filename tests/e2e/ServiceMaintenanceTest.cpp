@@ -23,7 +23,7 @@ TEST_F(ServiceMaintenanceTest, InitializeErasesTheDataWhilePollingGoesOn) {
     writeFile(dataFolder() + "/old-table", "rows\n");
     launch();
     alerts.answers = {1};  // "Confirm"
-    app->setupService();
+    commands(*app).setupService();
     // The status request and the initialization are at the helper together.
     EXPECT_EQ(runner.outstanding(), 2);
     EXPECT_EQ(runner.commands().back(), "initialize");
@@ -44,7 +44,7 @@ TEST_F(ServiceMaintenanceTest, InitializeErasesTheDataWhilePollingGoesOn) {
 TEST_F(ServiceMaintenanceTest, TheUsersUninstallRemovesTheInstallationAndQuits) {
     launch();
     alerts.answers = {1};
-    app->uninstallService();
+    commands(*app).uninstallService();
     ASSERT_TRUE(waitUntil([this] { return appHost.terminations > 0; }));
     EXPECT_FALSE(fs::exists(toolRoot()));
     ASSERT_EQ(alerts.shown.size(), 2u);

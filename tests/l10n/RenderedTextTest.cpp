@@ -186,9 +186,9 @@ TEST_P(RenderedTextTest, EveryKindOfAlert) {
     pollAndAnswer(STARTING_REPORT);  // the start-up failure alert, then its stop
     runner.answerNext(true);
     answerStatus(true, STOPPED_REPORT);
-    app->setupService();      // confirmation, answered "Cancel"
-    app->uninstallService();  // confirmation, answered "Cancel"
-    app->startService();
+    commands(*app).setupService();      // confirmation, answered "Cancel"
+    commands(*app).uninstallService();  // confirmation, answered "Cancel"
+    commands(*app).startService();
     runner.answerNext(false);  // the result alert
     ASSERT_EQ(alerts.shown.size(), 4u);
     for (const AlertSpec& alert : alerts.shown) {
@@ -207,7 +207,7 @@ TEST_F(DesktopTextsTest, TheTerminalsClosingLineAndTheDesktopLayersErrorsAreTran
         Translations translations;
         translations.use(QLocale(QString::fromLatin1(language)), {QStringLiteral(":/i18n")});
         terminal.opened.clear();
-        launch().viewLogs();
+        commands(launch()).viewLogs();
         ASSERT_EQ(terminal.opened.size(), 1u);
         QFile script(QString::fromStdString(terminal.opened[0]));
         ASSERT_TRUE(script.open(QIODevice::ReadOnly));

@@ -16,7 +16,7 @@
 namespace tarvex::testing {
 
 inline QTimer* namedTimer(const QObject& owner, const char* name) {
-    return owner.findChild<QTimer*>(QLatin1String(name), Qt::FindDirectChildrenOnly);
+    return owner.findChild<QTimer*>(QLatin1String(name));
 }
 inline QTimer* statusTimer(const TarvexMenuBarApp& app) {
     return namedTimer(app, "statusTimer");
@@ -29,7 +29,13 @@ inline QTimer* statusAnswerDeadline(const TarvexMenuBarApp& app) {
     return namedTimer(app, "statusAnswerDeadline");
 }
 
-// The views the controller owns, by their type.
+// The pieces the controller owns, by their type.
+inline ServiceCommands& commands(const TarvexMenuBarApp& app) {
+    return *app.findChild<ServiceCommands*>();
+}
+inline StatusPoller& poller(const TarvexMenuBarApp& app) {
+    return *app.findChild<StatusPoller*>();
+}
 inline MainWindowController& mainWindow(const TarvexMenuBarApp& app) {
     return *app.findChild<MainWindowController*>();
 }

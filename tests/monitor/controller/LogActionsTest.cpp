@@ -31,7 +31,7 @@ protected:
 };
 
 TEST_F(LogActionsTest, ViewLogsRunsTheToolsLogsInATerminalThroughAPrivateScript) {
-    app->viewLogs();
+    commands(*app).viewLogs();
     ASSERT_EQ(world.terminal.opened.size(), 1u);
     const std::string script = world.terminal.opened[0];
     EXPECT_EQ(fs::path(script).parent_path(), fs::path(runtimeDir));
@@ -50,8 +50,8 @@ TEST_F(LogActionsTest, ViewLogsRunsTheToolsLogsInATerminalThroughAPrivateScript)
 }
 
 TEST_F(LogActionsTest, RunDoctorRunsTheDiagnosisAndKeepsAnEarlierScriptUntilItsOwnTimer) {
-    app->viewLogs();
-    app->runDoctor();
+    commands(*app).viewLogs();
+    commands(*app).runDoctor();
     ASSERT_EQ(world.terminal.opened.size(), 2u);
     EXPECT_NE(readFile(world.terminal.opened[1]).find(shellQuote(TARVEXCTL) + " doctor; "),
               std::string::npos);
@@ -65,7 +65,7 @@ TEST_F(LogActionsTest, RunDoctorRunsTheDiagnosisAndKeepsAnEarlierScriptUntilItsO
 
 TEST_F(LogActionsTest, TheActionsWorkWhileAnOperationRuns) {
     app->model().setOperationInProgress(true);
-    app->runDoctor();
+    commands(*app).runDoctor();
     EXPECT_EQ(world.terminal.opened.size(), 1u);
 }
 
@@ -76,7 +76,7 @@ TEST_F(LogActionsTest, SaveLogsCopiesTheLogFolderAndShowsIt) {
     fs::create_directories(temp / "Desktop");
     world.saveDialog.answer = destination;
 
-    app->saveLogs();
+    commands(*app).saveLogs();
     EXPECT_EQ(world.saveDialog.titles, std::vector<std::string>{"Save tarvex Logs"});
     EXPECT_EQ(world.saveDialog.proposedNames, std::vector<std::string>{"tarvex-logs"});
     EXPECT_GE(world.appHost.activations, 1);
@@ -88,7 +88,7 @@ TEST_F(LogActionsTest, SaveLogsCopiesTheLogFolderAndShowsIt) {
 
 TEST_F(LogActionsTest, WithoutATerminalTheAlertNamesWhatWasTriedAndTheCommand) {
     world.terminal.failure = "No terminal program was found. Tried: xterm.";
-    app->viewLogs();
+    commands(*app).viewLogs();
     ASSERT_EQ(world.alerts.shown.size(), 1u);
     const AlertSpec& alert = world.alerts.shown[0];
     EXPECT_EQ(alert.style, AlertStyle::warning);
@@ -98,7 +98,7 @@ TEST_F(LogActionsTest, WithoutATerminalTheAlertNamesWhatWasTriedAndTheCommand) {
         << alert.informativeText.toStdString();
 
     world.terminal.failure.clear();
-    app->runDoctor();
+    commands(*app).runDoctor();
     EXPECT_EQ(world.alerts.shown.size(), 1u) << "a terminal that started needs no alert";
 }
 
@@ -107,7 +107,7 @@ TEST_F(LogActionsTest, SavedLogsThatNoFileManagerShowsAreToldWithTheirPath) {
     const std::string destination = temp / "tarvex-logs";
     world.saveDialog.answer = destination;
     world.fileViewer.opens = false;
-    app->saveLogs();
+    commands(*app).saveLogs();
     ASSERT_EQ(world.alerts.shown.size(), 1u);
     EXPECT_TRUE(
         world.alerts.shown[0].informativeText.contains(QString::fromStdString("\n" + destination)));
@@ -117,7 +117,7 @@ TEST_F(LogActionsTest, SavedLogsThatNoFileManagerShowsAreToldWithTheirPath) {
 TEST_F(LogActionsTest, ACancelledDialogDoesNothing) {
     writeFile(logDir() + "/tarvex.log", "service\n");
     world.saveDialog.answer = std::nullopt;
-    app->saveLogs();
+    commands(*app).saveLogs();
     EXPECT_EQ(world.saveDialog.titles.size(), 1u);
     EXPECT_TRUE(world.alerts.shown.empty());
     EXPECT_TRUE(world.fileViewer.shown.empty());
@@ -125,7 +125,7 @@ TEST_F(LogActionsTest, ACancelledDialogDoesNothing) {
 
 TEST_F(LogActionsTest, AMissingLogFolderShowsTheFailureAlert) {
     world.saveDialog.answer = temp / "out";
-    app->saveLogs();
+    commands(*app).saveLogs();
     ASSERT_EQ(world.alerts.shown.size(), 1u);
     EXPECT_EQ(world.alerts.shown[0].message, "Failed to save logs");
     EXPECT_EQ(world.alerts.shown[0].style, AlertStyle::warning);
@@ -140,7 +140,7 @@ TEST_F(LogActionsTest, ACopyFailingHalfWayKeepsTheEarlierSaveAndAlerts) {
     ASSERT_EQ(mkfifo((logDir() + "/zz-fifo").c_str(), 0600), 0);
     writeFile(temp / "out/tarvex-logs/old.log", "old\n");
     world.saveDialog.answer = temp / "out/tarvex-logs";
-    app->saveLogs();
+    commands(*app).saveLogs();
     ASSERT_EQ(world.alerts.shown.size(), 1u);
     EXPECT_EQ(world.alerts.shown[0].message, "Failed to save logs");
     EXPECT_EQ(readFile(temp / "out/tarvex-logs/old.log"), "old\n");

@@ -104,10 +104,10 @@ TEST_F(MonitorTruthTest, NotificationsForAStopFromOutsideAndForOurOperationsButN
     answerStatus(true, kStoppedReport);
     EXPECT_EQ(notified(), std::vector<std::string>{"tarvex stopped"});
 
-    app->startService();
+    commands(*app).startService();
     world.runner.answerNext(true);
     answerStatus(true);
-    app->stopService();
+    commands(*app).stopService();
     world.runner.answerNext(false);
     answerStatus(true);
     EXPECT_EQ(notified(),

@@ -34,7 +34,7 @@ TEST_F(LaunchTest, UnknownIconBeforeTheFirstAnswerAndRequestAfterMenuAndWindow) 
     EXPECT_TRUE(windowShown);
     EXPECT_TRUE(iconWasUnknown);
     EXPECT_TRUE(statusAnswerDeadline(*app)->isActive());
-    EXPECT_EQ(statusTimer(*app), nullptr) << "no poll is armed before the first answer";
+    EXPECT_FALSE(statusTimer(*app)->isActive()) << "no poll is armed before the first answer";
     EXPECT_EQ(menuText(statusMenuItem(*app)), "tarvex: Unknown");
 
     answerStatus(true, ACTIVE_REPORT);
@@ -100,18 +100,18 @@ TEST_F(PollTest, IntervalFollowsTheStateOfTheAnswerJustApplied) {
 
 TEST_F(PollTest, SecondRefreshWhileOneIsInFlightSendsNothing) {
     launch();
-    app->refreshStatus();
-    app->refreshStatus();
+    poller(*app).refreshStatus();
+    poller(*app).refreshStatus();
     EXPECT_EQ(runner.requests.size(), 1u);
     answerStatus(true, ACTIVE_REPORT);
-    app->refreshStatus();
+    poller(*app).refreshStatus();
     EXPECT_EQ(runner.requests.size(), 1u) << "a new request once the answer is in";
 }
 
 TEST_F(PollTest, TimerFiringWhileInFlightIsLost) {
     launch();
     answerStatus(true, ACTIVE_REPORT);
-    app->refreshStatus();  // e.g. an operation finishing
+    poller(*app).refreshStatus();  // e.g. an operation finishing
     fire(statusTimer(*app));
     EXPECT_EQ(runner.requests.size(), 1u);
     answerStatus(true, ACTIVE_REPORT);
@@ -177,12 +177,12 @@ TEST_F(PollTest, AnOperationDropsThePollHeldBackByTheMenuAndTheAnswerOnItsWay) {
     fire(statusTimer(*app));  // falls due while the menu is open, and waits for it
     EXPECT_TRUE(runner.requests.empty());
     statusMenu(*app)->close();
-    app->startService();  // chosen in the menu, which closes first
+    commands(*app).startService();  // chosen in the menu, which closes first
     QCoreApplication::processEvents();
     EXPECT_EQ(runner.pendingCommands(), std::vector<std::string>{"start"});
 
     runner.answerNext(true);  // the start's reply asks for a status; a stop begins meanwhile
-    app->stopService();
+    commands(*app).stopService();
     runner.answerNext(true, STARTING_REPORT);
     EXPECT_EQ(menuText(statusMenuItem(*app)), "tarvex: Stopping\u2026");
     EXPECT_FALSE(statusTimer(*app)->isActive()) << "no polling during the stop";

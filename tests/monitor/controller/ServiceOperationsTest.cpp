@@ -23,7 +23,7 @@ protected:
 };
 
 struct LockedCase {
-    void (TarvexMenuBarApp::*action)();
+    void (ServiceCommands::*action)();
     const char* prompt;
     const char* statusLine;
     const char* command;
@@ -31,13 +31,13 @@ struct LockedCase {
 };
 
 const LockedCase kLockedCases[] = {
-    {&TarvexMenuBarApp::startService,
+    {&ServiceCommands::startService,
      "tarvex Monitor needs your password to start the database service.", "tarvex: Starting…",
      "start", "Start Failed"},
-    {&TarvexMenuBarApp::stopService,
+    {&ServiceCommands::stopService,
      "tarvex Monitor needs your password to stop the database service.", "tarvex: Stopping…",
      "stop", "Stop Failed"},
-    {&TarvexMenuBarApp::restartService,
+    {&ServiceCommands::restartService,
      "tarvex Monitor needs your password to restart the database service.", "tarvex: Restarting…",
      "restart", "Restart Failed"},
 };
@@ -49,7 +49,7 @@ TEST_F(ServiceOperationsTest, StartStopAndRestartLockEverythingUntilTheReply) {
         const qint64 iconBefore = iconKey();
         ASSERT_TRUE(statusTimer(*app)->isActive());
 
-        (app.get()->*op.action)();
+        (commands(*app).*op.action)();
         EXPECT_EQ(world.authorizer.prompts, std::vector<std::string>{op.prompt});
         EXPECT_TRUE(app->model().operationInProgress());
         EXPECT_FALSE(statusTimer(*app)->isActive());
@@ -83,7 +83,7 @@ TEST_F(ServiceOperationsTest, AFailedReplyPointsToTheLogsAndSaysWhyWhileTheState
             SCOPED_TRACE(std::string(op.command) + ": " + output);
             world.alerts.shown.clear();
             world.notifier.sent.clear();
-            (app.get()->*op.action)();
+            (commands(*app).*op.action)();
             world.runner.answerNext(false, output, fault);
             EXPECT_FALSE(app->model().operationInProgress());
             ASSERT_EQ(world.alerts.shown.size(), 1u);
@@ -104,12 +104,12 @@ TEST_F(ServiceOperationsTest, AFailedReplyPointsToTheLogsAndSaysWhyWhileTheState
 }
 
 TEST_F(ServiceOperationsTest, ASecondOperationWhileOneRunsIsDroppedWithoutAPrompt) {
-    app->startService();
+    commands(*app).startService();
     ASSERT_EQ(world.authorizer.prompts.size(), 1u);
-    app->stopService();
-    app->restartService();
-    app->startService();
-    app->setupService();
+    commands(*app).stopService();
+    commands(*app).restartService();
+    commands(*app).startService();
+    commands(*app).setupService();
     EXPECT_EQ(world.authorizer.prompts.size(), 1u);
     EXPECT_TRUE(world.alerts.shown.empty());
     EXPECT_EQ(world.runner.pendingCommands(), std::vector<std::string>{"start"});
@@ -117,9 +117,9 @@ TEST_F(ServiceOperationsTest, ASecondOperationWhileOneRunsIsDroppedWithoutAPromp
 }
 
 TEST_F(ServiceOperationsTest, UninstallProceedsWhileAStartRuns) {
-    app->startService();
+    commands(*app).startService();
     world.alerts.answers = {1};
-    app->uninstallService();
+    commands(*app).uninstallService();
     ASSERT_EQ(world.alerts.shown.size(), 1u);
     EXPECT_EQ(world.alerts.shown[0].message, "Uninstall tarvex?");
     EXPECT_EQ(world.authorizer.prompts.back(),
@@ -132,11 +132,11 @@ TEST_F(ServiceOperationsTest, ADeclinedPasswordChangesNothing) {
     const qint64 iconBefore = iconKey();
     const QString lineBefore = statusLine();
     for (const LockedCase& op : kLockedCases) {
-        (app.get()->*op.action)();
+        (commands(*app).*op.action)();
     }
     world.alerts.answers = {1, 1};
-    app->setupService();
-    app->uninstallService();
+    commands(*app).setupService();
+    commands(*app).uninstallService();
     EXPECT_EQ(world.authorizer.prompts.size(), 5u);
     EXPECT_FALSE(app->model().operationInProgress());
     EXPECT_EQ(iconKey(), iconBefore);
@@ -149,8 +149,8 @@ TEST_F(ServiceOperationsTest, ADeclinedPasswordChangesNothing) {
 TEST_F(ServiceOperationsTest, ADeclinedConfirmationAsksNoPasswordAndSendsNothing) {
     world.alerts.answers = {0, 0};  // "Cancel", also what Return picks
     const qint64 iconBefore = iconKey();
-    app->setupService();
-    app->uninstallService();
+    commands(*app).setupService();
+    commands(*app).uninstallService();
     EXPECT_EQ(world.alerts.shown.size(), 2u);
     EXPECT_TRUE(world.authorizer.prompts.empty());
     EXPECT_TRUE(world.runner.requests.empty());
@@ -161,9 +161,9 @@ TEST_F(ServiceOperationsTest, ADeclinedConfirmationAsksNoPasswordAndSendsNothing
 
 TEST_F(ServiceOperationsTest, TheConfirmationIsCriticalWithCancelFirstAndBringsTheAppForward) {
     world.alerts.onShow = [this](const AlertSpec&) { EXPECT_GE(world.appHost.activations, 1); };
-    EXPECT_FALSE(app->confirmAction("Really?", "Details"));
+    EXPECT_FALSE(commands(*app).confirmAction("Really?", "Details"));
     world.alerts.answers = {1};
-    EXPECT_TRUE(app->confirmAction("Really?", "Details"));
+    EXPECT_TRUE(commands(*app).confirmAction("Really?", "Details"));
     const AlertSpec& alert = world.alerts.shown[0];
     EXPECT_EQ(alert.message, "Really?");
     EXPECT_EQ(alert.informativeText, "Details");
@@ -175,7 +175,7 @@ TEST_F(ServiceOperationsTest, InitializeKeepsPollingAndEndsWithItsResultAlert) {
     world.alerts.answers = {1};
     const QString lineBefore = statusLine();
     const qint64 iconBefore = iconKey();
-    app->setupService();
+    commands(*app).setupService();
 
     const AlertSpec& confirm = world.alerts.shown.at(0);
     EXPECT_EQ(confirm.message, "Initialize Database?");
@@ -207,7 +207,7 @@ TEST_F(ServiceOperationsTest, InitializeKeepsPollingAndEndsWithItsResultAlert) {
 
 TEST_F(ServiceOperationsTest, AFailedInitializeShowsTheLogPointerUnderTheSameTitle) {
     world.alerts.answers = {1};
-    app->setupService();
+    commands(*app).setupService();
     answerStatus(true);
     world.runner.answerNext(false, "boom");
     ASSERT_EQ(world.alerts.shown.size(), 2u);
@@ -220,7 +220,7 @@ TEST_F(ServiceOperationsTest, AFailedInitializeShowsTheLogPointerUnderTheSameTit
 TEST_F(ServiceOperationsTest, ASuccessfulUninstallReportsAndQuits) {
     world.alerts.answers = {1};
     const QString lineBefore = statusLine();
-    app->uninstallService();
+    commands(*app).uninstallService();
     EXPECT_EQ(world.alerts.shown[0].informativeText,
               "This will stop the service and remove all installed files, config, and data.\n"
               "This cannot be undone.");
@@ -238,7 +238,7 @@ TEST_F(ServiceOperationsTest, ASuccessfulUninstallReportsAndQuits) {
 
 TEST_F(ServiceOperationsTest, AFailedUninstallReportsAndRefreshesButKeepsRunning) {
     world.alerts.answers = {1};
-    app->uninstallService();
+    commands(*app).uninstallService();
     world.runner.answerNext(false);
     ASSERT_EQ(world.alerts.shown.size(), 2u);
     EXPECT_EQ(world.alerts.shown[1].message, "Uninstall");
@@ -248,9 +248,9 @@ TEST_F(ServiceOperationsTest, AFailedUninstallReportsAndRefreshesButKeepsRunning
 }
 
 TEST_F(ServiceOperationsTest, RepliesAfterTheControllerIsGoneAreHandledSafely) {
-    app->startService();
+    commands(*app).startService();
     world.alerts.answers = {1};
-    app->uninstallService();
+    commands(*app).uninstallService();
     app.reset();
     world.runner.answerNext(false);  // the start: nothing left to update
     world.runner.answerNext(true);   // the uninstall: still quits
@@ -272,7 +272,7 @@ TEST_F(ServiceOperationsTest, ARefusedPasswordCheckRestoresTheStateAndSaysWhyUnl
     for (const auto& [cause, title, mentions] : kRefusals) {
         SCOPED_TRACE(cause);
         world.alerts.shown.clear();
-        app->startService();
+        commands(*app).startService();
         EXPECT_EQ(itemsEnabled(), kLocked) << "locked while the helper waits for the password";
         world.runner.answerNext(false, std::string("Not authorized: start") + cause);
         EXPECT_EQ(app->model().iconState(), ShownState::active);
@@ -289,10 +289,10 @@ TEST_F(ServiceOperationsTest, ARefusedPasswordCheckRestoresTheStateAndSaysWhyUnl
     }
     world.alerts.shown.clear();
     world.alerts.answers = {1, 1};  // the confirmed operations: no result alert either
-    app->setupService();
+    commands(*app).setupService();
     answerStatus(true);
     world.runner.answerNext(false, "Not authorized: initialize (dismissed)");
-    app->uninstallService();
+    commands(*app).uninstallService();
     world.runner.answerNext(false, "Not authorized: uninstall (dismissed)");
     EXPECT_EQ(world.alerts.shown.size(), 2u) << "the two confirmations only";
     EXPECT_EQ(itemsEnabled(), kActiveItems);

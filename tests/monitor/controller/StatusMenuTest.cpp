@@ -71,7 +71,7 @@ TEST_F(StatusMenuTest, TheTrayTooltipRepeatsTheMenusTwoInformationLines) {
     EXPECT_EQ(toolTip(), "tarvex: Unknown\nPort: --");
     answerStatus(true, ACTIVE_REPORT);
     EXPECT_EQ(toolTip(), "tarvex: Active (PID 42)\nPort: 3311");
-    app->stopService();
+    commands(*app).stopService();
     EXPECT_EQ(toolTip(), "tarvex: Stopping\u2026\nPort: 3311");
 }
 

@@ -1,8 +1,9 @@
-#include <QAction>
+#include "monitor/controller/ServiceCommands.h"
+
 #include <QCoreApplication>
 #include <QPointer>
 
-#include "monitor/controller/TarvexMenuBarApp.h"
+#include "monitor/controller/StatusPoller.h"
 #include "monitor/host/Installation.h"
 #include "monitor/ui/AuthorizationAlert.h"
 #include "monitor/ui/FailureDetails.h"
@@ -24,33 +25,41 @@ struct LockedOperation {
 
 // The texts are translated where they are shown.
 constexpr LockedOperation kStart{ServiceOperation::start, ServiceState::starting,
-                                 QT_TRANSLATE_NOOP("tarvex::TarvexMenuBarApp", "tarvex: Starting…"),
+                                 QT_TRANSLATE_NOOP("tarvex::ServiceCommands", "tarvex: Starting…"),
                                  "start",
-                                 QT_TRANSLATE_NOOP("tarvex::TarvexMenuBarApp", "Start Failed")};
+                                 QT_TRANSLATE_NOOP("tarvex::ServiceCommands", "Start Failed")};
 constexpr LockedOperation kStop{ServiceOperation::stop, ServiceState::stopping,
-                                QT_TRANSLATE_NOOP("tarvex::TarvexMenuBarApp", "tarvex: Stopping…"),
+                                QT_TRANSLATE_NOOP("tarvex::ServiceCommands", "tarvex: Stopping…"),
                                 "stop",
-                                QT_TRANSLATE_NOOP("tarvex::TarvexMenuBarApp", "Stop Failed")};
+                                QT_TRANSLATE_NOOP("tarvex::ServiceCommands", "Stop Failed")};
 constexpr LockedOperation kRestart{
     ServiceOperation::restart, ServiceState::starting,
-    QT_TRANSLATE_NOOP("tarvex::TarvexMenuBarApp", "tarvex: Restarting…"), "restart",
-    QT_TRANSLATE_NOOP("tarvex::TarvexMenuBarApp", "Restart Failed")};
+    QT_TRANSLATE_NOOP("tarvex::ServiceCommands", "tarvex: Restarting…"), "restart",
+    QT_TRANSLATE_NOOP("tarvex::ServiceCommands", "Restart Failed")};
 
-const LockedOperation& lockedOperation(int kind) {
+const LockedOperation& lockedOperation(ServiceOperation kind) {
     static constexpr const LockedOperation* operations[] = {&kStart, &kStop, &kRestart};
-    return *operations[kind];
+    return *operations[static_cast<int>(kind)];
 }
 
 }  // namespace
 
-bool TarvexMenuBarApp::authorize(const std::string& command) {
+ServiceCommands::ServiceCommands(MonitorSeams seams, StatusModel& model, StatusPoller& poller,
+                                 QObject* parent)
+    : QObject(parent),
+      seams_(seams),
+      model_(model),
+      poller_(poller),
+      terminalScripts_(seams.terminal, this) {}
+
+bool ServiceCommands::authorize(std::string_view command) {
     const std::string prompt(promptFor(command));
     return seams_.authorizer.authorizeAdmin(
         QCoreApplication::translate(PASSWORD_PROMPT_CONTEXT, prompt.c_str()));
 }
 
-bool TarvexMenuBarApp::endRefused(const std::string& command, const HelperAnswer& reply,
-                                  const QString& failureTitle) {
+bool ServiceCommands::endRefused(std::string_view command, const HelperAnswer& reply,
+                                 const QString& failureTitle) {
     const std::optional<AuthorizationRefusal> refusal =
         authorizationRefusal(command, reply.success, reply.output.toStdString());
     if (!refusal) {
@@ -65,19 +74,19 @@ bool TarvexMenuBarApp::endRefused(const std::string& command, const HelperAnswer
     return true;
 }
 
-void TarvexMenuBarApp::showLastStatus() {
+void ServiceCommands::showLastStatus() {
     if (model_.operationInProgress()) {
         return;  // another operation holds the lock (an uninstall may run beside it)
     }
     if (!model_.hasStatus()) {
-        refreshStatus();  // the first answer, in flight or asked for now, ends the operation's look
+        poller_.refreshStatus();  // the first answer, in flight or asked for now, ends the look
         return;
     }
     model_.endOperationLook();
-    scheduleNextPoll();
+    poller_.scheduleNextPoll();
 }
 
-bool TarvexMenuBarApp::confirmAction(const QString& message, const QString& info) {
+bool ServiceCommands::confirmAction(const QString& message, const QString& info) {
     seams_.app.activate();
     // "Cancel" comes first and is therefore the default: Return never confirms.
     const QString cancel = QCoreApplication::translate("Alerts", "Cancel");
@@ -87,7 +96,7 @@ bool TarvexMenuBarApp::confirmAction(const QString& message, const QString& info
     return answer == 1;
 }
 
-void TarvexMenuBarApp::showResult(bool success, const QString& title, const QString& details) {
+void ServiceCommands::showResult(bool success, const QString& title, const QString& details) {
     // The text points to the log files; why it failed is told in the details.
     seams_.alerts.runModal(AlertSpec{title,
                                      success ? tr("Done.") : logDetails(),
@@ -96,17 +105,17 @@ void TarvexMenuBarApp::showResult(bool success, const QString& title, const QStr
                                      success ? QString() : details});
 }
 
-void TarvexMenuBarApp::runLockedOperation(LockedKind kind, LockOrigin origin) {
-    const LockedOperation& operation = lockedOperation(static_cast<int>(kind));
-    const bool byUser = origin == LockOrigin::user;
+void ServiceCommands::runLockedOperation(ServiceOperation kind, Origin origin) {
+    const LockedOperation& operation = lockedOperation(kind);
+    const bool byUser = origin == Origin::user;
     if (byUser && (model_.operationInProgress() || !authorize(operation.command))) {
         return;
     }
     // Locked until the reply, which on Linux may wait for the password the helper asks for.
-    pausePolling();
+    poller_.pause();
     model_.setOperationInProgress(true);
     model_.showOperation(operation.iconState, tr(operation.statusLine));
-    QPointer<TarvexMenuBarApp> guard(this);
+    QPointer<ServiceCommands> guard(this);
     const std::string command = operation.command;
     const QString failureTitle = tr(operation.failureTitle);
     const ServiceOperation notified = operation.kind;
@@ -118,41 +127,41 @@ void TarvexMenuBarApp::runLockedOperation(LockedKind kind, LockOrigin origin) {
             }
             guard->model_.setOperationInProgress(false);
             if (!byUser) {
-                guard->startupFailureShown_ = true;  // one alert per start-up, whatever came of it
+                guard->poller_.markStartupFailureTold();
             }
             if (guard->endRefused(command, answer, failureTitle)) {
                 return;
             }
             // The stop after a start-up failure shows its outcome only through the next status.
             if (byUser) {
-                guard->notifications_.operationFinished(
-                    notified, answer.success, FailureDetails::line(answer.output, answer.fault));
+                guard->model_.reportOperation(notified, answer.success,
+                                              FailureDetails::line(answer.output, answer.fault));
             }
             // While the failure alert is open the tray shows the state, not the operation.
             const bool alert = byUser && !answer.success;
             if (alert) {
                 guard->model_.endOperationLook();
             }
-            guard->refreshStatus();
+            guard->poller_.refreshStatus();
             if (alert) {
                 guard->showResult(false, failureTitle, FailureDetails::forReply(command, answer));
             }
         });
 }
 
-void TarvexMenuBarApp::startService() {
-    runLockedOperation(LockedKind::start);
+void ServiceCommands::startService() {
+    runLockedOperation(ServiceOperation::start);
 }
 
-void TarvexMenuBarApp::stopService() {
-    runLockedOperation(LockedKind::stop);
+void ServiceCommands::stopService() {
+    runLockedOperation(ServiceOperation::stop);
 }
 
-void TarvexMenuBarApp::restartService() {
-    runLockedOperation(LockedKind::restart);
+void ServiceCommands::restartService() {
+    runLockedOperation(ServiceOperation::restart);
 }
 
-void TarvexMenuBarApp::setupService() {
+void ServiceCommands::setupService() {
     if (model_.operationInProgress()) {
         return;
     }
@@ -168,8 +177,8 @@ void TarvexMenuBarApp::setupService() {
     model_.setOperationInProgress(true);
     model_.showOperation(ServiceState::starting);
     // Polling goes on during the initialization; each answer is applied locked.
-    refreshStatus();
-    QPointer<TarvexMenuBarApp> guard(this);
+    poller_.refreshStatus();
+    QPointer<ServiceCommands> guard(this);
     seams_.runner.runPrivileged(QStringLiteral("initialize"), [guard](const HelperAnswer& answer) {
         if (!guard) {
             return;
@@ -180,11 +189,11 @@ void TarvexMenuBarApp::setupService() {
             return;
         }
         guard->showResult(answer.success, title, FailureDetails::forReply("initialize", answer));
-        guard->refreshStatus();
+        guard->poller_.refreshStatus();
     });
 }
 
-void TarvexMenuBarApp::uninstallService() {
+void ServiceCommands::uninstallService() {
     // Deliberately not blocked by a running operation: uninstalling must stay possible.
     if (!confirmAction(tr("Uninstall tarvex?"),
                        tr("This will stop the service and remove all installed files, config, and "
@@ -194,7 +203,7 @@ void TarvexMenuBarApp::uninstallService() {
     if (!authorize("uninstall")) {
         return;
     }
-    QPointer<TarvexMenuBarApp> guard(this);
+    QPointer<ServiceCommands> guard(this);
     AppHost& host = seams_.app;  // outlives the controller
     seams_.runner.runPrivileged(QStringLiteral("uninstall"), [guard,
                                                               &host](const HelperAnswer& answer) {
@@ -208,9 +217,27 @@ void TarvexMenuBarApp::uninstallService() {
         if (answer.success) {
             host.terminate();
         } else if (guard) {
-            guard->refreshStatus();
+            guard->poller_.refreshStatus();
         }
     });
+}
+
+void ServiceCommands::showStartupFailure(int seconds) {
+    seams_.app.activate();
+    AlertSpec alert;
+    alert.message = tr("tarvex Failed to Start");
+    alert.informativeText = startupFailureText(seconds) + QStringLiteral("\n\n") + logDetails();
+    alert.style = AlertStyle::critical;
+    alert.buttons = {tr("Stop Service"), tr("View Logs and Stop")};
+    alert.details = FailureDetails::withReason({}, "start");
+    const int answer = seams_.alerts.runModal(alert);
+    if (answer == NO_ANSWER) {
+        return;  // the application is quitting (a logout): that is not a request to stop
+    }
+    if (answer == 1) {
+        viewLogs();
+    }
+    runLockedOperation(ServiceOperation::stop, Origin::startupFailure);
 }
 
 }  // namespace tarvex
