@@ -391,6 +391,73 @@ Um ihn zu starten, führen Sie in einem Terminal aus:
     </message>
 </context>
 <context>
+    <name>tarvex::CommandActions</name>
+    <message>
+        <source>Start Service</source>
+        <translation>Dienst starten</translation>
+    </message>
+    <message>
+        <source>Start</source>
+        <translation>Starten</translation>
+    </message>
+    <message>
+        <source>Stop Service</source>
+        <translation>Dienst stoppen</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Stoppen</translation>
+    </message>
+    <message>
+        <source>Restart Service</source>
+        <translation>Dienst neu starten</translation>
+    </message>
+    <message>
+        <source>Restart</source>
+        <translation>Neu starten</translation>
+    </message>
+    <message>
+        <source>View Logs...</source>
+        <translation>Protokolle anzeigen...</translation>
+    </message>
+    <message>
+        <source>View Logs</source>
+        <translation>Protokolle anzeigen</translation>
+    </message>
+    <message>
+        <source>Save Logs to…</source>
+        <translation>Protokolle speichern unter…</translation>
+    </message>
+    <message>
+        <source>Settings...</source>
+        <translation>Einstellungen...</translation>
+    </message>
+    <message>
+        <source>Settings…</source>
+        <translation>Einstellungen…</translation>
+    </message>
+    <message>
+        <source>Run Doctor</source>
+        <translation>Diagnose ausführen</translation>
+    </message>
+    <message>
+        <source>Initialize Database</source>
+        <translation>Datenbank initialisieren</translation>
+    </message>
+    <message>
+        <source>Uninstall...</source>
+        <translation>Deinstallieren...</translation>
+    </message>
+    <message>
+        <source>Uninstall…</source>
+        <translation>Deinstallieren…</translation>
+    </message>
+    <message>
+        <source>Quit Monitor</source>
+        <translation>Monitor beenden</translation>
+    </message>
+</context>
+<context>
     <name>tarvex::MainWindowController</name>
     <message>
         <source>About</source>
@@ -409,52 +476,16 @@ Um ihn zu starten, führen Sie in einem Terminal aus:
         <translation>Dienst</translation>
     </message>
     <message>
-        <source>Start</source>
-        <translation>Starten</translation>
-    </message>
-    <message>
-        <source>Stop</source>
-        <translation>Stoppen</translation>
-    </message>
-    <message>
-        <source>Restart</source>
-        <translation>Neu starten</translation>
-    </message>
-    <message>
         <source>Logs</source>
         <translation>Protokolle</translation>
-    </message>
-    <message>
-        <source>View Logs</source>
-        <translation>Protokolle anzeigen</translation>
-    </message>
-    <message>
-        <source>Save Logs to…</source>
-        <translation>Protokolle speichern unter…</translation>
     </message>
     <message>
         <source>Configuration</source>
         <translation>Konfiguration</translation>
     </message>
     <message>
-        <source>Settings…</source>
-        <translation>Einstellungen…</translation>
-    </message>
-    <message>
-        <source>Run Doctor</source>
-        <translation>Diagnose ausführen</translation>
-    </message>
-    <message>
         <source>Maintenance</source>
         <translation>Wartung</translation>
-    </message>
-    <message>
-        <source>Initialize Database</source>
-        <translation>Datenbank initialisieren</translation>
-    </message>
-    <message>
-        <source>Uninstall…</source>
-        <translation>Deinstallieren…</translation>
     </message>
     <message>
         <source>Close</source>
@@ -679,46 +710,6 @@ Dies kann nicht rückgängig gemacht werden.</translation>
     <message>
         <source>Automatic Uninstall Failed</source>
         <translation>Automatische Deinstallation fehlgeschlagen</translation>
-    </message>
-    <message>
-        <source>Initialize Database</source>
-        <translation>Datenbank initialisieren</translation>
-    </message>
-    <message>
-        <source>Start Service</source>
-        <translation>Dienst starten</translation>
-    </message>
-    <message>
-        <source>Stop Service</source>
-        <translation>Dienst stoppen</translation>
-    </message>
-    <message>
-        <source>Restart Service</source>
-        <translation>Dienst neu starten</translation>
-    </message>
-    <message>
-        <source>View Logs...</source>
-        <translation>Protokolle anzeigen...</translation>
-    </message>
-    <message>
-        <source>Save Logs to…</source>
-        <translation>Protokolle speichern unter…</translation>
-    </message>
-    <message>
-        <source>Settings...</source>
-        <translation>Einstellungen...</translation>
-    </message>
-    <message>
-        <source>Run Doctor</source>
-        <translation>Diagnose ausführen</translation>
-    </message>
-    <message>
-        <source>Uninstall...</source>
-        <translation>Deinstallieren...</translation>
-    </message>
-    <message>
-        <source>Quit Monitor</source>
-        <translation>Monitor beenden</translation>
     </message>
     <message>
         <source>Cannot Change the Login Item</source>

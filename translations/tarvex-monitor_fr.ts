@@ -391,6 +391,73 @@ Pour le démarrer, exécutez dans un terminal&#xa0;:
     </message>
 </context>
 <context>
+    <name>tarvex::CommandActions</name>
+    <message>
+        <source>Start Service</source>
+        <translation>Démarrer le service</translation>
+    </message>
+    <message>
+        <source>Start</source>
+        <translation>Démarrer</translation>
+    </message>
+    <message>
+        <source>Stop Service</source>
+        <translation>Arrêter le service</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Arrêter</translation>
+    </message>
+    <message>
+        <source>Restart Service</source>
+        <translation>Redémarrer le service</translation>
+    </message>
+    <message>
+        <source>Restart</source>
+        <translation>Redémarrer</translation>
+    </message>
+    <message>
+        <source>View Logs...</source>
+        <translation>Afficher les journaux...</translation>
+    </message>
+    <message>
+        <source>View Logs</source>
+        <translation>Afficher les journaux</translation>
+    </message>
+    <message>
+        <source>Save Logs to…</source>
+        <translation>Enregistrer les journaux sous…</translation>
+    </message>
+    <message>
+        <source>Settings...</source>
+        <translation>Paramètres...</translation>
+    </message>
+    <message>
+        <source>Settings…</source>
+        <translation>Paramètres…</translation>
+    </message>
+    <message>
+        <source>Run Doctor</source>
+        <translation>Lancer le diagnostic</translation>
+    </message>
+    <message>
+        <source>Initialize Database</source>
+        <translation>Initialiser la base de données</translation>
+    </message>
+    <message>
+        <source>Uninstall...</source>
+        <translation>Désinstaller...</translation>
+    </message>
+    <message>
+        <source>Uninstall…</source>
+        <translation>Désinstaller…</translation>
+    </message>
+    <message>
+        <source>Quit Monitor</source>
+        <translation>Quitter le moniteur</translation>
+    </message>
+</context>
+<context>
     <name>tarvex::MainWindowController</name>
     <message>
         <source>About</source>
@@ -409,52 +476,16 @@ Pour le démarrer, exécutez dans un terminal&#xa0;:
         <translation>Service</translation>
     </message>
     <message>
-        <source>Start</source>
-        <translation>Démarrer</translation>
-    </message>
-    <message>
-        <source>Stop</source>
-        <translation>Arrêter</translation>
-    </message>
-    <message>
-        <source>Restart</source>
-        <translation>Redémarrer</translation>
-    </message>
-    <message>
         <source>Logs</source>
         <translation>Journaux</translation>
-    </message>
-    <message>
-        <source>View Logs</source>
-        <translation>Afficher les journaux</translation>
-    </message>
-    <message>
-        <source>Save Logs to…</source>
-        <translation>Enregistrer les journaux sous…</translation>
     </message>
     <message>
         <source>Configuration</source>
         <translation>Configuration</translation>
     </message>
     <message>
-        <source>Settings…</source>
-        <translation>Paramètres…</translation>
-    </message>
-    <message>
-        <source>Run Doctor</source>
-        <translation>Lancer le diagnostic</translation>
-    </message>
-    <message>
         <source>Maintenance</source>
         <translation>Maintenance</translation>
-    </message>
-    <message>
-        <source>Initialize Database</source>
-        <translation>Initialiser la base de données</translation>
-    </message>
-    <message>
-        <source>Uninstall…</source>
-        <translation>Désinstaller…</translation>
     </message>
     <message>
         <source>Close</source>
@@ -679,46 +710,6 @@ Cette opération est irréversible.</translation>
     <message>
         <source>Automatic Uninstall Failed</source>
         <translation>Échec de la désinstallation automatique</translation>
-    </message>
-    <message>
-        <source>Initialize Database</source>
-        <translation>Initialiser la base de données</translation>
-    </message>
-    <message>
-        <source>Start Service</source>
-        <translation>Démarrer le service</translation>
-    </message>
-    <message>
-        <source>Stop Service</source>
-        <translation>Arrêter le service</translation>
-    </message>
-    <message>
-        <source>Restart Service</source>
-        <translation>Redémarrer le service</translation>
-    </message>
-    <message>
-        <source>View Logs...</source>
-        <translation>Afficher les journaux...</translation>
-    </message>
-    <message>
-        <source>Save Logs to…</source>
-        <translation>Enregistrer les journaux sous…</translation>
-    </message>
-    <message>
-        <source>Settings...</source>
-        <translation>Paramètres...</translation>
-    </message>
-    <message>
-        <source>Run Doctor</source>
-        <translation>Lancer le diagnostic</translation>
-    </message>
-    <message>
-        <source>Uninstall...</source>
-        <translation>Désinstaller...</translation>
-    </message>
-    <message>
-        <source>Quit Monitor</source>
-        <translation>Quitter le moniteur</translation>
     </message>
     <message>
         <source>Cannot Change the Login Item</source>

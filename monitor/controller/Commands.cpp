@@ -1,7 +1,6 @@
 #include <QAction>
 #include <QCursor>
 #include <QGuiApplication>
-#include <QKeySequence>
 #include <QMenu>
 
 #include "monitor/controller/TarvexMenuBarApp.h"
@@ -22,41 +21,23 @@ constexpr Qt::KeyboardModifier CONTROL_KEY = Qt::ControlModifier;
 
 }  // namespace
 
-// Each command's menu title, key and handler, in one table.
+// What each command runs; its texts and keys come with its action.
 void TarvexMenuBarApp::connectCommands() {
-    struct Entry {
-        Command command;
-        QString title;
-        void (ServiceCommands::*handler)();
-        QKeySequence shortcut;
+    const std::pair<Command, void (ServiceCommands::*)()> handlers[] = {
+        {Command::start, &ServiceCommands::startService},
+        {Command::stop, &ServiceCommands::stopService},
+        {Command::restart, &ServiceCommands::restartService},
+        {Command::viewLogs, &ServiceCommands::viewLogs},
+        {Command::saveLogs, &ServiceCommands::saveLogs},
+        {Command::doctor, &ServiceCommands::runDoctor},
+        {Command::initialize, &ServiceCommands::setupService},
+        {Command::uninstall, &ServiceCommands::uninstallService},
     };
-    // "Ctrl" is the Command key on macOS.
-    const Entry entries[] = {
-        {Command::start, tr("Start Service"), &ServiceCommands::startService, {}},
-        {Command::stop, tr("Stop Service"), &ServiceCommands::stopService, {}},
-        {Command::restart, tr("Restart Service"), &ServiceCommands::restartService, {}},
-        {Command::viewLogs, tr("View Logs..."), &ServiceCommands::viewLogs, {}},
-        {Command::saveLogs, tr("Save Logs to…"), &ServiceCommands::saveLogs, {}},
-        {Command::settings, tr("Settings..."), nullptr, QKeySequence(QStringLiteral("Ctrl+,"))},
-        {Command::doctor, tr("Run Doctor"), &ServiceCommands::runDoctor, {}},
-        {Command::initialize, tr("Initialize Database"), &ServiceCommands::setupService, {}},
-        {Command::uninstall, tr("Uninstall..."), &ServiceCommands::uninstallService, {}},
-        {Command::quit, tr("Quit Monitor"), nullptr, QKeySequence(QStringLiteral("Ctrl+Q"))},
-    };
-    for (const Entry& entry : entries) {
-        QAction* item = action(entry.command);
-        item->setText(entry.title);
-        item->setShortcut(entry.shortcut);
-        if (entry.handler != nullptr) {
-            connect(item, &QAction::triggered, &commands_, entry.handler);
-        }
+    for (const auto& [command, handler] : handlers) {
+        connect(action(command), &QAction::triggered, &commands_, handler);
     }
     connect(action(Command::settings), &QAction::triggered, this, &TarvexMenuBarApp::openSettings);
     connect(action(Command::quit), &QAction::triggered, this, &TarvexMenuBarApp::quitMonitor);
-    // Both keys work in every window of the application, not only while the menu is open.
-    for (Command command : {Command::settings, Command::quit}) {
-        action(command)->setShortcutContext(Qt::ApplicationShortcut);
-    }
     settingsController_->addSharedActions({action(Command::settings), action(Command::quit)});
 }
 

@@ -33,7 +33,8 @@ class CommandActions : public QObject {
     Q_OBJECT
 
 public:
-    // The actions are children of this object, named "<command>Action" (e.g. "startAction").
+    // The actions are children of this object, named "<command>Action" (e.g. "startAction"),
+    // with their menu text, their button text as icon text, and their keys.
     explicit CommandActions(QObject* parent = nullptr);
 
     QAction* action(Command command) const;
@@ -46,8 +47,8 @@ private:
     std::array<QAction*, COMMAND_COUNT> actions_{};
 };
 
-// A button that triggers the action and is enabled exactly when the action is; it keeps its own
-// text, which may be shorter than the menu's.
+// A button that triggers the action and is enabled exactly when the action is, with the action's
+// button text, named "<command>Button".
 void bindButton(QAbstractButton& button, QAction& action);
 
 }  // namespace tarvex

@@ -183,25 +183,19 @@ void MainWindowController::buildWindow() {
         column->addLayout(makeButtonRow(buttons, BUTTON_GAP, BUTTON_HEIGHT));
         column->addSpacing(12);
     };
-    auto makeButton = [&](const QString& title, Command command, const char* name) {
-        auto* button = new QPushButton(title, window);
-        button->setObjectName(QLatin1String(name));
+    auto makeButton = [&](Command command) {
+        auto* button = new QPushButton(window);
         button->setAutoDefault(false);
         bindButton(*button, *actions_.action(command));
         return button;
     };
 
-    addSection(tr("Service"), {makeButton(tr("Start"), Command::start, "startButton"),
-                               makeButton(tr("Stop"), Command::stop, "stopButton"),
-                               makeButton(tr("Restart"), Command::restart, "restartButton")});
-    addSection(tr("Logs"), {makeButton(tr("View Logs"), Command::viewLogs, "viewLogsButton"),
-                            makeButton(tr("Save Logs to…"), Command::saveLogs, "saveLogsButton")});
-    addSection(tr("Configuration"),
-               {makeButton(tr("Settings…"), Command::settings, "settingsButton"),
-                makeButton(tr("Run Doctor"), Command::doctor, "doctorButton")});
+    addSection(tr("Service"), {makeButton(Command::start), makeButton(Command::stop),
+                               makeButton(Command::restart)});
+    addSection(tr("Logs"), {makeButton(Command::viewLogs), makeButton(Command::saveLogs)});
+    addSection(tr("Configuration"), {makeButton(Command::settings), makeButton(Command::doctor)});
     addSection(tr("Maintenance"),
-               {makeButton(tr("Initialize Database"), Command::initialize, "initializeButton"),
-                makeButton(tr("Uninstall…"), Command::uninstall, "uninstallButton")});
+               {makeButton(Command::initialize), makeButton(Command::uninstall)});
     // Between the last section and Close: why the service's state is not known, when it is not.
     // The box keeps the designed gap while the notice is hidden and grows with a longer one.
     auto* noticeBox = new QWidget(window);
