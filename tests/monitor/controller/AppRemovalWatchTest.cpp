@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "monitor/host/Installation.h"
-#include "tests/monitor/controller/ControllerTestSupport.h"
+#include "tests/monitor/controller/ControllerHarness.h"
 #include "tests/support/MonitorProbes.h"
 
 namespace tarvex::testing {
@@ -21,8 +21,8 @@ protected:
 
     // Launches as the installed copy (or from elsewhere) and answers the first status request.
     void launchFrom(const std::string& bundlePath) {
-        world.bundle.path = bundlePath;
-        launch();
+        bundle.path = bundlePath;
+        launchAnswered();
     }
     void launchInstalled() { launchFrom(MONITOR_APP_PATH); }
 
@@ -34,7 +34,7 @@ protected:
 
     std::vector<std::string> uninstallRequests() const {
         std::vector<std::string> found;
-        for (const auto& command : world.runner.pendingCommands()) {
+        for (const auto& command : runner.pendingCommands()) {
             if (command == "uninstall") {
                 found.push_back(command);
             }
@@ -47,21 +47,21 @@ protected:
         EXPECT_EQ(statusLine(), QString::fromUtf8("tarvex: Uninstalling…"));
         EXPECT_FALSE(appRemovalTimer(*app)->isActive());
         EXPECT_TRUE(statusTimer(*app) == nullptr || !statusTimer(*app)->isActive());
-        EXPECT_TRUE(world.authorizer.prompts.empty());
-        EXPECT_TRUE(world.alerts.shown.empty());
-        EXPECT_EQ(world.appHost.terminations, 0);
+        EXPECT_TRUE(authorizer.prompts.empty());
+        EXPECT_TRUE(alerts.shown.empty());
+        EXPECT_EQ(appHost.terminations, 0);
     }
 
     void expectNothingHappened() {
         EXPECT_TRUE(uninstallRequests().empty());
-        EXPECT_EQ(world.appHost.terminations, 0);
+        EXPECT_EQ(appHost.terminations, 0);
         EXPECT_TRUE(appRemovalTimer(*app)->isActive());
     }
 
     void expectQuietQuit() {
-        EXPECT_EQ(world.appHost.terminations, 1);
-        EXPECT_TRUE(world.runner.requests.empty());
-        EXPECT_TRUE(world.alerts.shown.empty());
+        EXPECT_EQ(appHost.terminations, 1);
+        EXPECT_TRUE(runner.requests.empty());
+        EXPECT_TRUE(alerts.shown.empty());
         EXPECT_FALSE(appRemovalTimer(*app)->isActive());
         EXPECT_FALSE(statusTimer(*app)->isActive());
         EXPECT_NE(statusLine(), QString::fromUtf8("tarvex: Uninstalling…"));
@@ -84,16 +84,16 @@ TEST_F(AppRemovalWatchTest, InstalledAndPresentDoesNothing) {
 }
 
 TEST_F(AppRemovalWatchTest, InstalledCopyInTheTrashUninstallsAtTheFirstLook) {
-    world.bundle.path = MONITOR_APP_PATH;  // counts as installed from the path at construction
+    bundle.path = MONITOR_APP_PATH;  // counts as installed from the path at construction
     construct();
-    world.bundle.path = trashedBundle();  // the platform now reports the moved bundle
-    holdLock();                           // not asked in this case
+    bundle.path = trashedBundle();  // the platform now reports the moved bundle
+    holdLock();                     // not asked in this case
     app->applicationDidFinishLaunching();
     expectAutomaticUninstallStarted();
 }
 
 TEST_F(AppRemovalWatchTest, ACopyFromElsewhereInTheTrashUninstallsAtTheFirstLook) {
-    world.bundle.path = temp / "Volumes/Data/.Trashes/501/tarvex Monitor.app";
+    bundle.path = temp / "Volumes/Data/.Trashes/501/tarvex Monitor.app";
     construct();
     app->applicationDidFinishLaunching();
     expectAutomaticUninstallStarted();
@@ -160,7 +160,7 @@ TEST_F(AppRemovalWatchTest, AVanishedBundleWithOnlyTheToolGoneStillUninstalls) {
 
 TEST_F(AppRemovalWatchTest, WhileUninstallingFurtherLooksSendNothing) {
     launchInstalled();
-    world.bundle.path = trashedBundle();
+    bundle.path = trashedBundle();
     look();
     ASSERT_EQ(uninstallRequests().size(), 1u);
     EXPECT_FALSE(appRemovalTimer(*app)->isActive()) << "the watch looks again";
@@ -170,34 +170,34 @@ TEST_F(AppRemovalWatchTest, WhileUninstallingFurtherLooksSendNothing) {
 
 TEST_F(AppRemovalWatchTest, ASuccessfulAutomaticUninstallQuitsWithoutAnAlert) {
     launchInstalled();
-    world.bundle.path = trashedBundle();
+    bundle.path = trashedBundle();
     look();
-    world.runner.answerNext(true);
-    EXPECT_EQ(world.appHost.terminations, 1);
-    EXPECT_TRUE(world.alerts.shown.empty());
+    runner.answerNext(true);
+    EXPECT_EQ(appHost.terminations, 1);
+    EXPECT_TRUE(alerts.shown.empty());
 }
 
 TEST_F(AppRemovalWatchTest, AFailedAutomaticUninstallAlertsThenQuits) {
     launchInstalled();
-    world.bundle.path = trashedBundle();
+    bundle.path = trashedBundle();
     look();
-    world.alerts.onShow = [this](const AlertSpec&) { EXPECT_EQ(world.appHost.terminations, 0); };
-    world.runner.answerNext(false, "not shown");
-    ASSERT_EQ(world.alerts.shown.size(), 1u);
-    EXPECT_EQ(world.alerts.shown[0].message, "Automatic Uninstall Failed");
-    EXPECT_EQ(world.alerts.shown[0].informativeText.toStdString(), logDetailsText());
-    EXPECT_EQ(world.alerts.shown[0].style, AlertStyle::critical);
-    EXPECT_EQ(world.appHost.terminations, 1);
+    alerts.onShow = [this](const AlertSpec&) { EXPECT_EQ(appHost.terminations, 0); };
+    runner.answerNext(false, "not shown");
+    ASSERT_EQ(alerts.shown.size(), 1u);
+    EXPECT_EQ(alerts.shown[0].message, "Automatic Uninstall Failed");
+    EXPECT_EQ(alerts.shown[0].informativeText.toStdString(), logDetailsText());
+    EXPECT_EQ(alerts.shown[0].style, AlertStyle::critical);
+    EXPECT_EQ(appHost.terminations, 1);
 }
 
 TEST_F(AppRemovalWatchTest, AReplyAfterTheControllerIsGoneStillQuits) {
     launchInstalled();
-    world.bundle.path = trashedBundle();
+    bundle.path = trashedBundle();
     look();
     app.reset();
-    world.runner.answerNext(false);
-    EXPECT_TRUE(world.alerts.shown.empty());
-    EXPECT_EQ(world.appHost.terminations, 1);
+    runner.answerNext(false);
+    EXPECT_TRUE(alerts.shown.empty());
+    EXPECT_EQ(appHost.terminations, 1);
 }
 
 }  // namespace

