@@ -4,40 +4,43 @@
 #include <QMenu>
 
 #include "monitor/controller/TarvexMenuBarApp.h"
+#include "monitor/desktop/Platform.h"
 #include "monitor/ui/MainWindowController.h"
 #include "monitor/ui/SettingsWindowController.h"
 #include "monitor/ui/StatusMenu.h"
 
 namespace tarvex {
 
-namespace {
-
-// The key the user calls Control: on macOS Qt reports it as Meta (Control there is Command).
-#ifdef Q_OS_MACOS
-constexpr Qt::KeyboardModifier CONTROL_KEY = Qt::MetaModifier;
-#else
-constexpr Qt::KeyboardModifier CONTROL_KEY = Qt::ControlModifier;
-#endif
-
-}  // namespace
-
-// What each command runs; its texts and keys come with its action.
+// What each command runs; its texts and keys come with its action. The switch has no default:
+// a command added without a handler is a warning, and warnings are errors in CI.
 void TarvexMenuBarApp::connectCommands() {
-    const std::pair<Command, void (ServiceCommands::*)()> handlers[] = {
-        {Command::start, &ServiceCommands::startService},
-        {Command::stop, &ServiceCommands::stopService},
-        {Command::restart, &ServiceCommands::restartService},
-        {Command::viewLogs, &ServiceCommands::viewLogs},
-        {Command::saveLogs, &ServiceCommands::saveLogs},
-        {Command::doctor, &ServiceCommands::runDoctor},
-        {Command::initialize, &ServiceCommands::setupService},
-        {Command::uninstall, &ServiceCommands::uninstallService},
-    };
-    for (const auto& [command, handler] : handlers) {
-        connect(action(command), &QAction::triggered, &commands_, handler);
+    for (std::size_t i = 0; i < COMMAND_COUNT; ++i) {
+        const auto command = static_cast<Command>(i);
+        connect(action(command), &QAction::triggered, this, [this, command] {
+            switch (command) {
+                case Command::start:
+                    return commands_.startService();
+                case Command::stop:
+                    return commands_.stopService();
+                case Command::restart:
+                    return commands_.restartService();
+                case Command::viewLogs:
+                    return commands_.viewLogs();
+                case Command::saveLogs:
+                    return commands_.saveLogs();
+                case Command::settings:
+                    return openSettings();
+                case Command::doctor:
+                    return commands_.runDoctor();
+                case Command::initialize:
+                    return commands_.setupService();
+                case Command::uninstall:
+                    return commands_.uninstallService();
+                case Command::quit:
+                    return quitMonitor();
+            }
+        });
     }
-    connect(action(Command::settings), &QAction::triggered, this, &TarvexMenuBarApp::openSettings);
-    connect(action(Command::quit), &QAction::triggered, this, &TarvexMenuBarApp::quitMonitor);
     settingsController_->addSharedActions({action(Command::settings), action(Command::quit)});
 }
 
@@ -53,8 +56,9 @@ void TarvexMenuBarApp::statusBarClicked(QSystemTrayIcon::ActivationReason reason
         statusItem()->contextMenu() != nullptr) {
         return;  // the tray shows the attached menu itself
     }
-    const bool wantsMenu = reason == QSystemTrayIcon::Context ||
-                           (reason == QSystemTrayIcon::Trigger && modifiers.testFlag(CONTROL_KEY));
+    const bool wantsMenu =
+        reason == QSystemTrayIcon::Context ||
+        (reason == QSystemTrayIcon::Trigger && modifiers.testFlag(platform::controlKey()));
     if (wantsMenu) {
         popUpStatusMenu(QCursor::pos());
     } else {

@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QSettings>
 
+#include "monitor/desktop/Platform.h"
 #include "monitor/host/Installation.h"
 #include "monitor/ui/MainWindowController.h"
 #include "monitor/ui/SettingsWindowController.h"
@@ -103,12 +104,9 @@ void TarvexMenuBarApp::showTrayIcon() {
             [this](QSystemTrayIcon::ActivationReason reason) {
                 statusBarClicked(reason, QGuiApplication::keyboardModifiers());
             });
-#ifndef Q_OS_MACOS
-    // Desktop trays show an attached menu themselves on a right click (StatusNotifierItem hosts
-    // read it over D-Bus) and still report a left click as a trigger; on macOS it would take
-    // over every click, so there it is attached only while it is up.
-    statusItem()->setContextMenu(statusMenu_->menu());
-#endif
+    if (platform::attachesTrayMenu()) {
+        statusItem()->setContextMenu(statusMenu_->menu());
+    }
     statusItem()->show();
 }
 
