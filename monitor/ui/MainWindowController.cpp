@@ -175,27 +175,27 @@ void MainWindowController::buildWindow() {
     column->addWidget(buildStatusCard());
     column->addSpacing(14);
 
-    auto addSection = [&](const QString& heading, std::initializer_list<QPushButton*> buttons) {
+    auto addSection = [&](const QString& heading, std::initializer_list<Command> commands) {
         QLabel* label = makeScaledLabel(heading.toUpper(), 10, QFont::Bold, 14);
-        useSecondaryTextColour(*label);
+        label->setForegroundRole(QPalette::PlaceholderText);
         column->addWidget(label);
         column->addSpacing(8);
-        column->addLayout(makeButtonRow(buttons, BUTTON_GAP, BUTTON_HEIGHT));
+        auto* row = new QHBoxLayout;
+        row->setSpacing(BUTTON_GAP);
+        for (Command command : commands) {
+            auto* button = new QPushButton(window);
+            button->setMinimumHeight(BUTTON_HEIGHT);
+            button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+            bindButton(*button, *actions_.action(command));
+            row->addWidget(button, 1);
+        }
+        column->addLayout(row);
         column->addSpacing(12);
     };
-    auto makeButton = [&](Command command) {
-        auto* button = new QPushButton(window);
-        button->setAutoDefault(false);
-        bindButton(*button, *actions_.action(command));
-        return button;
-    };
-
-    addSection(tr("Service"), {makeButton(Command::start), makeButton(Command::stop),
-                               makeButton(Command::restart)});
-    addSection(tr("Logs"), {makeButton(Command::viewLogs), makeButton(Command::saveLogs)});
-    addSection(tr("Configuration"), {makeButton(Command::settings), makeButton(Command::doctor)});
-    addSection(tr("Maintenance"),
-               {makeButton(Command::initialize), makeButton(Command::uninstall)});
+    addSection(tr("Service"), {Command::start, Command::stop, Command::restart});
+    addSection(tr("Logs"), {Command::viewLogs, Command::saveLogs});
+    addSection(tr("Configuration"), {Command::settings, Command::doctor});
+    addSection(tr("Maintenance"), {Command::initialize, Command::uninstall});
     // Between the last section and Close: why the service's state is not known, when it is not.
     // The box keeps the designed gap while the notice is hidden and grows with a longer one.
     auto* noticeBox = new QWidget(window);
@@ -212,20 +212,19 @@ void MainWindowController::buildWindow() {
     noticeColumn->addStretch(1);
     column->addWidget(noticeBox);
 
-    auto* closeButton = new QPushButton(tr("Close"), window);
-    closeButton->setObjectName(QStringLiteral("closeButton"));
-    closeButton->setAutoDefault(false);
-    connect(closeButton, &QPushButton::clicked, this, &MainWindowController::closeWindow);
-    closeButton->setMinimumSize(90, BUTTON_HEIGHT);
-
-    auto* aboutButton = new QPushButton(tr("About"), window);
-    aboutButton->setObjectName(QStringLiteral("aboutButton"));
-    aboutButton->setAutoDefault(false);
-    aboutButton->setMinimumSize(90, BUTTON_HEIGHT);
-    connect(aboutButton, &QPushButton::clicked, this, &MainWindowController::showAbout);
-
+    // Buttons outside a dialog are no default buttons: Return does not press them.
+    auto addBottomButton = [&](const QString& text, const char* name, auto slot) {
+        auto* button = new QPushButton(text, window);
+        button->setObjectName(QLatin1String(name));
+        button->setMinimumSize(90, BUTTON_HEIGHT);
+        connect(button, &QPushButton::clicked, this, slot);
+        return button;
+    };
+    QPushButton* closeButton =
+        addBottomButton(tr("Close"), "closeButton", &MainWindowController::closeWindow);
     auto* bottomRow = new QHBoxLayout;
-    bottomRow->addWidget(aboutButton);
+    bottomRow->addWidget(
+        addBottomButton(tr("About"), "aboutButton", &MainWindowController::showAbout));
     bottomRow->addStretch(1);
     bottomRow->addWidget(closeButton);
     column->addLayout(bottomRow);
@@ -260,7 +259,7 @@ QWidget* MainWindowController::buildStatusCard() {
     statusDetailLabel_ = makeScaledLabel(tr("PID %1  ·  Port %2").arg(withDash({}), withDash({})),
                                          12, QFont::Normal, 18, card);
     statusDetailLabel_->setObjectName(QStringLiteral("statusDetail"));
-    useSecondaryTextColour(*statusDetailLabel_);
+    statusDetailLabel_->setForegroundRole(QPalette::PlaceholderText);
     lines->addWidget(statusTitleLabel_);
     lines->addWidget(statusDetailLabel_);
     row->addLayout(lines, 1);

@@ -134,7 +134,7 @@ void SettingsWindowController::buildWindow() {
     label->setObjectName(QStringLiteral("statusLabel"));
     label->setAccessibleDescription(tr("Boot startup feedback"));
     label->setMinimumSize(270, 22);
-    useSecondaryTextColour(*label);
+    label->setForegroundRole(QPalette::PlaceholderText);
 
     auto* close = new QPushButton(tr("Close"), window.get());
     close->setMinimumSize(96, 32);

@@ -2,24 +2,10 @@
 
 #include <QFontInfo>
 #include <QFontMetrics>
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QPushButton>
 #include <QRegularExpression>
 
 namespace tarvex {
-
-QFont scaledFont(const QFont& base, double designPoints, QFont::Weight weight) {
-    QFont font = base;
-    const double factor = designPoints / DESIGN_FONT_POINTS;
-    if (base.pointSizeF() > 0) {
-        font.setPointSizeF(base.pointSizeF() * factor);
-    } else {
-        font.setPixelSize(qMax(1, qRound(base.pixelSize() * factor)));  // a font set in pixels
-    }
-    font.setWeight(weight);
-    return font;
-}
 
 int scaledWidth(int designWidth, const QFont& font) {
     const double factor = QFontInfo(font).pointSizeF() / DESIGN_FONT_POINTS;
@@ -35,30 +21,21 @@ void keepLongestWordWhole(QLabel& label) {
     label.setMinimumWidth(longest + 2 * label.margin());
 }
 
-void useSecondaryTextColour(QWidget& widget) {
-    QPalette palette = widget.palette();
-    palette.setColor(QPalette::WindowText, palette.color(QPalette::PlaceholderText));
-    widget.setPalette(palette);
-}
-
 QLabel* makeScaledLabel(const QString& text, double designPoints, QFont::Weight weight,
                         int designHeight, QWidget* parent) {
     auto* label = new QLabel(text, parent);
-    label->setFont(scaledFont(label->font(), designPoints, weight));
+    QFont font = label->font();
+    const double factor = designPoints / DESIGN_FONT_POINTS;
+    if (font.pointSizeF() > 0) {
+        font.setPointSizeF(font.pointSizeF() * factor);
+    } else {
+        font.setPixelSize(qMax(1, qRound(font.pixelSize() * factor)));  // a font set in pixels
+    }
+    font.setWeight(weight);
+    label->setFont(font);
     label->setMinimumHeight(designHeight);
     label->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     return label;
-}
-
-QBoxLayout* makeButtonRow(std::initializer_list<QPushButton*> buttons, int gap, int minimumHeight) {
-    auto* row = new QHBoxLayout;
-    row->setSpacing(gap);
-    for (QPushButton* button : buttons) {
-        button->setMinimumHeight(minimumHeight);
-        button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-        row->addWidget(button, 1);
-    }
-    return row;
 }
 
 }  // namespace tarvex
