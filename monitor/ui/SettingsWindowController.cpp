@@ -24,15 +24,6 @@
 
 namespace tarvex {
 
-namespace {
-
-// Tool output may end in any Unicode space or line break, a no-break space included.
-std::string trimmed(const std::string& text) {
-    return std::string(trimCodePoints(text, isUnicodeWhiteSpace));
-}
-
-}  // namespace
-
 SettingsWindowController::SettingsWindowController(PrivilegedRunner& runner, Alerts& alerts,
                                                    AppHost& app, BootStatusReader readBootStatus,
                                                    QObject* parent)
@@ -91,44 +82,37 @@ void SettingsWindowController::buildWindow() {
     column->setContentsMargins(16, 20, 16, 16);
     column->setSpacing(0);
 
-    QLabel* monitorHeading =
-        makeScaledLabel(tr("tarvex Monitor"), DESIGN_FONT_POINTS, QFont::DemiBold, 22);
-    column->addWidget(monitorHeading);
-    column->addSpacing(10);
+    auto addHeading = [&](const QString& text) {
+        column->addWidget(makeScaledLabel(text, DESIGN_FONT_POINTS, QFont::DemiBold, 22));
+        column->addSpacing(10);
+    };
+    auto addSwitch = [&](const QString& text, const char* name, bool checked, int spaceBelow) {
+        auto* box = new QCheckBox(text, window.get());
+        box->setObjectName(QLatin1String(name));
+        box->setMinimumSize(428, 22);
+        box->setChecked(checked);
+        column->addWidget(box);
+        column->addSpacing(spaceBelow);
+        return box;
+    };
 
-    auto* notifications = new QCheckBox(tr("Show notifications"), window.get());
-    notifications->setObjectName(QStringLiteral("showNotificationsSwitch"));
-    notifications->setMinimumSize(428, 22);
-    notifications->setChecked(showNotifications_);
+    addHeading(tr("tarvex Monitor"));
+    QCheckBox* notifications =
+        addSwitch(tr("Show notifications"), "showNotificationsSwitch", showNotifications_, 6);
     connect(notifications, &QCheckBox::clicked, this, [this](bool on) {
         showNotifications_ = on;
         emit showNotificationsToggled(on);
     });
-    column->addWidget(notifications);
-    column->addSpacing(6);
-
-    auto* login = new QCheckBox(tr("Start tarvex Monitor at login"), window.get());
-    login->setObjectName(QStringLiteral("startAtLoginSwitch"));
-    login->setMinimumSize(428, 22);
-    login->setChecked(startAtLogin_);
+    QCheckBox* login =
+        addSwitch(tr("Start tarvex Monitor at login"), "startAtLoginSwitch", startAtLogin_, 14);
     connect(login, &QCheckBox::clicked, this, &SettingsWindowController::startAtLoginToggled);
-    column->addWidget(login);
-    column->addSpacing(14);
 
-    QLabel* heading = makeScaledLabel(tr("Start at Boot"), DESIGN_FONT_POINTS, QFont::DemiBold, 22);
-    column->addWidget(heading);
-    column->addSpacing(10);
-
-    auto* bootSwitch = new QCheckBox(bootSwitchTitle(), window.get());
-    bootSwitch->setObjectName(QStringLiteral("bootStartupSwitch"));
-    bootSwitch->setMinimumSize(428, 22);
-    bootSwitch->setChecked(false);
+    addHeading(tr("Start at Boot"));
+    QCheckBox* bootSwitch = addSwitch(bootSwitchTitle(), "bootStartupSwitch", false, 20);
     bootSwitch->setEnabled(false);
     // toggled() comes from every way of ticking the box, a screen reader's toggle action
     // included; the code's own setChecked() calls block it.
     connect(bootSwitch, &QCheckBox::toggled, this, &SettingsWindowController::bootStartupToggled);
-    column->addWidget(bootSwitch);
-    column->addSpacing(20);
 
     auto* label = new QLabel(window.get());
     label->setObjectName(QStringLiteral("statusLabel"));
@@ -179,8 +163,9 @@ void SettingsWindowController::loadBootStartupState() {
     // The guard drops an answer that arrives after the controller has gone.
     QPointer<SettingsWindowController> guard(this);
     readBootStatus_([guard](std::string output) {
+        // Tool output may end in any Unicode space or line break, a no-break space included.
         if (guard) {
-            guard->applyLoadedBootStatus(trimmed(output));
+            guard->applyLoadedBootStatus(std::string(trimCodePoints(output, isUnicodeWhiteSpace)));
         }
     });
 }
@@ -278,8 +263,6 @@ void SettingsWindowController::holdBootSetting(const QString& reason) {
     }
 }
 
-// A label's accessible name is its text unless one is set, and Qt tells assistive technology
-// when that text changes.
 void SettingsWindowController::setFeedback(const QString& text) {
     if (statusLabel_) {
         statusLabel_->setText(text);

@@ -62,7 +62,7 @@ private:
     void finishChange(bool requestedOn, const HelperAnswer& answer, const QString& feedbackBefore);
     void runBootStatusTool(std::function<void(std::string)> done);
     void holdBootSetting(const QString& reason);
-    // The feedback line: what a screen reader reads is the line itself, and each change is told.
+    // A label's accessible name is its text, and Qt tells assistive technology of each change.
     void setFeedback(const QString& text);
 
     PrivilegedRunner& runner_;
