@@ -28,7 +28,6 @@ constexpr int BUTTON_GAP = 8;
 constexpr int BUTTON_HEIGHT = 30;
 constexpr int CLOSE_BUTTON_GAP = 100;  // from the last row down to Close
 constexpr char GEOMETRY_KEY[] = "mainWindow/geometry";
-const QColor UNKNOWN_DOT_COLOUR(0x8E, 0x8E, 0x93);
 
 // The rounded, bordered panel behind the state line.
 class StatusCard : public QWidget {
@@ -88,7 +87,8 @@ QString withDash(const std::string& text) {
 
 }  // namespace
 
-StatusDot::StatusDot(QWidget* parent) : QWidget(parent), colour_(UNKNOWN_DOT_COLOUR) {}
+StatusDot::StatusDot(QWidget* parent)
+    : QWidget(parent), colour_(stateColour(ShownState::unknown)) {}
 
 void StatusDot::setColour(const QColor& colour, bool hollow) {
     colour_ = colour;

@@ -2,7 +2,6 @@
 
 #include <QFile>
 #include <QFont>
-#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
@@ -21,14 +20,6 @@ namespace tarvex {
 
 namespace {
 
-void ensureArtworkRegistered() {
-    static const bool registered = [] {
-        registerTarvexIcons();
-        return true;
-    }();
-    (void)registered;
-}
-
 // The fixed sRGB values of the desktop's system colours (light appearance), by state order.
 constexpr std::array<QRgb, SHOWN_STATE_COUNT> STATE_COLOURS = {
     qRgb(0x34, 0xC7, 0x59),  // active: green
@@ -39,19 +30,12 @@ constexpr std::array<QRgb, SHOWN_STATE_COUNT> STATE_COLOURS = {
     qRgb(0x8E, 0x8E, 0x93),  // not installed: a grey ring
 };
 constexpr qreal RING_WIDTH = 1.8;
+constexpr int ICON_SIZE = 18;  // logical pixels
 
 constexpr int DOT_INSET = 4;
 // The letter is 7 units on an 18-unit image; logical pixels keep that proportion on every
 // screen, where a point size would grow with the screen's dots per inch.
 constexpr int LETTER_PIXEL_SIZE = 7;
-
-QPixmap blankPixmap(qreal devicePixelRatio) {
-    const int side = static_cast<int>(std::ceil(STATUS_ICON_SIZE * devicePixelRatio));
-    QPixmap pixmap(side, side);
-    pixmap.setDevicePixelRatio(devicePixelRatio);
-    pixmap.fill(Qt::transparent);
-    return pixmap;
-}
 
 bool drawArtwork(QPixmap& pixmap, const QString& path) {
     if (!QFile::exists(path)) {
@@ -63,7 +47,7 @@ bool drawArtwork(QPixmap& pixmap, const QString& path) {
     }
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
-    renderer.render(&painter, QRectF(0, 0, STATUS_ICON_SIZE, STATUS_ICON_SIZE));
+    renderer.render(&painter, QRectF(0, 0, ICON_SIZE, ICON_SIZE));
     return true;
 }
 
@@ -71,12 +55,11 @@ void drawFallback(QPixmap& pixmap, ShownState state) {
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    const QRectF bounds(0, 0, STATUS_ICON_SIZE, STATUS_ICON_SIZE);
+    const QRectF bounds(0, 0, ICON_SIZE, ICON_SIZE);
     const QRectF dot = bounds.adjusted(DOT_INSET, DOT_INSET, -DOT_INSET, -DOT_INSET);
 
     if (stateDrawnHollow(state)) {
         painter.setPen(QPen(stateColour(state), RING_WIDTH));
-        painter.setBrush(Qt::NoBrush);
         const qreal half = RING_WIDTH / 2;
         painter.drawEllipse(dot.adjusted(half, half, -half, -half));
         return;
@@ -90,12 +73,7 @@ void drawFallback(QPixmap& pixmap, ShownState state) {
     font.setBold(true);
     painter.setFont(font);
     painter.setPen(Qt::white);
-    const QString letter = QStringLiteral("T");
-    const QFontMetricsF metrics(font);
-    const QSizeF size(metrics.horizontalAdvance(letter), metrics.height());
-    const QRectF letterRect((bounds.width() - size.width()) * 0.5,
-                            (bounds.height() - size.height()) * 0.5, size.width(), size.height());
-    painter.drawText(letterRect, Qt::AlignCenter, letter);
+    painter.drawText(bounds, Qt::AlignCenter, QStringLiteral("T"));
 }
 
 }  // namespace
@@ -126,15 +104,17 @@ bool stateDrawnHollow(ShownState state) {
 }
 
 QPixmap renderStatusIcon(ShownState state, qreal devicePixelRatio, const QString& resourcePrefix) {
-    ensureArtworkRegistered();
+    [[maybe_unused]] static const bool registered = (registerTarvexIcons(), true);
     if (!(devicePixelRatio >= 1.0)) {
         devicePixelRatio = 1.0;
     }
-    QPixmap pixmap = blankPixmap(devicePixelRatio);
+    const int side = static_cast<int>(std::ceil(ICON_SIZE * devicePixelRatio));
+    QPixmap pixmap(side, side);
+    pixmap.setDevicePixelRatio(devicePixelRatio);
+    pixmap.fill(Qt::transparent);
     const QString path =
         resourcePrefix + QLatin1Char('/') + statusIconResourceName(state) + QStringLiteral(".svg");
     if (!drawArtwork(pixmap, path)) {
-        pixmap.fill(Qt::transparent);
         drawFallback(pixmap, state);
     }
     return pixmap;

@@ -9,9 +9,6 @@
 
 namespace tarvex {
 
-// Side of the tray image in logical pixels.
-inline constexpr int STATUS_ICON_SIZE = 18;
-
 // Where the artwork is looked up: the compiled-in resources unless a test points elsewhere.
 inline constexpr const char* DEFAULT_STATUS_ICON_PREFIX = ":/icons";
 
