@@ -62,12 +62,8 @@ QString FailureDetails::forReply(std::string_view command, const HelperAnswer& a
 }
 
 QString FailureDetails::withReason(const QString& reason, std::string_view command) {
-    QStringList parts;
-    for (const QString& part : {reason, logFilesNote(command)}) {
-        if (!part.isEmpty()) {
-            parts << part;
-        }
-    }
+    QStringList parts = {reason, logFilesNote(command)};
+    parts.removeAll(QString());  // drops an empty one
     return parts.join(QStringLiteral("\n\n"));
 }
 

@@ -62,11 +62,8 @@ void StatusTray::showModel() {
     if (isServiceState(model_.state()) || !model_.hasStatus()) {
         lines << model_.portLine();
     }
-    for (const QString& line : {model_.lastSeenLine(), model_.explanation()}) {
-        if (!line.isEmpty()) {
-            lines << line;
-        }
-    }
+    lines << model_.lastSeenLine() << model_.explanation();
+    lines.removeAll(QString());  // drops the empty ones
     const QString tip = lines.join(QLatin1Char('\n'));
     if (tip != icon_->toolTip()) {
         icon_->setToolTip(tip);

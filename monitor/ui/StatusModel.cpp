@@ -38,17 +38,7 @@ QString StatusModel::statusLine() const {
 }
 
 QString StatusModel::stateLine() const {
-    if (!hasStatus_) {
-        return statusLineText(unknownSummaryText());
-    }
-    switch (state()) {
-        case ShownState::unknown:
-            return statusLineText(statusUnknownSummaryText());
-        case ShownState::notInstalled:
-            return statusLineText(notInstalledSummaryText());
-        default:
-            return statusLineText(status_);
-    }
+    return statusLineText(state(), status_, hasStatus_);
 }
 
 QString StatusModel::portLine() const {
@@ -56,39 +46,30 @@ QString StatusModel::portLine() const {
 }
 
 QString StatusModel::reason() const {
-    switch (state()) {
-        case ShownState::notInstalled:
-            return tr("tarvex is not installed.");
-        case ShownState::unknown:
-            if (!hasStatus_) {
-                return {};
-            }
-            return helperReachable() ? tr("The status of the service could not be read.")
-                                     : tr("The helper cannot be reached.");
-        default:
-            return {};
+    if (state() == ShownState::notInstalled) {
+        return tr("tarvex is not installed.");
     }
+    if (state() != ShownState::unknown || !hasStatus_) {
+        return {};
+    }
+    return helperFault_ == HelperFault::none ? tr("The status of the service could not be read.")
+                                             : tr("The helper cannot be reached.");
 }
 
 QString StatusModel::explanation() const {
-    switch (state()) {
-        case ShownState::notInstalled:
-            return tr("No tarvex installation was found in %1. Once tarvex is installed, the "
-                      "monitor shows it by itself.")
-                .arg(QString::fromStdString(TARVEX_ROOT));
-        case ShownState::unknown:
-            if (!hasStatus_) {
-                return {};
-            }
-            if (!helperReachable()) {
-                return HelperReachability::explanation(helperFault_);
-            }
-            return failure_.isEmpty()
-                       ? reason()
-                       : tr("The status of the service could not be read: %1").arg(failure_);
-        default:
-            return {};
+    if (state() == ShownState::notInstalled) {
+        return tr("No tarvex installation was found in %1. Once tarvex is installed, the "
+                  "monitor shows it by itself.")
+            .arg(QString::fromStdString(TARVEX_ROOT));
     }
+    if (state() != ShownState::unknown || !hasStatus_) {
+        return {};
+    }
+    if (helperFault_ != HelperFault::none) {
+        return HelperReachability::explanation(helperFault_);
+    }
+    return failure_.isEmpty() ? reason()
+                              : tr("The status of the service could not be read: %1").arg(failure_);
 }
 
 QString StatusModel::lastSeenLine() const {

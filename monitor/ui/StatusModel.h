@@ -42,8 +42,6 @@ public:
     const TarvexStatus& status() const { return status_; }
     // False until the first answer, when everything still reads "Unknown".
     bool hasStatus() const { return hasStatus_; }
-    HelperFault helperFault() const { return helperFault_; }
-    bool helperReachable() const { return helperFault_ == HelperFault::none; }
     bool operationInProgress() const { return operationInProgress_; }
 
     // What the last answer says, Unknown before the first.

@@ -25,24 +25,16 @@ QString summaryText(const TarvexStatus& status) {
     return QCoreApplication::translate("StatusTexts", "Stopped");
 }
 
-QString unknownSummaryText() {
-    return QCoreApplication::translate("StatusTexts", "Unknown");
-}
-
-QString statusUnknownSummaryText() {
-    return QCoreApplication::translate("StatusTexts", "Status unknown");
-}
-
-QString notInstalledSummaryText() {
-    return QCoreApplication::translate("StatusTexts", "Not installed");
-}
-
-QString statusLineText(const QString& summary) {
+QString statusLineText(ShownState state, const TarvexStatus& status, bool answered) {
+    QString summary = summaryText(status);
+    if (!answered) {
+        summary = QCoreApplication::translate("StatusTexts", "Unknown");
+    } else if (state == ShownState::unknown) {
+        summary = QCoreApplication::translate("StatusTexts", "Status unknown");
+    } else if (state == ShownState::notInstalled) {
+        summary = QCoreApplication::translate("StatusTexts", "Not installed");
+    }
     return QCoreApplication::translate("StatusTexts", "tarvex: %1").arg(summary);
-}
-
-QString statusLineText(const TarvexStatus& status) {
-    return statusLineText(summaryText(status));
 }
 
 QString portLineText(const TarvexStatus& status) {

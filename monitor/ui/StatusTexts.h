@@ -3,19 +3,15 @@
 #include <QString>
 
 #include "monitor/status/TarvexStatus.h"
+#include "monitor/ui/ShownState.h"
 
 namespace tarvex {
 
 // The user's words for what the status model says; the model itself speaks no language.
 QString summaryText(const TarvexStatus& status);
-// The summary before the first answer.
-QString unknownSummaryText();
-// The summaries of the two states in which the service's own is not known.
-QString statusUnknownSummaryText();
-QString notInstalledSummaryText();
-// "tarvex: " and the summary, as the status menu and the main window show it.
-QString statusLineText(const TarvexStatus& status);
-QString statusLineText(const QString& summary);
+// "tarvex: " and the summary of `state` (that of `status` in a service state), as the status menu
+// and the main window show it; before the first answer (`answered` false) "Unknown".
+QString statusLineText(ShownState state, const TarvexStatus& status, bool answered);
 // "Port: " and the port, or "--" without one.
 QString portLineText(const TarvexStatus& status);
 // Why a service loaded this long without a running process counts as failing to start.
