@@ -17,14 +17,6 @@ namespace {
 constexpr int kIconSize = 64;
 constexpr int kTextWidth = 360;
 
-QLabel* paragraph(const QString& text, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setWordWrap(true);
-    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    label->setMinimumWidth(scaledWidth(kTextWidth, label->font()));
-    return label;
-}
-
 }  // namespace
 
 AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
@@ -47,18 +39,20 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     auto* text = new QVBoxLayout;
     text->addWidget(name);
     text->addWidget(version);
-    text->addWidget(
-        paragraph(tr("Shows the state of the local tarvex database service in the system tray and "
-                     "starts, stops and maintains it."),
-                  this));
-    text->addWidget(
-        paragraph(tr("Its helper, tarvex-helper, runs as administrator and carries out only the "
-                     "commands of a fixed list with the control tool tarvexctl, for the users the "
-                     "system allows."),
-                  this));
-    text->addWidget(paragraph(tr("Copyright 2026 tarvex Monitor developers. All rights "
-                                 "reserved. Distributed with the tarvex database service."),
-                              this));
+    for (const QString& paragraph :
+         {tr("Shows the state of the local tarvex database service in the system tray and "
+             "starts, stops and maintains it."),
+          tr("Its helper, tarvex-helper, runs as administrator and carries out only the "
+             "commands of a fixed list with the control tool tarvexctl, for the users the "
+             "system allows."),
+          tr("Copyright 2026 tarvex Monitor developers. All rights "
+             "reserved. Distributed with the tarvex database service.")}) {
+        auto* label = new QLabel(paragraph, this);
+        label->setWordWrap(true);
+        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        label->setMinimumWidth(scaledWidth(kTextWidth, label->font()));
+        text->addWidget(label);
+    }
 
     auto* body = new QHBoxLayout;
     body->addWidget(icon);

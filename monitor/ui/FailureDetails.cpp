@@ -16,15 +16,12 @@ constexpr qsizetype REASON_CHARACTERS = 2000;
 
 // The last `count` lines that say something, oldest first.
 QStringList lastLines(const QString& output, int count) {
-    const QStringList lines = output.split(QLatin1Char('\n'));
-    QStringList last;
-    for (auto line = lines.crbegin(); line != lines.crend() && last.size() < count; ++line) {
-        const QString trimmed = line->trimmed();
-        if (!trimmed.isEmpty()) {
-            last.prepend(trimmed);
-        }
+    QStringList lines = output.split(QLatin1Char('\n'));
+    for (QString& line : lines) {
+        line = line.trimmed();
     }
-    return last;
+    lines.removeAll(QString());
+    return lines.mid(qMax(0, lines.size() - count));
 }
 
 // The end of a text that may be longer than anyone reads, marked as cut at its start.

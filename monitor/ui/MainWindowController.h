@@ -10,7 +10,6 @@
 
 class QDialog;
 class QLabel;
-class QPushButton;
 
 namespace tarvex {
 

@@ -1,10 +1,7 @@
 #include "monitor/ui/SettingsWindowController.h"
 #include "monitor/ui/StatusTexts.h"
 
-#include <QCheckBox>
-#include <QDialog>
 #include <QGuiApplication>
-#include <QLabel>
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
@@ -174,16 +171,13 @@ void SettingsWindowController::applyLoadedBootStatus(const std::string& trimmedO
     if (bootStartupApplying_ || !bootStartupSwitch_) {
         return;  // a change is in flight: its reply sets the checkbox
     }
+    // Anything but the two known answers leaves the checkbox off and disabled.
+    const bool known = trimmedOutput == "enabled" || trimmedOutput == "disabled";
     const QSignalBlocker quiet(bootStartupSwitch_);
-    if (trimmedOutput == "enabled" || trimmedOutput == "disabled") {
-        bootStartupSwitch_->setChecked(trimmedOutput == "enabled");
-        bootStartupSwitch_->setEnabled(holdReason_.isEmpty());
-        if (!holdReason_.isEmpty()) {
-            setFeedback(holdReason_);
-        }
-    } else {
-        bootStartupSwitch_->setChecked(false);
-        bootStartupSwitch_->setEnabled(false);
+    bootStartupSwitch_->setChecked(trimmedOutput == "enabled");
+    bootStartupSwitch_->setEnabled(known && holdReason_.isEmpty());
+    if (known && !holdReason_.isEmpty()) {
+        setFeedback(holdReason_);
     }
 }
 
