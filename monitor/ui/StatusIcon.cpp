@@ -29,6 +29,8 @@ constexpr std::array<QRgb, SHOWN_STATE_COUNT> STATE_COLOURS = {
     qRgb(0x8E, 0x8E, 0x93),  // unknown: grey
     qRgb(0x8E, 0x8E, 0x93),  // not installed: a grey ring
 };
+constexpr std::array<const char*, SHOWN_STATE_COUNT> ICON_NAMES = {
+    "active", "loading", "loading", "stopped", "unknown", "notinstalled"};
 constexpr qreal RING_WIDTH = 1.8;
 constexpr int ICON_SIZE = 18;  // logical pixels
 
@@ -38,11 +40,8 @@ constexpr int DOT_INSET = 4;
 constexpr int LETTER_PIXEL_SIZE = 7;
 
 bool drawArtwork(QPixmap& pixmap, const QString& path) {
-    if (!QFile::exists(path)) {
-        return false;
-    }
-    QSvgRenderer renderer(path);
-    if (!renderer.isValid()) {
+    QSvgRenderer renderer;
+    if (!QFile::exists(path) || !renderer.load(path)) {
         return false;
     }
     QPainter painter(&pixmap);
@@ -79,20 +78,7 @@ void drawFallback(QPixmap& pixmap, ShownState state) {
 }  // namespace
 
 QString statusIconResourceName(ShownState state) {
-    switch (state) {
-        case ShownState::active:
-            return QStringLiteral("active");
-        case ShownState::starting:
-        case ShownState::stopping:
-            return QStringLiteral("loading");
-        case ShownState::unknown:
-            return QStringLiteral("unknown");
-        case ShownState::notInstalled:
-            return QStringLiteral("notinstalled");
-        case ShownState::stopped:
-            break;
-    }
-    return QStringLiteral("stopped");
+    return QLatin1String(ICON_NAMES[static_cast<std::size_t>(state)]);
 }
 
 QColor stateColour(ShownState state) {
