@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCommandLineOption>
 #include <QCommandLineParser>
+#include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
@@ -18,7 +19,7 @@
 
 #include <unistd.h>
 
-#include <cstdint>
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string_view>
@@ -39,15 +40,6 @@
 namespace tarvex {
 
 namespace {
-
-// FNV-1a: stable across runs and builds, unlike std::hash.
-std::uint32_t stableHash(const std::string& text) {
-    std::uint32_t hash = 2166136261u;
-    for (unsigned char c : text) {
-        hash = (hash ^ c) * 16777619u;
-    }
-    return hash;
-}
 
 // A second start connects, says nothing and leaves; the first one brings its window forward.
 // The first may still be on its way to listening: it holds the lock, so it is worth a retry.
@@ -149,23 +141,17 @@ struct MonitorCommandLine {
 
 // Help and version need no window, so they are answered without a display too.
 bool asksOnlyForText(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view argument = argv[i];
-        if (argument == "--help" || argument == "-h" || argument == "-?" ||
-            argument == "--help-all" || argument == "--version" || argument == "-v") {
-            return true;
-        }
-    }
-    return false;
+    static constexpr std::string_view textOptions[] = {"--help",     "-h",        "-?",
+                                                       "--help-all", "--version", "-v"};
+    return std::any_of(argv + 1, argv + argc, [](std::string_view argument) {
+        return std::ranges::find(textOptions, argument) != std::end(textOptions);
+    });
 }
 
 bool hasDisplay() {
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
-        if (!qEnvironmentVariableIsEmpty(name)) {
-            return true;
-        }
-    }
-    return false;
+    return !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
 }
 
 }  // namespace
@@ -222,9 +208,10 @@ std::string reopenChannelName(unsigned userId, const std::string& prefix,
                               const std::string& runtimeDirectory) {
     std::string name = "tarvex-monitor-" + std::to_string(userId);
     if (!prefix.empty()) {
-        char suffix[16];
-        std::snprintf(suffix, sizeof suffix, "-%08x", stableHash(prefix));
-        name += suffix;
+        // A digest, unlike std::hash, gives the same prefix the same name in every run.
+        const QByteArray digest =
+            QCryptographicHash::hash(QByteArray::fromStdString(prefix), QCryptographicHash::Sha256);
+        name += "-" + digest.toHex().left(8).toStdString();
     }
     // The per-user runtime folder keeps the channel out of the shared temporary folder.
     if (!runtimeDirectory.empty()) {
