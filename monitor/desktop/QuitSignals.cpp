@@ -68,16 +68,12 @@ QuitSignalWatcher::QuitSignalWatcher(std::function<void(int signalNumber)> onSig
     action.sa_handler = forwardSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;  // system calls on the main thread carry on after the write
-    if (::sigaction(SIGTERM, &action, &previousTerm_) != 0) {
+    const bool termSet = ::sigaction(SIGTERM, &action, &previousTerm_) == 0;
+    if (!termSet || ::sigaction(SIGINT, &action, &previousInt_) != 0) {
         error_ = std::string("sigaction: ") + std::strerror(errno);
-        signalWriteEnd = -1;
-        notifier_.reset();
-        closeSockets();
-        return;
-    }
-    if (::sigaction(SIGINT, &action, &previousInt_) != 0) {
-        error_ = std::string("sigaction: ") + std::strerror(errno);
-        ::sigaction(SIGTERM, &previousTerm_, nullptr);
+        if (termSet) {
+            ::sigaction(SIGTERM, &previousTerm_, nullptr);
+        }
         signalWriteEnd = -1;
         notifier_.reset();
         closeSockets();
