@@ -85,20 +85,15 @@ int MessageBoxAlerts::runModal(const AlertSpec& alert) {
         }
     }
     box.addActions(windowActions_);
-    for (std::size_t i = 0; i < buttons.size(); ++i) {
-        if (titles[static_cast<qsizetype>(i)] == QCoreApplication::translate("Alerts", "Cancel") ||
-            titles.size() == 1) {
-            box.setEscapeButton(buttons[i]);
-            break;
-        }
+    // A lone button, else Cancel, answers Escape.
+    const qsizetype escape =
+        titles.size() == 1 ? 0 : titles.indexOf(QCoreApplication::translate("Alerts", "Cancel"));
+    if (escape >= 0) {
+        box.setEscapeButton(buttons[static_cast<std::size_t>(escape)]);
     }
     box.exec();
-    for (std::size_t i = 0; i < buttons.size(); ++i) {
-        if (box.clickedButton() == buttons[i]) {
-            return static_cast<int>(i);
-        }
-    }
-    return NO_ANSWER;
+    const auto clicked = std::find(buttons.begin(), buttons.end(), box.clickedButton());
+    return clicked == buttons.end() ? NO_ANSWER : static_cast<int>(clicked - buttons.begin());
 }
 
 namespace {
