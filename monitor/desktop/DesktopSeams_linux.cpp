@@ -4,19 +4,23 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <filesystem>
+#include <iterator>
 #include <memory>
+#include <ranges>
+#include <string_view>
 #include <system_error>
 
 namespace tarvex {
 
 Result DesktopTerminalOpener::openScript(const std::string& scriptPath) {
-    const std::vector<std::string> command = terminalCommandFor(
-        scriptPath, qEnvironmentVariable("TERMINAL").toStdString(), [](const std::string& name) {
+    const QString variable = qEnvironmentVariable("TERMINAL");
+    const std::vector<std::string> command =
+        terminalCommandFor(scriptPath, variable.toStdString(), [](const std::string& name) {
             return QStandardPaths::findExecutable(QString::fromStdString(name)).toStdString();
         });
     if (command.empty()) {
-        const QString variable = qEnvironmentVariable("TERMINAL");
         return Result::failure(
             QCoreApplication::translate("DesktopTerminalOpener",
                                         "No terminal program was found. Tried: %1, "
@@ -27,9 +31,8 @@ Result DesktopTerminalOpener::openScript(const std::string& scriptPath) {
                                         : variable));
     }
     QStringList arguments;
-    for (std::size_t i = 1; i < command.size(); ++i) {
-        arguments << QString::fromStdString(command[i]);
-    }
+    std::ranges::transform(command | std::views::drop(1), std::back_inserter(arguments),
+                           &QString::fromStdString);
     if (!QProcess::startDetached(QString::fromStdString(command.front()), arguments)) {
         return Result::failure(
             QCoreApplication::translate("DesktopTerminalOpener",
@@ -75,10 +78,8 @@ std::string ExecutableBundleLocator::bundlePath() {
     if (error) {
         return installFolderOfExecutable(QCoreApplication::applicationFilePath().toStdString());
     }
-    const std::string deletedSuffix = " (deleted)";
-    if (path.size() > deletedSuffix.size() &&
-        path.compare(path.size() - deletedSuffix.size(), deletedSuffix.size(), deletedSuffix) ==
-            0) {
+    constexpr std::string_view deletedSuffix = " (deleted)";
+    if (path.ends_with(deletedSuffix)) {
         path.resize(path.size() - deletedSuffix.size());
     }
     return installFolderOfExecutable(path);
