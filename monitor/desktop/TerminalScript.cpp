@@ -16,19 +16,13 @@ constexpr char kRemovalTimerName[] = "terminalScriptRemoval";
 
 }  // namespace
 
-std::string terminalScriptText(std::string_view commandLine) {
-    std::string text = "#!/bin/bash\n";
-    text.append(commandLine);
-    text.push_back('\n');
-    return text;
-}
-
 std::optional<WrittenScript> writeTerminalScript(const std::string& directory,
                                                  std::string_view commandLine) {
     QTemporaryFile file(QString::fromStdString(directory) +
                         QStringLiteral("/tarvex_cmd-XXXXXX.command"));
     file.setAutoRemove(false);
-    const QByteArray text = QByteArray::fromStdString(terminalScriptText(commandLine));
+    const QByteArray text =
+        "#!/bin/bash\n" + QByteArray(commandLine.data(), std::ssize(commandLine)) + '\n';
     struct stat info {};
     if (!file.open() || file.write(text) != text.size() || !file.flush() ||
         !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |

@@ -14,18 +14,16 @@ class QTimer;
 
 namespace tarvex {
 
-// "#!/bin/bash", a line feed, the command line, a line feed.
-std::string terminalScriptText(std::string_view commandLine);
-
 struct WrittenScript {
     std::string path;
     dev_t device = 0;  // identity of the file written, so that only it is removed later
     ino_t inode = 0;
 };
 
-// Writes the script into `directory` under a name no other script has ("tarvex_cmd-XXXXXX.command",
-// created exclusively), mode 0755. The name is handed out only after the text is complete, so
-// nobody ever runs a half-written script. Nothing when the file cannot be written whole.
+// Writes "#!/bin/bash" and the command line, each ending in a line feed, into `directory` under a
+// name no other script has ("tarvex_cmd-XXXXXX.command", created exclusively), mode 0755. The name
+// is handed out only after the text is complete, so nobody ever runs a half-written script. Nothing
+// when the file cannot be written whole.
 std::optional<WrittenScript> writeTerminalScript(const std::string& directory,
                                                  std::string_view commandLine);
 
