@@ -4,9 +4,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -61,19 +63,10 @@ bool lockFolderIsGenuine(const std::string& pidFile) {
 }  // namespace
 
 bool pathIsInTrash(std::string_view path) {
-    std::size_t start = 0;
-    while (start <= path.size()) {
-        std::size_t end = path.find('/', start);
-        if (end == std::string_view::npos) {
-            end = path.size();
-        }
-        const std::string_view component = path.substr(start, end - start);
-        if (component == ".Trash" || component == ".Trashes") {
-            return true;
-        }
-        start = end + 1;
-    }
-    return false;
+    const std::filesystem::path components(path);
+    return std::any_of(components.begin(), components.end(), [](const auto& component) {
+        return component == ".Trash" || component == ".Trashes";
+    });
 }
 
 bool tarvexctlOperationInProgress() {
@@ -90,10 +83,7 @@ bool tarvexctlOperationInProgress() {
 }
 
 bool tarvexCoreInstallMissing() {
-    if (pathExists(TARVEXCTL)) {
-        return false;
-    }
-    return !pathExists(TARVEX_ROOT);
+    return !pathExists(TARVEXCTL) && !pathExists(TARVEX_ROOT);
 }
 
 bool uninstallMarkerExists() {
