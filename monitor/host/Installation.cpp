@@ -80,10 +80,7 @@ std::string readActivePathValue(std::string_view key, std::string_view fallback)
 
 std::string readRuntimeBaseDir() {
     std::string active = readActivePathValue(BASE_DIR_KEY, "");
-    if (!active.empty()) {
-        return active;
-    }
-    return readConfigValue(BASE_DIR_KEY, DEFAULT_BASE_DIR);
+    return active.empty() ? readConfigValue(BASE_DIR_KEY, DEFAULT_BASE_DIR) : active;
 }
 
 std::array<std::string, 3> logFilePaths() {
