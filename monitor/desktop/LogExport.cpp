@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <system_error>
@@ -36,13 +37,8 @@ fs::path unusedSiblingName(const fs::path& target, const char* tag) {
 }
 
 bool isWithin(const fs::path& inner, const fs::path& outer) {
-    auto i = inner.begin();
-    for (auto o = outer.begin(); o != outer.end(); ++o, ++i) {
-        if (i == inner.end() || *i != *o) {
-            return false;
-        }
-    }
-    return true;
+    return std::mismatch(outer.begin(), outer.end(), inner.begin(), inner.end()).first ==
+           outer.end();
 }
 
 void removeQuietly(const fs::path& path) {
