@@ -25,11 +25,6 @@ const QString PATH = QStringLiteral("/org/freedesktop/Notifications");
 constexpr int NOTIFY_TIMEOUT_MS = 5000;
 constexpr int PICTURE_SIZE = 48;
 
-// The notification's urgency hint: 1 normal, 2 critical (critical ones stay until dismissed).
-uchar urgencyLevel(NotificationUrgency urgency) {
-    return urgency == NotificationUrgency::critical ? 2 : 1;
-}
-
 }  // namespace
 
 // The "image-data" hint: width, height, row stride, alpha, bits per sample, channels, pixels.
@@ -97,9 +92,11 @@ void DesktopNotifier::sendNext() {
     QDBusMessage call =
         QDBusMessage::createMethodCall(SERVICE, PATH, SERVICE, QStringLiteral("Notify"));
     QVariantMap hints;
-    hints.insert(QStringLiteral("urgency"), QVariant::fromValue(urgencyLevel(message.urgency)));
+    // 1 normal, 2 critical: critical ones stay until dismissed.
+    const bool critical = message.urgency == NotificationUrgency::critical;
+    hints.insert(QStringLiteral("urgency"), QVariant::fromValue(uchar(critical ? 2 : 1)));
     hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("tarvex-monitor"));
-    if (message.urgency == NotificationUrgency::critical) {
+    if (critical) {
         hints.insert(QStringLiteral("image-data"), errorPicture());
     }
     call << QStringLiteral("tarvex Monitor") << shownId_ << QStringLiteral("tarvex-monitor")
