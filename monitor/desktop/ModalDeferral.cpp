@@ -48,9 +48,7 @@ void ModalDeferral::runPendingIfIdle() {
     if (userIsAnswering()) {
         return;
     }
-    auto work = std::move(pending_);
-    pending_.clear();
-    for (auto& [key, run] : work) {
+    for (auto& [key, run] : std::exchange(pending_, {})) {
         run();
     }
 }
