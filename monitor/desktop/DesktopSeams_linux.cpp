@@ -4,12 +4,8 @@
 #include <QProcess>
 #include <QStandardPaths>
 
-#include <algorithm>
 #include <filesystem>
-#include <iterator>
 #include <memory>
-#include <ranges>
-#include <string_view>
 #include <system_error>
 
 namespace tarvex {
@@ -31,8 +27,9 @@ Result DesktopTerminalOpener::openScript(const std::string& scriptPath) {
                                         : variable));
     }
     QStringList arguments;
-    std::ranges::transform(command | std::views::drop(1), std::back_inserter(arguments),
-                           &QString::fromStdString);
+    for (std::size_t i = 1; i < command.size(); ++i) {
+        arguments << QString::fromStdString(command[i]);
+    }
     if (!QProcess::startDetached(QString::fromStdString(command.front()), arguments)) {
         return Result::failure(
             QCoreApplication::translate("DesktopTerminalOpener",
