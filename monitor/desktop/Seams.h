@@ -52,12 +52,11 @@ public:
     virtual Result openScript(const std::string& scriptPath) = 0;
 };
 
-// Shows a folder in the desktop's file viewer; false when nothing could show it.
+// Shows a folder in the desktop's file viewer. `done` learns whether that worked, exactly once,
+// on the main thread, possibly before showFolder returns.
 class FileViewer {
 public:
     virtual ~FileViewer() = default;
-    // Shows the folder in the file manager. `done` learns whether that worked, exactly once, on
-    // the main thread, possibly before this returns.
     virtual void showFolder(const std::string& path, std::function<void(bool shown)> done) = 0;
 };
 
