@@ -152,13 +152,10 @@ std::optional<QString> FileDialogSaveDialog::askForDestination(const QString& ti
 std::vector<std::string> terminalCommandFor(
     const std::string& scriptPath, const std::string& terminalVariable,
     const std::function<std::string(const std::string&)>& findExecutable) {
-    std::vector<std::string> candidates;
+    std::vector<std::string> candidates = {"x-terminal-emulator", "gnome-terminal", "konsole",
+                                           "xfce4-terminal", "xterm"};
     if (!terminalVariable.empty()) {
-        candidates.push_back(terminalVariable);
-    }
-    for (const char* name :
-         {"x-terminal-emulator", "gnome-terminal", "konsole", "xfce4-terminal", "xterm"}) {
-        candidates.emplace_back(name);
+        candidates.insert(candidates.begin(), terminalVariable);
     }
     for (const std::string& candidate : candidates) {
         const std::string program = findExecutable(candidate);
