@@ -237,18 +237,15 @@ int runMonitor(int argc, char** argv) {
                      monitorUsage().c_str());
         return 2;
     }
+    // Qt prints the text asked for and leaves.
     if (options.showHelpWithQtOptions) {
-        // Qt prints its own options with ours and leaves.
         MonitorCommandLine().parser.process(QCoreApplication::arguments());
     }
     if (options.showHelp) {
-        std::fputs(monitorUsage().c_str(), stdout);
-        return 0;
+        MonitorCommandLine().parser.showHelp(0);
     }
     if (options.showVersion) {
-        std::printf("%s %s\n", qPrintable(QCoreApplication::applicationName()),
-                    qPrintable(QCoreApplication::applicationVersion()));
-        return 0;
+        MonitorCommandLine().parser.showVersion();
     }
     if (options.prefix) {
         relocateInstallation(*options.prefix);
