@@ -1,6 +1,7 @@
 #include "monitor/host/Installation.h"
 
 #include <optional>
+#include <ranges>
 #include <utility>
 
 #include "monitor/host/HostFiles.h"
@@ -36,14 +37,8 @@ std::optional<std::pair<std::string_view, std::string_view>> splitAtEquals(std::
 }
 
 std::optional<std::string_view> findValue(std::string_view text, std::string_view key) {
-    std::size_t lineStart = 0;
-    while (lineStart <= text.size()) {
-        std::size_t lineEnd = text.find('\n', lineStart);
-        if (lineEnd == std::string_view::npos) {
-            lineEnd = text.size();
-        }
-        const std::string_view line = trimBlanks(text.substr(lineStart, lineEnd - lineStart));
-        lineStart = lineEnd + 1;
+    for (const auto piece : text | std::views::split('\n')) {
+        const std::string_view line = trimBlanks(std::string_view(piece.begin(), piece.end()));
         if (line.empty() || line.front() == '#' || line.front() == ';') {
             continue;
         }
