@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstddef>
 #include <optional>
 
@@ -25,11 +26,9 @@ std::string_view trimmed(std::string_view text) {
 // always followed by U+0307, so "running" still cannot match where the U+0130 stands.
 std::string asciiLowered(std::string_view text) {
     std::string out(text);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
+    std::ranges::transform(out, out.begin(), [](char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    });
     return out;
 }
 
@@ -53,11 +52,8 @@ std::optional<std::string_view> findPid(std::string_view line) {
     for (std::size_t at = line.find(opening); at != std::string_view::npos;
          at = line.find(opening, at + 1)) {
         const std::size_t digitsStart = at + opening.size();
-        std::size_t end = digitsStart;
-        while (end < line.size() && line[end] >= '0' && line[end] <= '9') {
-            ++end;
-        }
-        if (end > digitsStart && end < line.size() && line[end] == ')') {
+        const std::size_t end = line.find_first_not_of("0123456789", digitsStart);
+        if (end != std::string_view::npos && end > digitsStart && line[end] == ')') {
             return line.substr(digitsStart, end - digitsStart);
         }
     }
