@@ -21,15 +21,9 @@ namespace tarvex {
 namespace {
 
 QMessageBox::Icon iconFor(AlertStyle style) {
-    switch (style) {
-        case AlertStyle::informational:
-            return QMessageBox::Information;
-        case AlertStyle::critical:
-            return QMessageBox::Critical;
-        case AlertStyle::warning:
-            break;
-    }
-    return QMessageBox::Warning;
+    return style == AlertStyle::informational ? QMessageBox::Information
+           : style == AlertStyle::critical    ? QMessageBox::Critical
+                                              : QMessageBox::Warning;
 }
 
 // The message box wraps long lines, and it may break a path after any slash. Path lines (and
