@@ -25,11 +25,7 @@ std::optional<WrittenScript> writeTerminalScript(const std::string& directory,
         "#!/bin/bash\n" + QByteArray(commandLine.data(), std::ssize(commandLine)) + '\n';
     struct stat info {};
     if (!file.open() || file.write(text) != text.size() || !file.flush() ||
-        !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                             QFileDevice::ExeOwner | QFileDevice::ReadGroup |
-                             QFileDevice::ExeGroup | QFileDevice::ReadOther |
-                             QFileDevice::ExeOther) ||
-        fstat(file.handle(), &info) != 0) {
+        fchmod(file.handle(), 0755) != 0 || fstat(file.handle(), &info) != 0) {
         file.remove();
         return std::nullopt;
     }
