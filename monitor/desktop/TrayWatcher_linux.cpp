@@ -55,13 +55,9 @@ bool x11TrayPresent() {
 
 TrayWatcher::TrayWatcher(QDBusConnection bus, QObject* parent) : QObject(parent), bus_(bus) {
     if (bus_.isConnected()) {
-        auto* watcher = new QDBusServiceWatcher(
-            WATCHER_SERVICE, bus_,
-            QDBusServiceWatcher::WatchForRegistration | QDBusServiceWatcher::WatchForUnregistration,
-            this);
-        connect(watcher, &QDBusServiceWatcher::serviceRegistered, this,
-                &TrayWatcher::lookForStatusNotifierHost);
-        connect(watcher, &QDBusServiceWatcher::serviceUnregistered, this,
+        auto* watcher = new QDBusServiceWatcher(WATCHER_SERVICE, bus_,
+                                                QDBusServiceWatcher::WatchForOwnerChange, this);
+        connect(watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
                 &TrayWatcher::lookForStatusNotifierHost);
         // A watcher may come before the panel that hosts its items.
         bus_.connect(WATCHER_SERVICE, WATCHER_PATH, WATCHER_SERVICE,
