@@ -179,11 +179,8 @@ std::string installFolderOfExecutable(const std::string& executablePath) {
 // Raising every window, in the application's arbitrary order, could put the main window over
 // the settings window the user just opened; only the window in use comes forward.
 void QtAppHost::activate() {
-    QWidget* window = QApplication::activeModalWidget();
-    if (window == nullptr) {
-        window = QApplication::activeWindow();
-    }
-    if (window != nullptr) {
+    QWidget* const modal = QApplication::activeModalWidget();
+    if (QWidget* window = modal != nullptr ? modal : QApplication::activeWindow()) {
         window->raise();
         window->activateWindow();
     }
