@@ -44,11 +44,9 @@ Result writeFileAtomically(const fs::path& path, const std::string& content) {
 Result removeFile(const fs::path& path) {
     std::error_code error;
     fs::remove(path, error);
-    if (error) {
-        return failure(QT_TRANSLATE_NOOP("LoginItem", "Cannot remove %1: %2"), path,
-                       error.message());
-    }
-    return {};
+    return error ? failure(QT_TRANSLATE_NOOP("LoginItem", "Cannot remove %1: %2"), path,
+                           error.message())
+                 : Result{};
 }
 
 // An entry takes part in autostart unless it is hidden or switched off (the key that GNOME's
