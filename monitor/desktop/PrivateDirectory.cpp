@@ -12,11 +12,8 @@ namespace tarvex {
 
 bool isPrivateDirectory(const std::string& path) {
     struct stat info {};
-    if (lstat(path.c_str(), &info) != 0) {
-        return false;
-    }
-    return S_ISDIR(info.st_mode) && info.st_uid == geteuid() && (info.st_mode & 07777) == 0700 &&
-           access(path.c_str(), W_OK | X_OK) == 0;
+    return lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == geteuid() &&
+           (info.st_mode & 07777) == 0700 && access(path.c_str(), W_OK | X_OK) == 0;
 }
 
 std::optional<std::string> privateDirectory() {
