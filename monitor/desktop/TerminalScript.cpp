@@ -10,11 +10,7 @@
 
 namespace tarvex {
 
-namespace {
-
 constexpr char kRemovalTimerName[] = "terminalScriptRemoval";
-
-}  // namespace
 
 std::optional<WrittenScript> writeTerminalScript(const std::string& directory,
                                                  std::string_view commandLine) {
