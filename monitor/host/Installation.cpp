@@ -14,12 +14,8 @@ namespace {
 constexpr std::string_view BASE_DIR_KEY = "base-dir";
 
 // Tab and the space separators; line breaks (a CR before the LF included) are not trimmed.
-bool isKeyValueBlank(char32_t c) {
-    return c == 0x09 || isSpaceSeparator(c);
-}
-
 std::string_view trimBlanks(std::string_view text) {
-    return trimCodePoints(text, isKeyValueBlank);
+    return trimCodePoints(text, [](char32_t c) { return c == 0x09 || isSpaceSeparator(c); });
 }
 
 // "key=value": '=' at the very start is passed over, the key runs to the next '=', and the value
