@@ -1,7 +1,7 @@
 #include "monitor/host/Installation.h"
 
 #include <optional>
-#include <ranges>
+#include <algorithm>
 #include <utility>
 
 #include "monitor/host/HostFiles.h"
@@ -33,8 +33,12 @@ std::optional<std::pair<std::string_view, std::string_view>> splitAtEquals(std::
 }
 
 std::optional<std::string_view> findValue(std::string_view text, std::string_view key) {
-    for (const auto piece : text | std::views::split('\n')) {
-        const std::string_view line = trimBlanks(std::string_view(piece.begin(), piece.end()));
+    // A plain loop rather than std::views::split, which clang 14 (the fuzz build) cannot compile
+    // against this standard library.
+    for (std::size_t start = 0; start <= text.size();) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        const std::string_view line = trimBlanks(text.substr(start, end - start));
+        start = end + 1;
         if (line.empty() || line.front() == '#' || line.front() == ';') {
             continue;
         }
