@@ -14,10 +14,10 @@ namespace tarvex {
 // Terminal opens a .command file it is handed.
 Result DesktopTerminalOpener::openScript(const std::string& scriptPath) {
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(scriptPath)))) {
-        return Result::failure(QCoreApplication::translate(
-                                   "DesktopTerminalOpener",
-                                   "The system could not open %1 in Terminal.")
-                                   .arg(QString::fromStdString(scriptPath)));
+        return Result::failure(
+            QCoreApplication::translate("DesktopTerminalOpener",
+                                        "The system could not open %1 in Terminal.")
+                .arg(QString::fromStdString(scriptPath)));
     }
     return {};
 }

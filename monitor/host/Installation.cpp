@@ -1,7 +1,7 @@
 #include "monitor/host/Installation.h"
 
-#include <optional>
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 #include "monitor/host/HostFiles.h"
